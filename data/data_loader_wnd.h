@@ -1,0 +1,34 @@
+// DataLoaderWnd: the plain child window that fills the control's area, owns
+// the chart window and runs the whole load inside its creation: download the
+// info file and the data file, read them, feed the bars to the chart, redraw.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "chart/chart_wnd.h"
+#include "data/stock_records.h"
+#include "framework/wnd.h"
+
+class DataLoaderWnd : public Wnd {
+public:
+    DataLoaderWnd();
+
+    // Copies the body of an http URL into a local file. Returns exactly "YES"
+    // when the whole body was copied, else a text that says what failed.
+    std::string DownloadFile(const std::string& url, const std::string& path);
+
+    std::string strTempDir;    // %TEMP% expanded at construction
+    std::string strCode;       // requested instrument code
+    std::string strChartUrl;   // data host (host[:port])
+    StockInfo info{};          // all zero until an info file is accepted
+    ChartWnd chart;
+
+    static constexpr UINT kChartId = 5000;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    int OnCreate(CREATESTRUCTA* cs);
+    void OnDestroy();
+};

@@ -1,0 +1,132 @@
+// Ownership types for GDI: every pen, brush, font, bitmap and DC is released
+// by its destructor, and SelectGuard puts the previous object back.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// Owns one GDI object (pen, brush, font, bitmap) and deletes it.
+template <typename Handle>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(Handle h) : handle(h) {}
+    ~GdiObject() { Reset(); }
+    GdiObject(GdiObject&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.handle, nullptr));
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    void Reset(Handle h = nullptr) {
+        if (handle) DeleteObject(handle);
+        handle = h;
+    }
+    Handle Get() const { return handle; }
+    operator Handle() const { return handle; }
+    explicit operator bool() const { return handle != nullptr; }
+
+private:
+    Handle handle = nullptr;
+};
+
+class Pen : public GdiObject<HPEN> {
+public:
+    Pen(int style, int width, COLORREF colour) : GdiObject(CreatePen(style, width, colour)) {}
+    // The usual 1-pixel solid pen.
+    explicit Pen(COLORREF colour) : Pen(PS_SOLID, 1, colour) {}
+};
+
+class SolidBrush : public GdiObject<HBRUSH> {
+public:
+    explicit SolidBrush(COLORREF colour) : GdiObject(CreateSolidBrush(colour)) {}
+};
+
+using Font = GdiObject<HFONT>;
+using Bitmap = GdiObject<HBITMAP>;
+
+// Selects an object into a DC for one scope and selects the previous one back.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ object) : dc(dc), previous(object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectGuard() {
+        if (previous) SelectObject(dc, previous);
+    }
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+
+private:
+    HDC dc;
+    HGDIOBJ previous;
+};
+
+// A memory DC (CreateCompatibleDC / DeleteDC).
+class MemoryDC {
+public:
+    MemoryDC() = default;
+    explicit MemoryDC(HDC compatibleWith) : dc(CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDC() { Reset(); }
+    MemoryDC(MemoryDC&& other) noexcept : dc(std::exchange(other.dc, nullptr)) {}
+    MemoryDC& operator=(MemoryDC&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            dc = std::exchange(other.dc, nullptr);
+        }
+        return *this;
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    void Reset() {
+        if (dc) DeleteDC(dc);
+        dc = nullptr;
+    }
+    HDC Get() const { return dc; }
+    operator HDC() const { return dc; }
+    explicit operator bool() const { return dc != nullptr; }
+
+private:
+    HDC dc = nullptr;
+};
+
+// GetDC / ReleaseDC of a window's client area.
+class ClientDC {
+public:
+    explicit ClientDC(HWND hwnd) : hwnd(hwnd), dc(GetDC(hwnd)) {}
+    ~ClientDC() {
+        if (dc) ReleaseDC(hwnd, dc);
+    }
+    ClientDC(const ClientDC&) = delete;
+    ClientDC& operator=(const ClientDC&) = delete;
+    operator HDC() const { return dc; }
+    explicit operator bool() const { return dc != nullptr; }
+
+private:
+    HWND hwnd;
+    HDC dc;
+};
+
+// BeginPaint / EndPaint for WM_PAINT handlers.
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd(hwnd), dc(BeginPaint(hwnd, &ps)) {}
+    ~PaintDC() { EndPaint(hwnd, &ps); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    operator HDC() const { return dc; }
+    const PAINTSTRUCT& Info() const { return ps; }
+
+private:
+    HWND hwnd;
+    PAINTSTRUCT ps{};
+    HDC dc;
+};
+
+// Fills a rectangle with a solid colour through a brush that lives for this call.
+inline void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour) {
+    SolidBrush brush(colour);
+    FillRect(dc, &rect, brush);
+}
