@@ -44,6 +44,10 @@ public:
     void DrawTimeLabel(const char* text, int32_t x);
     void DrawCurrentBar();
 
+    // Copies the off-screen surface to dc (client-sized block at 0, 0) and fills
+    // what the screen-sized bitmap does not cover with crMainBackGround.
+    void CopySurface(HDC dc) const;
+
     // --- Interaction --------------------------------------------------------
     struct SlotHit {
         int32_t x;      // the slot line's column
@@ -67,6 +71,7 @@ public:
     HGDIOBJ hOldBitmap = nullptr;  // what dcMem held before bmpMem
     Font fontChart;                // "굴림체", height 11, Hangul character set
     HGDIOBJ hOldFont = nullptr;    // what dcMem held before fontChart
+    SIZE sizeMem{};                // size of bmpMem (the screen's size at creation)
 
     RECT rcClient{};
     RECT rcValue{};
