@@ -1,0 +1,58 @@
+// sivarta-data: makes, converts, inspects and serves the chart's data files.
+#include <iostream>
+#include <string_view>
+
+#include "tools/sivarta-data/commands.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: sivarta-data COMMAND [OPTIONS]
+
+  sample --root DIR --code CODE [--code CODE ...] [--date YYYYMMDD] [--seed N] [--seconds]
+      Writes DIR/sisefile/info/CODE.dat and DIR/sisefile/Date/CODE.dat for a
+      synthetic day: one record a minute from 09:00 to 15:30 (391 records), or
+      with --seconds one a second from 09:00:00 to 15:29:59 (23,400 records).
+      The same code, date and seed always give the same day (default seed 949,
+      default date today).
+
+  convert --csv FILE --code CODE --name NAME --root DIR [--previous-close PRICE]
+      Builds both files from a CSV of bars, one per line:
+      date,time,open,high,low,close,volume (a header line is optional).
+      NAME is UTF-8 and is stored in code page 949. The info snapshot comes
+      from the bars; its change is measured from PRICE (default: first open).
+
+  dump FILE [--code CODE] [--kind info|data]
+      Prints an info or data file decoded (an info file is one under info/,
+      or of 128 bytes). With --code, says whether the chart would accept the
+      info file for CODE, or for a data file (with ../info/ beside it) whether
+      the date test keeps it and how many bars it gives.
+
+  serve --root DIR [--host 127.0.0.1] [--port 8949]
+      Serves DIR over HTTP as the chart's data host. Port 0 picks a free port.
+      Prints "serving DIR on http://HOST:PORT" when ready; stops on SIGINT or SIGTERM.
+
+Codes are 1 to 6 ASCII letters and digits (not 5: the chart reads a
+five-character code with a leading '0'). Exit status: 0 done, 1 bad input or
+failed I/O, 2 bad usage.
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    const std::string_view command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "sample") return RunSample(args);
+    if (command == "convert") return RunConvert(args);
+    if (command == "dump") return RunDump(args);
+    if (command == "serve") return RunServe(args);
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    std::cerr << "sivarta-data: unknown command '" << command << "'\n\n" << kUsage;
+    return kExitUsage;
+}
