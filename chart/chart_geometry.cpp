@@ -52,8 +52,8 @@ ExcessArea UncoveredArea(const Rect& client, int32_t bitmapWidth, int32_t bitmap
     const int32_t coverBottom = Clamp32(int64_t{client.top} + std::max(bitmapHeight, 0));
     if (client.right > coverRight)
         out.rects[out.count++] = {coverRight, client.top, client.right, client.bottom};
-    if (client.bottom > coverBottom)
-        out.rects[out.count++] = {client.left, coverBottom, std::min(client.right, coverRight),
-                                  client.bottom};
+    const int32_t bandRight = std::min(client.right, coverRight);
+    if (client.bottom > coverBottom && bandRight > client.left)
+        out.rects[out.count++] = {client.left, coverBottom, bandRight, client.bottom};
     return out;
 }
