@@ -1,18 +1,70 @@
-// Scaffold so the chart links while the interaction code is being written:
-// every handler here falls back to the system's default handling.
+// The crosshair: a vertical line on the record under the cursor and a
+// horizontal line at the cursor's height, drawn straight onto the window and
+// never into dcMem, so any repaint from dcMem removes it.
 #include "chart/chart_wnd.h"
-#include "interact/tip_wnd.h"
+#include "interact/slot_snap.h"
 
-ChartWnd::SlotHit ChartWnd::SnapToSlot(int32_t x) const { return {x, -1}; }
-void ChartWnd::TrackMouse(int32_t, int32_t) {}
-void ChartWnd::UpdateTipText(int32_t) {}
-BOOL ChartWnd::PreTranslateMessage(MSG*) { return FALSE; }
-void ChartWnd::OnMouseMove(UINT, POINT) { Default(); }
-void ChartWnd::OnTimer(UINT_PTR) { Default(); }
-BOOL ChartWnd::OnSetCursor(HWND, UINT, UINT) { return static_cast<BOOL>(Default()); }
-void ChartWnd::OnLButtonDown(UINT, POINT) { Default(); }
-void ChartWnd::CreateTooltip(const RECT&) { pTipWnd = std::make_unique<TipWnd>(); }
-void ChartWnd::DestroyTooltip() { pTipWnd.reset(); }
+ChartWnd::SlotHit ChartWnd::SnapToSlot(int32_t x) const {
+    const SlotSnap hit = SnapColumnToSlot(rcBox.left, x);
+    return {hit.x, hit.slot};
+}
 
-TipWnd::~TipWnd() = default;
-LRESULT TipWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) { return Wnd::WindowProc(msg, wParam, lParam); }
+void ChartWnd::TrackMouse(int32_t x, int32_t y) {
+    // Until the mouse has been over the frame ptLastTrack is no real point:
+    // neither the forced track after a redraw nor the arrow keys draw at it.
+    if (!bHasTracked) return;
+    const POINT point{x, y};
+    if (!PtInRect(&rcBox, point) && bForceTrack == 0) return;
+    const SlotHit hit = SnapToSlot(x);
+    if (hit.x == ptLastTrack.x && y == ptLastTrack.y && bForceTrack == 0) return;
+
+    ClientDC dc(m_hWnd);
+    if (!dc) return;
+    if (hit.x != ptLastTrack.x) {
+        const RECT oldColumn{ptLastTrack.x, rcBox.top, ptLastTrack.x + 1, rcBox.bottom};
+        InvalidateRect(m_hWnd, &oldColumn, TRUE);
+    }
+    if (y != ptLastTrack.y) {
+        const RECT oldRow{rcBox.left, ptLastTrack.y, rcBox.right, ptLastTrack.y + 1};
+        InvalidateRect(m_hWnd, &oldRow, TRUE);
+    }
+    {
+        Pen pen(kCrosshairColour);
+        SelectGuard select(dc, pen);
+        MoveToEx(dc, hit.x, rcBox.top, nullptr);
+        LineTo(dc, hit.x, rcBox.bottom);
+        MoveToEx(dc, rcBox.left, y, nullptr);
+        LineTo(dc, rcBox.right, y);
+    }
+    ptLastTrack = {hit.x, y};
+    UpdateTipText(hit.slot);
+    bForceTrack = 0;
+}
+
+void ChartWnd::OnMouseMove(UINT, POINT point) {
+    if (PtInRect(&rcBox, point)) bHasTracked = true;
+    TrackMouse(point.x, point.y);
+    Default();
+}
+
+BOOL ChartWnd::PreTranslateMessage(MSG* msg) {
+    if (msg->message != WM_KEYDOWN) return Wnd::PreTranslateMessage(msg);
+    switch (msg->wParam) {
+    case VK_DOWN:
+        TrackMouse(ptLastTrack.x, ptLastTrack.y + 1);
+        break;
+    case VK_UP:
+        TrackMouse(ptLastTrack.x, ptLastTrack.y - 1);
+        break;
+    case VK_LEFT:
+        // ptLastTrack.x is a slot line; 3 columns left is the previous one
+        // (x - 1 would snap back up to the same line).
+        TrackMouse(ptLastTrack.x - 3, ptLastTrack.y);
+        break;
+    case VK_RIGHT:
+        TrackMouse(ptLastTrack.x + 1, ptLastTrack.y);
+        break;
+    }
+    // Never consumed: the key is still dispatched as usual.
+    return FALSE;
+}

@@ -41,4 +41,11 @@ protected:
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
     void OnDestroy();
+
+private:
+    // The fill step: the buffer in crBack, copied to the window.
+    void FillBuffer();
+    // The 1-pixel frame in crOutline around a client rectangle, into dcTip.
+    void DrawOutline(const RECT& client);
+    void GrowBuffer(int width);
 };

@@ -1,0 +1,165 @@
+#include "interact/tip_wnd.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "interact/tip_segments.h"
+
+namespace {
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+int TextWidth(HDC dc, const std::string& text) {
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(std::min<size_t>(text.size(), INT_MAX)), &extent);
+    return extent.cx;
+}
+
+}  // namespace
+
+TipWnd::~TipWnd() {
+    // Destroyed while the object is whole, so OnDestroy still releases the buffer.
+    if (m_hWnd) DestroyWindow();
+}
+
+LRESULT TipWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    }
+    return Default();
+}
+
+void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF outline,
+                       const char* faceName) {
+    const char* className = RegisterClass(CS_SAVEBITS | CS_VREDRAW);
+    if (!className) return;
+    strClassName = className;
+    const int width = std::max(0, Width(rect));
+    const int height = std::max(0, Height(rect));
+    // A plain popup shown without activation: with WS_CHILD added the system
+    // drops WS_EX_TOPMOST and the tooltip falls behind the host's window, and
+    // an activating show would take the keyboard focus from the host.
+    if (!CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, nullptr, WS_POPUP, rect.left,
+                  rect.top, width, height, GetDesktopWindow(), nullptr))
+        return;
+    ShowWindow(m_hWnd, SW_SHOWNA);
+    rcBuffer = {0, 0, width, height};
+    crText = text;
+    crBack = back;
+    crOutline = outline;
+
+    LOGFONTA logFont{};
+    logFont.lfHeight = 11;
+    logFont.lfCharSet = HANGEUL_CHARSET;
+    std::strncpy(logFont.lfFaceName, faceName, LF_FACESIZE - 1);
+    fontTip.Reset(CreateFontIndirectA(&logFont));
+    nTextHeight = 11 - 1;
+
+    ClientDC dc(m_hWnd);
+    dcTip = MemoryDC(dc);
+    bmpTip.Reset(CreateCompatibleBitmap(dc, width, height));
+    hOldBitmap = SelectObject(dcTip, bmpTip);
+    hOldFont = SelectObject(dcTip, fontTip);
+    SetTextColor(dcTip, crText);
+    SetBkColor(dcTip, crBack);
+    FillBuffer();
+}
+
+void TipWnd::ClearText() {
+    strSegments.clear();
+}
+
+void TipWnd::AddSegment(const char* text, int32_t colour) {
+    strSegments += MakeTipSegment(text ? text : "", colour);
+}
+
+void TipWnd::LayoutText() {
+    if (!m_hWnd || !dcTip) return;
+    const int yOff = Height(rcBuffer) / 2 - nTextHeight / 2;
+    const std::vector<TipSegment> segments = ParseTipSegments(strSegments);
+    const int width = TextWidth(dcTip, JoinTipText(segments)) + 2 * nLeftMargin;
+    GrowBuffer(width);
+
+    FillBuffer();
+    SetBkColor(dcTip, crBack);
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    MoveWindow(m_hWnd, window.left, window.top, width, Height(window), TRUE);
+
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    int x = nLeftMargin;
+    for (const TipSegment& segment : segments) {
+        SetTextColor(dcTip, static_cast<COLORREF>(segment.colour));
+        RECT place = client;
+        place.left += x;
+        place.top += yOff;
+        DrawTextA(dcTip, segment.text.data(), static_cast<int>(std::min<size_t>(segment.text.size(), INT_MAX)),
+                  &place, DT_SINGLELINE | DT_LEFT | DT_TOP);
+        x += TextWidth(dcTip, segment.text);
+    }
+    DrawOutline(client);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void TipWnd::GrowBuffer(int width) {
+    // A line wider than the buffer would lose its end and the right edge of
+    // its outline: the buffer grows to the line (it never shrinks).
+    if (width <= Width(rcBuffer)) return;
+    ClientDC dc(m_hWnd);
+    Bitmap wider(CreateCompatibleBitmap(dc, width, Height(rcBuffer)));
+    if (!wider) return;
+    SelectObject(dcTip, wider);
+    bmpTip = std::move(wider);
+    rcBuffer.right = rcBuffer.left + width;
+}
+
+void TipWnd::FillBuffer() {
+    FillSolidRect(dcTip, rcBuffer, crBack);
+    ClientDC dc(m_hWnd);
+    BitBlt(dc, rcBuffer.left, rcBuffer.top, Width(rcBuffer), Height(rcBuffer), dcTip, 0, 0, SRCCOPY);
+}
+
+void TipWnd::DrawOutline(const RECT& client) {
+    Pen pen(crOutline);
+    SelectGuard select(dcTip, pen);
+    const POINT path[] = {{client.left, client.top},
+                          {client.right - 1, client.top},
+                          {client.right - 1, client.bottom - 1},
+                          {client.left, client.bottom - 1},
+                          {client.left, client.top}};
+    Polyline(dcTip, path, 5);
+}
+
+void TipWnd::OnPaint() {
+    PaintDC dc(m_hWnd);
+    BitBlt(dc, rcBuffer.left, rcBuffer.top, Width(rcBuffer), Height(rcBuffer), dcTip, 0, 0, SRCCOPY);
+}
+
+void TipWnd::OnSize(UINT, int, int) {
+    Default();
+    if (!dcTip) return;
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    DrawOutline(client);
+}
+
+void TipWnd::OnDestroy() {
+    if (dcTip && hOldFont) SelectObject(dcTip, hOldFont);
+    if (dcTip && hOldBitmap) SelectObject(dcTip, hOldBitmap);
+    hOldFont = hOldBitmap = nullptr;
+    fontTip.Reset();
+    bmpTip.Reset();
+    dcTip.Reset();
+    Default();
+}
