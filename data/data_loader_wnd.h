@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "chart/chart_wnd.h"
+#include "data/download_file.h"
 #include "data/stock_records.h"
 #include "framework/wnd.h"
 
@@ -24,6 +26,7 @@ public:
     std::string strChartUrl;   // data host (host[:port])
     StockInfo info{};          // all zero until an info file is accepted
     ChartWnd chart;
+    DownloadLimits limits;     // time-outs and size bound of each download
 
     static constexpr UINT kChartId = 5000;
 
@@ -31,4 +34,11 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(CREATESTRUCTA* cs);
     void OnDestroy();
+
+private:
+    // Downloads url to path, then reads and deletes the file. A failed download
+    // shows the failure message; false when nothing can be read.
+    bool Fetch(const std::string& url, const std::string& path, std::vector<unsigned char>& bytes);
+    // Shows the failure message; returns -1 for the creation handler.
+    int FailLoad();
 };

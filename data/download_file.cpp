@@ -1,0 +1,192 @@
+// The download: one WinINet session and request per file, the body copied in
+// 8192-byte pieces. Beyond a plain copy it refuses non-2xx answers, bounds the
+// time and the size, notices a body cut short, and never leaves a partial file.
+#include "data/download_file.h"
+
+#include <winsock2.h>
+
+#include <cstdlib>
+
+#include "data/data_loader_wnd.h"
+#include "framework/app_name.h"
+#include "framework/file.h"
+#include "framework/internet.h"
+
+namespace {
+
+constexpr DWORD kChunkBytes = 8192;
+
+std::string TrimEnd(std::string text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// The server's own words, for ERROR_INTERNET_EXTENDED_ERROR.
+std::string LastResponseInfo() {
+    DWORD error = 0;
+    DWORD length = 0;
+    InternetGetLastResponseInfoA(&error, nullptr, &length);
+    std::string text(length + 1, '\0');
+    if (!InternetGetLastResponseInfoA(&error, text.data(), &length)) return {};
+    text.resize(length);
+    return TrimEnd(text);
+}
+
+// Some WinINets pass socket errors through; they mean WinINet's own.
+DWORD AsInternetError(DWORD error) {
+    switch (error) {
+    case WSAETIMEDOUT: return ERROR_INTERNET_TIMEOUT;
+    case WSAECONNRESET: return ERROR_INTERNET_CONNECTION_RESET;
+    case WSAECONNABORTED: return ERROR_INTERNET_CONNECTION_ABORTED;
+    case WSAECONNREFUSED: return ERROR_INTERNET_CANNOT_CONNECT;
+    default: return error;
+    }
+}
+
+// The system's text for an error code; WinINet's codes are in wininet.dll.
+std::string ErrorText(DWORD error) {
+    error = AsInternetError(error);
+    if (error == ERROR_INTERNET_EXTENDED_ERROR) {
+        if (std::string info = LastResponseInfo(); !info.empty()) return info;
+    }
+    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS;
+    HMODULE source = nullptr;
+    if (error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST) {
+        source = GetModuleHandleA("wininet.dll");
+        flags |= FORMAT_MESSAGE_FROM_HMODULE;
+    } else {
+        flags |= FORMAT_MESSAGE_FROM_SYSTEM;
+    }
+    char* buffer = nullptr;
+    DWORD n = FormatMessageA(flags, source, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = n && buffer ? TrimEnd(std::string(buffer, n)) : std::string();
+    if (buffer) LocalFree(buffer);
+    if (text.empty()) text = "Error " + std::to_string(error);
+    return text;
+}
+
+bool IsHttpUrl(const std::string& url) {
+    auto startsWith = [&](const char* prefix) {
+        size_t n = lstrlenA(prefix);
+        return url.size() > n && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, url.data(), static_cast<int>(n),
+                                                prefix, static_cast<int>(n)) == CSTR_EQUAL;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+void SetTimeouts(HINTERNET handle, const DownloadLimits& limits) {
+    DWORD connect = limits.connectTimeoutMs;
+    DWORD send = limits.sendTimeoutMs;
+    DWORD receive = limits.receiveTimeoutMs;
+    InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+    InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+    InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+}
+
+struct UrlParts {
+    std::string host;
+    std::string object;   // path and query
+    INTERNET_PORT port = 0;
+    bool secure = false;
+};
+
+bool CrackUrl(const std::string& url, UrlParts& parts) {
+    char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
+    URL_COMPONENTSA components{};
+    components.dwStructSize = sizeof components;
+    components.lpszHostName = host;
+    components.dwHostNameLength = sizeof host;
+    components.dwUrlPathLength = 1;    // non-zero: point into url
+    components.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &components)) return false;
+    parts.host = host;
+    parts.port = components.nPort;
+    parts.secure = components.nScheme == INTERNET_SCHEME_HTTPS;
+    if (components.lpszUrlPath) parts.object.assign(components.lpszUrlPath, components.dwUrlPathLength);
+    if (components.lpszExtraInfo) parts.object.append(components.lpszExtraInfo, components.dwExtraInfoLength);
+    if (parts.object.empty()) parts.object = "/";
+    return true;
+}
+
+// The announced body length, when the answer has one.
+bool ContentLength(HINTERNET request, uint64_t& length) {
+    char text[32] = {};
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return false;
+    char* end = nullptr;
+    length = std::strtoull(text, &end, 10);
+    return end != text;
+}
+
+std::string TooLarge(uint64_t maxBytes) {
+    return "The answer is larger than " + std::to_string(maxBytes) + " bytes";
+}
+
+std::string CopyBody(HINTERNET request, HANDLE file, uint64_t maxBytes, uint64_t& copied) {
+    char buffer[kChunkBytes];
+    for (;;) {
+        DWORD got = 0;
+        if (!InternetReadFile(request, buffer, sizeof buffer, &got)) return ErrorText(GetLastError());
+        if (got == 0) return "YES";
+        if (copied + got > maxBytes) return TooLarge(maxBytes);
+        DWORD written = 0;
+        if (!WriteFile(file, buffer, got, &written, nullptr)) return ErrorText(GetLastError());
+        if (written != got) return ErrorText(ERROR_HANDLE_DISK_FULL);
+        copied += got;
+        Sleep(0);
+    }
+}
+
+std::string Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits) {
+    InternetHandle session(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return ErrorText(GetLastError());
+    SetTimeouts(session.Get(), limits);
+
+    // The steps of InternetOpenUrl taken one by one, so that the time-outs can
+    // be set on the request itself (some WinINets ignore them on the session).
+    UrlParts parts;
+    if (!CrackUrl(url, parts)) return ErrorText(GetLastError());
+    InternetHandle connection(InternetConnectA(session.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
+                                               INTERNET_SERVICE_HTTP, 0, 1));
+    if (!connection) return ErrorText(GetLastError());
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY | (parts.secure ? INTERNET_FLAG_SECURE : 0);
+    InternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parts.object.c_str(), nullptr, nullptr, nullptr,
+                                            flags, 1));
+    if (!request) return ErrorText(GetLastError());
+    SetTimeouts(request.Get(), limits);
+    if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return ErrorText(GetLastError());
+
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return ErrorText(GetLastError());
+    // An error page is not the file.
+    if (status < 200 || status > 299) return "HTTP status " + std::to_string(status);
+
+    uint64_t announced = 0;
+    bool hasLength = ContentLength(request.Get(), announced);
+    if (hasLength && announced > limits.maxBytes) return TooLarge(limits.maxBytes);
+
+    FileHandle file(CreateFileForWrite(path));
+    if (!file.IsOpen()) return ErrorText(GetLastError());
+    uint64_t copied = 0;
+    std::string result = CopyBody(request.Get(), file.Get(), limits.maxBytes, copied);
+    if (!file.Close() && result == "YES") result = ErrorText(GetLastError());
+    // A connection closed early can look like a normal end of the body.
+    if (result == "YES" && hasLength && copied != announced)
+        result = "The connection closed after " + std::to_string(copied) + " of " + std::to_string(announced) + " bytes";
+    return result;
+}
+
+}  // namespace
+
+std::string DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits) {
+    std::string result = IsHttpUrl(url) ? Fetch(url, path, limits) : "NO";
+    // Stale or partial bytes must never be read as the file.
+    if (result != "YES") DeleteFileAnyLength(path);
+    return result;
+}
+
+std::string DataLoaderWnd::DownloadFile(const std::string& url, const std::string& path) {
+    return DownloadToFile(url, path, limits);
+}
