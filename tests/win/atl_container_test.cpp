@@ -1,0 +1,398 @@
+// The control inside Wine's ATL container (atl.dll, the "AtlAxWin" window
+// class), fed by a loopback data server: a container that knows nothing of
+// the control creates it from a saved stream, activates it and tears it down.
+// SIVARTA.OCX is taken from beside this program and its class object is
+// registered for this process only, so the test needs no regsvr32.
+#include <windows.h>
+#include <ole2.h>
+#include <ocidl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/stock_records.h"
+#include "framework/message_box_watcher.h"
+#include "sivarta_h.h"
+#include "win/support/test_http_server.h"
+
+namespace {
+
+using AtlAxWinInitFn = BOOL(WINAPI*)();
+using AtlAxCreateControlExFn = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**, IUnknown**, REFIID,
+                                                IUnknown*);
+using AtlAxAttachControlFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
+using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+
+constexpr wchar_t kClsidText[] = L"{32CE8465-2D18-4AEE-9098-837844E6E926}";
+constexpr int kChartId = 5000;
+
+// One instrument's day as the data server hands it out.
+struct Day {
+    StockInfo info{};
+    std::vector<TickRecord> ticks;
+
+    std::string InfoBytes() const { return std::string(reinterpret_cast<const char*>(&info), sizeof info); }
+    std::string DataBytes() const {
+        return std::string(reinterpret_cast<const char*>(ticks.data()), ticks.size() * sizeof(TickRecord));
+    }
+};
+
+Day MakeDay() {
+    Day day;
+    day.info.date = 20240105;
+    day.info.time = 153000;
+    std::memcpy(day.info.code, "005930", 6);  // six bytes, no terminator
+    const char name[] = "삼성전자";           // code page 949 bytes in this build
+    std::memcpy(day.info.name, name, sizeof name);
+    day.info.open = 71000;
+    day.info.high = 72500;
+    day.info.low = 70500;
+    day.info.current = 70850;
+    day.info.volume = 1234567;
+    day.info.change = -150;
+    for (int i = 0; i < 40; ++i) {
+        int32_t price = 71000 + (i % 7) * 100 - (i % 3) * 150;
+        day.ticks.push_back({20240105, 90000 + (i / 60) * 10000 + (i % 60) * 100, price, price + 200, price - 200,
+                             price + ((i % 2) ? 100 : -100), 1000 + i * 37});
+    }
+    return day;
+}
+
+// --- automation by name, as a script calls the control ------------------------
+
+DISPID IdOf(IDispatch* control, const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    EXPECT_EQ(S_OK, control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) << name;
+    return id;
+}
+
+HRESULT PutProperty(IDispatch* control, const wchar_t* name, VARIANT value) {
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &put, 1, 1};
+    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                           nullptr, nullptr, nullptr);
+}
+
+HRESULT PutString(IDispatch* control, const wchar_t* name, const wchar_t* text) {
+    VARIANT value;
+    V_VT(&value) = VT_BSTR;
+    V_BSTR(&value) = SysAllocString(text);
+    HRESULT hr = PutProperty(control, name, value);
+    VariantClear(&value);
+    return hr;
+}
+
+HRESULT PutLong(IDispatch* control, const wchar_t* name, LONG number) {
+    VARIANT value;
+    V_VT(&value) = VT_I4;
+    V_I4(&value) = number;
+    return PutProperty(control, name, value);
+}
+
+// Calls a method without arguments; the text of a BSTR result or the number of an I4.
+std::wstring CallText(IDispatch* control, const wchar_t* name) {
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                                 &result, nullptr, nullptr);
+    EXPECT_EQ(S_OK, hr) << name;
+    std::wstring text;
+    if (V_VT(&result) == VT_BSTR) {
+        text.assign(V_BSTR(&result), SysStringLen(V_BSTR(&result)));
+    } else if (SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR))) {
+        text.assign(V_BSTR(&result), SysStringLen(V_BSTR(&result)));
+    }
+    VariantClear(&result);
+    return text;
+}
+
+// --- an event sink that counts ReadyInfo and reads the code when it arrives ---
+
+class ReadySink final : public IDispatch {
+public:
+    int ready = 0;
+    std::wstring codeAtEvent;
+    IDispatch* control = nullptr;  // not owned
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_DSivartaEvents)) {
+            *ppv = static_cast<IDispatch*>(this);
+            return S_OK;  // lives on the test's stack; no counting needed
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        if (id != 1) return DISP_E_MEMBERNOTFOUND;
+        ++ready;
+        if (control) codeAtEvent = CallText(control, L"GetStockCode");
+        return S_OK;
+    }
+};
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (GetDlgCtrlID(window) != search->id) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindDescendant(HWND root, int id) {
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(root, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PumpMessages() {
+    MSG msg;
+    for (int i = 0; i < 10; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+}
+
+std::wstring OcxPath() {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    for (const wchar_t* candidate : {L"SIVARTA.OCX", L"..\\bin\\SIVARTA.OCX"}) {
+        std::wstring full = folder + candidate;
+        if (GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return full;
+    }
+    return folder + L"SIVARTA.OCX";
+}
+
+class AtlContainerTest : public ::testing::Test {
+protected:
+    // atl.dll registers its window class once per process.
+    static void SetUpTestSuite() {
+        OleInitialize(nullptr);
+        HMODULE atl = LoadLibraryW(L"atl.dll");
+        if (!atl) return;
+        auto init = reinterpret_cast<AtlAxWinInitFn>(GetProcAddress(atl, "AtlAxWinInit"));
+        createControl = reinterpret_cast<AtlAxCreateControlExFn>(GetProcAddress(atl, "AtlAxCreateControlEx"));
+        attachControl = reinterpret_cast<AtlAxAttachControlFn>(GetProcAddress(atl, "AtlAxAttachControl"));
+        atlReady = init && createControl && attachControl && init();
+    }
+    static void TearDownTestSuite() { OleUninitialize(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(atlReady) << "Wine's atl.dll with AtlAxWinInit, AtlAxCreateControlEx, AtlAxAttachControl";
+        ocx = LoadLibraryW(OcxPath().c_str());
+        ASSERT_NE(nullptr, ocx) << "SIVARTA.OCX beside the test program";
+        auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(ocx, "DllGetClassObject"));
+        ASSERT_NE(nullptr, getClassObject);
+        ASSERT_EQ(S_OK, getClassObject(__uuidof(Sivarta), IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+        // The container's CoCreateInstance finds the class here before the registry.
+        ASSERT_EQ(S_OK, CoRegisterClassObject(__uuidof(Sivarta), factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                              &registration));
+
+        day = MakeDay();
+        server.Serve("/sisefile/info/005930.dat", day.InfoBytes());
+        server.Serve("/sisefile/Date/005930.dat", day.DataBytes());
+    }
+
+    void TearDown() override {
+        if (registration) CoRevokeClassObject(registration);
+        if (factory) factory->Release();
+        // The OCX stays loaded: COM may still hold its objects until the apartment ends.
+    }
+
+    // A control configured by a script and saved by its own IPersistStreamInit,
+    // as a container keeps it between sessions.
+    IStream* SavedControl(const wchar_t* host) {
+        IDispatch* control = nullptr;
+        IPersistStreamInit* persist = nullptr;
+        IStream* stream = nullptr;
+        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)));
+        if (!control) return nullptr;
+        EXPECT_EQ(S_OK, control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)));
+        EXPECT_EQ(S_OK, persist->InitNew());
+        EXPECT_EQ(S_OK, PutString(control, L"strChartUrl", host));
+        EXPECT_EQ(S_OK, PutString(control, L"strCode", L"005930"));
+        EXPECT_EQ(S_OK, PutLong(control, L"nsizeMainX", 300));
+        EXPECT_EQ(S_OK, PutLong(control, L"nsizeMainY", 200));
+        EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+        EXPECT_EQ(S_OK, persist->Save(stream, TRUE));
+        LARGE_INTEGER start{};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        persist->Release();
+        control->Release();
+        return stream;
+    }
+
+    // An "AtlAxWin" window with no control name: the container is attached later.
+    static HWND ContainerWindow() {
+        return CreateWindowExW(0, L"AtlAxWin", L"", WS_POPUP | WS_VISIBLE, 40, 40, 400, 250, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    }
+
+    void ExpectInfoOfDay(IDispatch* control) {
+        EXPECT_EQ(L"005930", CallText(control, L"GetStockCode"));
+        EXPECT_EQ(L"삼성전자", CallText(control, L"GetStockName"));
+        EXPECT_EQ(L"20240105", CallText(control, L"GetStockDate"));
+        EXPECT_EQ(L"153000", CallText(control, L"GetStockTime"));
+        EXPECT_EQ(L"70850", CallText(control, L"GetStockCurrentga"));
+        EXPECT_EQ(L"-150", CallText(control, L"GetStockChange"));
+    }
+
+    static inline bool atlReady = false;
+    static inline AtlAxCreateControlExFn createControl = nullptr;
+    static inline AtlAxAttachControlFn attachControl = nullptr;
+    HMODULE ocx = nullptr;
+    IClassFactory* factory = nullptr;
+    DWORD registration = 0;
+    TestHttpServer server;
+    Day day;
+};
+
+TEST_F(AtlContainerTest, CreatesFromSavedStreamAndShowsTheDayAtThePropertySize) {
+    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str());
+    ASSERT_NE(nullptr, stream);
+    HWND window = ContainerWindow();
+    ASSERT_NE(nullptr, window);
+
+    IUnknown* container = nullptr;
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(S_OK, createControl(kClsidText, window, stream, &container, &unknown, IID_NULL, nullptr));
+    stream->Release();
+    ASSERT_NE(nullptr, unknown);
+    PumpMessages();
+
+    // The load ran inside activation: both files, in order, from the saved host.
+    EXPECT_EQ((std::vector<std::string>{"/sisefile/info/005930.dat", "/sisefile/Date/005930.dat"}),
+              server.Requests());
+
+    // The chart has the saved size, not the container's 400 x 250.
+    HWND chart = FindDescendant(window, kChartId);
+    ASSERT_NE(nullptr, chart);
+    RECT client{};
+    GetClientRect(chart, &client);
+    EXPECT_EQ(300, client.right);
+    EXPECT_EQ(200, client.bottom);
+    EXPECT_TRUE(IsWindowVisible(chart));
+
+    IDispatch* control = nullptr;
+    ASSERT_EQ(S_OK, unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&control)));
+    ExpectInfoOfDay(control);
+    control->Release();
+
+    DestroyWindow(window);  // the container closes the control and lets go of it
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(chart));
+    unknown->Release();
+    if (container) container->Release();
+}
+
+TEST_F(AtlContainerTest, ReadyInfoReachesTheSinkOncePerWindowCreation) {
+    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str());
+    ASSERT_NE(nullptr, stream);
+    IDispatch* control = nullptr;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)));
+    IPersistStreamInit* persist = nullptr;
+    ASSERT_EQ(S_OK, control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)));
+    ASSERT_EQ(S_OK, persist->Load(stream));
+    persist->Release();
+    stream->Release();
+
+    ReadySink sink;
+    sink.control = control;
+    IConnectionPointContainer* points = nullptr;
+    IConnectionPoint* point = nullptr;
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)));
+    ASSERT_EQ(S_OK, points->FindConnectionPoint(__uuidof(_DSivartaEvents), &point));
+    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
+    EXPECT_EQ(0, sink.ready);
+
+    for (int creation = 1; creation <= 2; ++creation) {
+        HWND window = ContainerWindow();
+        ASSERT_NE(nullptr, window);
+        IUnknown* container = nullptr;
+        ASSERT_EQ(S_OK, attachControl(control, window, &container));
+        PumpMessages();
+        // Fired during the window's creation, with the info already read.
+        EXPECT_EQ(creation, sink.ready);
+        EXPECT_EQ(L"005930", sink.codeAtEvent);
+        EXPECT_NE(nullptr, FindDescendant(window, kChartId));
+        DestroyWindow(window);
+        PumpMessages();
+        if (container) container->Release();
+        EXPECT_EQ(creation, sink.ready) << "nothing more on destruction";
+    }
+    // Each creation loaded the day again.
+    EXPECT_EQ(4u, server.Requests().size());
+
+    point->Unadvise(cookie);
+    point->Release();
+    points->Release();
+    control->Release();
+}
+
+TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
+    server.Fail("/sisefile/info/005930.dat", TestHttpServer::Fault::NotFound);
+    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str());
+    ASSERT_NE(nullptr, stream);
+    IDispatch* control = nullptr;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)));
+    IPersistStreamInit* persist = nullptr;
+    ASSERT_EQ(S_OK, control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)));
+    ASSERT_EQ(S_OK, persist->Load(stream));
+    persist->Release();
+    stream->Release();
+
+    ReadySink sink;
+    IConnectionPointContainer* points = nullptr;
+    IConnectionPoint* point = nullptr;
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)));
+    ASSERT_EQ(S_OK, points->FindConnectionPoint(__uuidof(_DSivartaEvents), &point));
+    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
+
+    HWND window = ContainerWindow();
+    ASSERT_NE(nullptr, window);
+    IUnknown* container = nullptr;
+    {
+        MessageBoxWatcher boxes;  // answers the failure box the user would see
+        ASSERT_EQ(S_OK, attachControl(control, window, &container));
+        PumpMessages();
+        ASSERT_EQ(1u, boxes.Boxes().size());
+        EXPECT_EQ("fail Loading Datafile!", boxes.Boxes()[0].text);
+    }
+    EXPECT_EQ(1, sink.ready);
+    // A 404 page is no info: nothing was read, and the data file was not asked for.
+    EXPECT_EQ(std::vector<std::string>{"/sisefile/info/005930.dat"}, server.Requests());
+    EXPECT_EQ(L"", CallText(control, L"GetStockCode"));
+    EXPECT_EQ(L"", CallText(control, L"GetStockName"));
+    EXPECT_EQ(L"0", CallText(control, L"GetStockDate"));
+    EXPECT_EQ(L"0", CallText(control, L"GetStockCurrentga"));
+
+    DestroyWindow(window);
+    PumpMessages();
+    if (container) container->Release();
+    point->Unadvise(cookie);
+    point->Release();
+    points->Release();
+    control->Release();
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// Snapshots of what the host shows: a rectangle of the screen saved as PNG.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Copies `area` (screen coordinates) from the screen and writes it to `path`
+// as a 24-bit PNG. Reading the screen is what shows the chart under Wine:
+// PrintWindow asks the top window to draw itself, and our control's child
+// windows do not take part in that.
+HRESULT SaveScreenArea(const RECT& area, const std::wstring& path);
+
+// The union of the visible top-level windows of this process other than
+// `frame`: the control's popups (the tooltip).
+RECT VisiblePopupsRect(HWND frame);
