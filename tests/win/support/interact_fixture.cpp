@@ -69,6 +69,49 @@ COLORREF InteractFixture::MemPixel(int x, int y) const {
     return GetPixel(chart.dcMem, x, y);
 }
 
+namespace {
+
+// Copies a rectangle of a DC into a 32-bit DIB and counts one colour in it.
+int CountInDc(HDC source, const RECT& rect, COLORREF colour) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return 0;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    BitBlt(dc, 0, 0, width, height, source, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int count = 0;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < width * height; ++i) count += (pixels[i] & 0xFFFFFF) == wanted;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return count;
+}
+
+}  // namespace
+
+int InteractFixture::CountOnWindow(const RECT& rect, COLORREF colour) const {
+    HDC dc = GetDC(chart);
+    const int count = CountInDc(dc, rect, colour);
+    ReleaseDC(chart, dc);
+    return count;
+}
+
+int InteractFixture::CountInMem(const RECT& rect, COLORREF colour) const {
+    return CountInDc(chart.dcMem, rect, colour);
+}
+
 void InteractFixture::MoveMouse(int x, int y) {
     SendMessageA(chart, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }

@@ -46,6 +46,10 @@ struct InteractFixture {
     // What the window shows at a client point of the chart, and what dcMem holds there.
     COLORREF WindowPixel(int x, int y) const;
     COLORREF MemPixel(int x, int y) const;
+    // Pixels of `colour` in a client rectangle of the chart (right and bottom
+    // exclusive), on the window and in dcMem.
+    int CountOnWindow(const RECT& rect, COLORREF colour) const;
+    int CountInMem(const RECT& rect, COLORREF colour) const;
     // Sends WM_MOUSEMOVE at a client point, as a mouse move over the chart does.
     void MoveMouse(int x, int y);
     // Sends WM_KEYDOWN for the chart through the pre-translation walk of a message loop.
