@@ -45,6 +45,9 @@ TEST(BarCsv, ParsesWithOrWithoutHeaderAndCrLf) {
     EXPECT_EQ(std::memcmp(&bars[1], &want, sizeof want), 0);
     ASSERT_TRUE(ParseBarsCsv("20240105,90000,100,110,90,105,7", bars, error));
     EXPECT_EQ(bars.size(), 1u);
+    ASSERT_TRUE(ParseBarsCsv("\xEF\xBB\xBF" "Date,Time,Open,High,Low,Close,Volume\n20240105,90000,1,1,1,1,1\n", bars, error))
+        << error.why;
+    EXPECT_EQ(bars.size(), 1u);
 }
 
 TEST(BarCsv, ReportsLineFieldAndReason) {

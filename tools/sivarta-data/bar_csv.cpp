@@ -83,6 +83,8 @@ bool IsHeader(std::string_view line) {
 bool ParseBarsCsv(std::string_view text, std::vector<TickRecord>& bars, CsvError& error) {
     bars.clear();
     constexpr std::size_t kMaxBars = kMaxDataFileBytes / sizeof(TickRecord);
+    // Spreadsheets often save UTF-8 with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     int lineNo = 0;
     while (!text.empty()) {
         const std::size_t nl = text.find('\n');
