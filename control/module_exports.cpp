@@ -1,20 +1,68 @@
-// Module entry points of SIVARTA.OCX.
+// Module entry points of SIVARTA.OCX: start-up, class objects, unload check
+// and self-registration.
 #include <windows.h>
-#include <ole2.h>
+#include <olectl.h>
+#include <winsock2.h>
 
-STDAPI DllCanUnloadNow() {
-    return S_OK;
+#include "control/registration.h"
+#include "control/sivarta_ctrl.h"
+#include "control/sivarta_ids.h"
+#include "control/sivarta_prop_page.h"
+#include "framework/class_factory.h"
+#include "framework/module_lock.h"
+#include "res/resource.h"
+
+namespace {
+
+ClassFactory controlFactory(CLSID_Sivarta, kSivartaProgId, &CSivartaCtrl::Create);
+ClassFactory pageFactory(CLSID_SivartaPropPage, kSivartaPropPageProgId, &CSivartaPropPage::Create);
+bool socketsStarted = false;
+
+void StartSockets(HINSTANCE module) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
+        socketsStarted = true;
+        return;
+    }
+    // The module's string table has no entry 104: say plainly what failed.
+    char text[256];
+    if (LoadStringA(module, IDS_WINSOCK_INIT_FAILED, text, sizeof text) <= 0)
+        lstrcpynA(text, "Windows Sockets could not be initialised.", sizeof text);
+    MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, void** ppv) {
-    if (ppv) *ppv = nullptr;
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(module);
+        StartSockets(module);
+    } else if (reason == DLL_PROCESS_DETACH && socketsStarted && !reserved) {
+        WSACleanup();
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() {
+    return ModuleLock::CanUnload() ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (clsid == CLSID_Sivarta) return controlFactory.QueryInterface(iid, ppv);
+    if (clsid == CLSID_SivartaPropPage) return pageFactory.QueryInterface(iid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllRegisterServer() {
-    return E_NOTIMPL;
+    if (FAILED(RegisterTypeLibrary())) return SELFREG_E_TYPELIB;
+    if (FAILED(RegisterClasses())) return SELFREG_E_CLASS;
+    return S_OK;
 }
 
 STDAPI DllUnregisterServer() {
-    return E_NOTIMPL;
+    if (FAILED(UnregisterTypeLibrary())) return SELFREG_E_TYPELIB;
+    if (FAILED(UnregisterClasses())) return SELFREG_E_CLASS;
+    return S_OK;
 }

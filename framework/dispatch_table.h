@@ -1,0 +1,115 @@
+// DispatchTable: IDispatch::Invoke and GetIDsOfNames driven by a table of
+// properties bound to member fields (each with a change notification) and of
+// methods. Names match case-insensitively; arguments are coerced with
+// VariantChangeType to the property's type (BSTR or I4).
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "framework/bstr.h"
+
+// Kept out of the template: argument checks and coercion.
+namespace dispatch {
+// The one value of a property put (DISPID_PROPERTYPUT named), coerced to vt.
+HRESULT PutValue(DISPPARAMS* params, VARTYPE vt, VARIANT& out, UINT* argErr);
+// Checks a method call's argument count: `required` positional arguments,
+// none of them missing.
+HRESULT CheckArgs(DISPPARAMS* params, UINT required, UINT* argErr);
+bool NameMatches(const wchar_t* tableName, const wchar_t* asked);
+// Strings set through automation are capped like persisted ones, so whatever
+// is set can also be saved and loaded again.
+constexpr size_t kMaxString = 64 * 1024;
+}  // namespace dispatch
+
+template <typename T>
+struct DispEntry {
+    const wchar_t* name;
+    DISPID dispid;
+    std::string T::*strField = nullptr;
+    int32_t T::*intField = nullptr;
+    void (T::*notify)() = nullptr;
+    HRESULT (T::*method)(DISPPARAMS* params, VARIANT* result) = nullptr;
+    UINT params = 0;   // required arguments of a method
+};
+
+template <typename T>
+class DispatchTable {
+public:
+    explicit DispatchTable(std::span<const DispEntry<T>> entries) : entries(entries) {}
+
+    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const {
+        if (!names || !ids || count == 0) return E_INVALIDARG;
+        HRESULT hr = DISP_E_UNKNOWNNAME;
+        ids[0] = DISPID_UNKNOWN;
+        for (const DispEntry<T>& e : entries) {
+            if (dispatch::NameMatches(e.name, names[0])) {
+                ids[0] = e.dispid;
+                hr = S_OK;
+                break;
+            }
+        }
+        // Parameter names are not exposed.
+        for (UINT i = 1; i < count; ++i) {
+            ids[i] = DISPID_UNKNOWN;
+            hr = DISP_E_UNKNOWNNAME;
+        }
+        return hr;
+    }
+
+    HRESULT Invoke(T& object, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr) const {
+        const DispEntry<T>* e = Find(id);
+        if (!e) return DISP_E_MEMBERNOTFOUND;
+        DISPPARAMS none{};
+        if (!params) params = &none;
+        if (result) VariantInit(result);
+        if (e->method) {
+            if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
+            if (params->cNamedArgs) return DISP_E_NONAMEDARGS;
+            HRESULT hr = dispatch::CheckArgs(params, e->params, argErr);
+            return FAILED(hr) ? hr : (object.*(e->method))(params, result);
+        }
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) return Put(object, *e, params, argErr);
+        if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
+        if (params->cArgs) return DISP_E_BADPARAMCOUNT;
+        if (!result) return S_OK;
+        if (e->strField) {
+            result->vt = VT_BSTR;
+            result->bstrVal = AnsiToBstr(object.*(e->strField));
+            return result->bstrVal ? S_OK : E_OUTOFMEMORY;
+        }
+        result->vt = VT_I4;
+        result->lVal = object.*(e->intField);
+        return S_OK;
+    }
+
+private:
+    const DispEntry<T>* Find(DISPID id) const {
+        for (const DispEntry<T>& e : entries)
+            if (e.dispid == id) return &e;
+        return nullptr;
+    }
+
+    HRESULT Put(T& object, const DispEntry<T>& e, DISPPARAMS* params, UINT* argErr) const {
+        VARIANT v;
+        VariantInit(&v);
+        HRESULT hr = dispatch::PutValue(params, e.strField ? VT_BSTR : VT_I4, v, argErr);
+        if (FAILED(hr)) return hr;
+        if (e.strField) {
+            std::string text = BstrToAnsi(v.bstrVal);
+            VariantClear(&v);
+            if (text.size() > dispatch::kMaxString) return E_INVALIDARG;
+            object.*(e.strField) = std::move(text);
+        } else {
+            object.*(e.intField) = v.lVal;
+        }
+        if (e.notify) (object.*(e.notify))();
+        return S_OK;
+    }
+
+    std::span<const DispEntry<T>> entries;
+};
