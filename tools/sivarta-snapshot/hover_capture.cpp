@@ -1,0 +1,83 @@
+#include "hover_capture.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "chart/chart_wnd.h"
+#include "framework/gdi.h"
+#include "framework/png_writer.h"
+#include "interact/tip_wnd.h"
+
+namespace {
+
+void PumpFor(DWORD ms, HWND tip, bool untilShown) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (untilShown && IsWindowVisible(tip)) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+bool ParseInt(const char* begin, const char* end, LONG& value) {
+    if (begin == end) return false;
+    char* stop = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(begin, &stop, 10);
+    if (stop != end || errno == ERANGE || parsed < INT_MIN / 2 || parsed > INT_MAX / 2) return false;
+    value = static_cast<LONG>(parsed);
+    return true;
+}
+
+}  // namespace
+
+bool ParseHoverPoint(const char* text, POINT& point) {
+    if (!text) return false;
+    const char* comma = std::strchr(text, ',');
+    if (!comma) return false;
+    return ParseInt(text, comma, point.x) && ParseInt(comma + 1, comma + std::strlen(comma), point.y);
+}
+
+HRESULT CaptureHover(ChartWnd& chart, POINT client, const std::string& path) {
+    if (!chart.m_hWnd || !chart.pTipWnd || !chart.pTipWnd->m_hWnd) return E_FAIL;
+    const HWND tip = *chart.pTipWnd;
+    const HWND root = GetAncestor(chart, GA_ROOT);
+    ShowWindow(root, SW_SHOW);
+    SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    UpdateWindow(root);
+    PumpFor(100, tip, false);
+
+    POINT origin{0, 0};
+    ClientToScreen(chart, &origin);
+    SetCursorPos(origin.x + client.x, origin.y + client.y);
+    // The move a real mouse makes there; a warped cursor may not report one.
+    PostMessageA(chart, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    PumpFor(3000, tip, true);
+    if (!IsWindowVisible(tip)) return E_FAIL;
+    PumpFor(300, tip, false);   // a few more ticks: placed, painted
+
+    RECT chartRect{}, tipRect{};
+    GetClientRect(chart, &chartRect);
+    GetWindowRect(tip, &tipRect);
+    const int width = std::max<LONG>(chartRect.right, tipRect.right - origin.x);
+    const int height = std::max<LONG>(chartRect.bottom, tipRect.bottom - origin.y);
+
+    HDC screen = GetDC(nullptr);
+    MemoryDC copy(screen);
+    Bitmap picture(CreateCompatibleBitmap(screen, width, height));
+    HRESULT hr = E_OUTOFMEMORY;
+    if (copy && picture) {
+        SelectGuard select(copy, picture);
+        BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        hr = WritePngFromDC(path, copy, width, height);
+    }
+    ReleaseDC(nullptr, screen);
+    return hr;
+}
