@@ -6,8 +6,6 @@ thread_local MessageBoxWatcher* current = nullptr;
 
 // The message box's text is the static control with this id.
 constexpr int kTextId = 0xFFFF;
-// Marks a box already dismissed (it may be activated more than once).
-const char kSeenProp[] = "Sivarta.BoxSeen";
 
 std::string WindowText(HWND hwnd) {
     int length = GetWindowTextLengthA(hwnd);
@@ -27,7 +25,7 @@ bool IsDialog(HWND hwnd) {
 
 MessageBoxWatcher::MessageBoxWatcher() : previous(current) {
     current = this;
-    hook = SetWindowsHookExA(WH_CBT, &MessageBoxWatcher::CbtProc, nullptr, GetCurrentThreadId());
+    hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &MessageBoxWatcher::AfterMessage, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
@@ -35,17 +33,18 @@ MessageBoxWatcher::~MessageBoxWatcher() {
     current = previous;
 }
 
-LRESULT CALLBACK MessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && current) current->Seen(reinterpret_cast<HWND>(wParam));
+LRESULT CALLBACK MessageBoxWatcher::AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    // The box has its text and its place once WM_INITDIALOG has been handled.
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && current && call->message == WM_INITDIALOG) current->Seen(call->hwnd);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void MessageBoxWatcher::Seen(HWND box) {
     HWND textItem = GetDlgItem(box, kTextId);
-    if (!IsDialog(box) || !textItem || GetPropA(box, kSeenProp)) return;
-    SetPropA(box, kSeenProp, reinterpret_cast<HANDLE>(1));
+    if (!IsDialog(box) || !textItem) return;
     LONG_PTR exStyle = GetWindowLongPtrA(box, GWL_EXSTYLE);
     boxes.push_back({WindowText(box), WindowText(textItem), (exStyle & WS_EX_TOPMOST) != 0});
-    // Posted: the box's own modal loop picks it up once it is running.
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // Ended from its WM_INITDIALOG, as if OK was pressed at once.
+    EndDialog(box, IDOK);
 }

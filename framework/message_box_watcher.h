@@ -26,7 +26,7 @@ public:
     const std::vector<Box>& Boxes() const { return boxes; }
 
 private:
-    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam);
     void Seen(HWND box);
 
     HHOOK hook = nullptr;

@@ -23,19 +23,6 @@ std::string WinInetText(DWORD error) {
     return s;
 }
 
-// A port on which nothing listens: bound once by us, then released.
-uint16_t ClosedPort() {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int size = sizeof addr;
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &size);
-    closesocket(s);
-    return ntohs(addr.sin_port);
-}
-
 std::string Pattern(size_t size) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
@@ -101,7 +88,7 @@ TEST_F(DownloadTest, BodyCutShortFailsAndLeavesNoPartialFile) {
 
 TEST_F(DownloadTest, UnreachableServerAndForeignUrlsFailWithoutAFile) {
     ASSERT_TRUE(WriteWholeFile(target, "stale"));
-    std::string refused = DownloadToFile("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x.dat", target, limits);
+    std::string refused = DownloadToFile("http://127.0.0.1:" + std::to_string(TestHttpServer::ClosedPort()) + "/x.dat", target, limits);
     EXPECT_NE(refused, "YES");
     EXPECT_NE(refused, "NO");
     EXPECT_EQ(refused, WinInetText(ERROR_INTERNET_CANNOT_CONNECT));

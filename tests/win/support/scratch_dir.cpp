@@ -43,9 +43,13 @@ ScratchDir::~ScratchDir() {
 }
 
 std::vector<std::string> ScratchDir::Entries() const {
+    return DirEntries(path);
+}
+
+std::vector<std::string> DirEntries(const std::string& dir) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((ExtendedPath(path) + L"\\*").c_str(), &found);
+    HANDLE find = FindFirstFileW((ExtendedPath(dir) + L"\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
         std::wstring name = found.cFileName;

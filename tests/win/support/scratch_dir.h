@@ -25,6 +25,8 @@ private:
     std::string path;   // root, or the deepest nested folder
 };
 
+// Names of the files and folders directly inside dir.
+std::vector<std::string> DirEntries(const std::string& dir);
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -46,6 +46,21 @@ TestHttpServer::TestHttpServer() {
     acceptor = std::thread([this] { AcceptLoop(); });
 }
 
+uint16_t TestHttpServer::ClosedPort() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof addr;
+    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &size);
+    closesocket(s);
+    WSACleanup();
+    return ntohs(addr.sin_port);
+}
+
 TestHttpServer::~TestHttpServer() {
     SetEvent(stopEvent);
     closesocket(listener);   // ends accept()

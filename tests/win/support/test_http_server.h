@@ -32,6 +32,9 @@ public:
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;
 
+    // A loopback port on which nothing listens (bound once, then released).
+    static uint16_t ClosedPort();
+
     uint16_t Port() const { return port; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
 
