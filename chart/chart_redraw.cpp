@@ -13,6 +13,10 @@
 
 namespace {
 
+// Korean texts, stored as code page 949 bytes by the compiler.
+constexpr char kStripFormat[] = "%s월%s일 현재가%s 거래량%s";
+constexpr char kTenThousandsFormat[] = "%.0f만";
+
 // A horizontal line from x0 to x1 (end point excluded) in the selected pen.
 void HLine(HDC dc, int x0, int x1, int y) {
     MoveToEx(dc, x0, y, nullptr);
@@ -156,7 +160,8 @@ void ChartWnd::DrawCandle(int32_t high, int32_t close, int32_t open, int32_t low
 
 void ChartWnd::DrawVolumeScale() {
     const VolumeScaleFit fit =
-        FitVolumeScale(nMinVolume, nMaxVolume, rcVolume.bottom - rcVolume.top, bIsEnglish != 0);
+        FitVolumeScale(nMinVolume, nMaxVolume, rcVolume.bottom - rcVolume.top, bIsEnglish != 0,
+                       kTenThousandsFormat);
     if (!fit.valid) return;
 
     Pen pen(crVolumeHorizonalLine);
@@ -187,7 +192,7 @@ void ChartWnd::DrawVolumeStick(int32_t volume, int32_t x) {
 }
 
 void ChartWnd::DrawTimeLabel(const char* text, int32_t x) {
-    const TimeParts parts = SplitTime(text);
+    const TimeLabelParts parts = SplitTime(text);
     if (!NextTimeLabel(strLastHour, nLabelCount, parts.hour)) return;
     const int X = rcVolume.left + x;
     const int top = rcVolume.bottom + 5;
@@ -201,7 +206,7 @@ void ChartWnd::DrawTimeLabel(const char* text, int32_t x) {
 void ChartWnd::DrawCurrentBar() {
     const BarRecord* last = series.Last();
     if (!last) return;
-    const std::string text = CurrentBarText(last->time, last->close, last->volume);
+    const std::string text = CurrentBarText(kStripFormat, last->time, last->close, last->volume);
     const RECT strip{rcClient.left, rcClient.top, rcClient.right, rcClient.top + nCurrentBarHeight};
 
     FillSolidRect(dcMem, strip, crCurrentBarBackGround);

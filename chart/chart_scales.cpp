@@ -90,7 +90,7 @@ CandleShape ShapeCandle(int32_t highRow, int32_t closeRow, int32_t openRow, int3
 }
 
 VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight,
-                              bool english) {
+                              bool english, const char* tenThousandsFormat) {
     VolumeScaleFit fit;
     // A pane without height has no scale: per pixel would divide by zero.
     if (paneHeight <= 0) return fit;
@@ -101,7 +101,7 @@ VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t pane
     fit.valid = true;
     fit.scale = {minVolume, paneHeight, Clamp32(per)};
     fit.step = static_cast<int32_t>(step);
-    for (int i = 0; i < 3; ++i) fit.labels[i] = VolumeLabel(minVolume + step * i * per, english);
+    for (int i = 0; i < 3; ++i) fit.labels[i] = VolumeLabel(minVolume + step * i * per, english, tenThousandsFormat);
     return fit;
 }
 
@@ -111,10 +111,10 @@ int32_t VolumeBarHeight(const VolumeScale& scale, int32_t volume) {
     return static_cast<int32_t>(std::clamp<int64_t>(h, 0, std::max(scale.height, 0)));
 }
 
-std::string VolumeLabel(int64_t value, bool english) {
+std::string VolumeLabel(int64_t value, bool english, const char* tenThousandsFormat) {
     char text[48];
     if (value > 10000 && !english)
-        std::snprintf(text, sizeof text, "%.0f만",
+        std::snprintf(text, sizeof text, tenThousandsFormat,
                       static_cast<double>(static_cast<float>(value) / 10000.0f));
     else
         std::snprintf(text, sizeof text, "%" PRId64, value);

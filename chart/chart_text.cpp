@@ -20,8 +20,8 @@ MonthDay LastFour(std::string_view text) {
 
 }  // namespace
 
-TimeParts SplitTime(std::string_view text) {
-    TimeParts parts;
+TimeLabelParts SplitTime(std::string_view text) {
+    TimeLabelParts parts;
     if (text.size() > 4) parts.hour = text.substr(0, text.size() - 4);
     const MonthDay md = LastFour(text);
     parts.label.append(md.first).append("/").append(md.second);
@@ -41,12 +41,20 @@ bool NextTimeLabel(std::string& lastHour, int32_t& count, std::string_view hour)
     return false;
 }
 
-std::string CurrentBarText(int32_t time, int32_t close, int32_t volume) {
+std::string CurrentBarText(const char* format, int32_t time, int32_t close, int32_t volume) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%d", time);
     const MonthDay md = LastFour(digits);
+    const std::string fields[4] = {std::string(md.first), std::string(md.second),
+                                   FormatThousands(close), FormatThousands(volume)};
+    // Our own substitution: the format's other text is copied as it stands.
     std::string text;
-    text.append(md.first).append("월").append(md.second).append("일 현재가");
-    text.append(FormatThousands(close)).append(" 거래량").append(FormatThousands(volume));
-    return text;
+    std::string_view rest = format;
+    for (const std::string& field : fields) {
+        const size_t mark = rest.find("%s");
+        if (mark == std::string_view::npos) break;
+        text.append(rest.substr(0, mark)).append(field);
+        rest.remove_prefix(mark + 2);
+    }
+    return text.append(rest);
 }

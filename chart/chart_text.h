@@ -9,11 +9,11 @@
 // A time written with "%d": the hour part is all but the last four characters
 // (empty for four or fewer); the label is the first two of the last four, "/",
 // then the last two. 93000 -> "9" and "30/00".
-struct TimeParts {
+struct TimeLabelParts {
     std::string hour;
     std::string label;
 };
-TimeParts SplitTime(std::string_view text);
+TimeLabelParts SplitTime(std::string_view text);
 
 // The labelling rule of one drawing pass: a change of hour only records the
 // hour; otherwise every sixteenth record of the run gets a label. Returns true
@@ -21,6 +21,8 @@ TimeParts SplitTime(std::string_view text);
 // nLabelCount.
 bool NextTimeLabel(std::string& lastHour, int32_t& count, std::string_view hour);
 
-// The strip's text from the last record: month and day from the last four
-// digits of its time, then the close and the volume grouped by thousands.
-std::string CurrentBarText(int32_t time, int32_t close, int32_t volume);
+// The strip's text from the last record: the four "%s" of `format` receive the
+// month and day (from the last four digits of its time), then the close and
+// the volume grouped by thousands. The Korean format lives with the Windows
+// code, which stores it in the system's code page.
+std::string CurrentBarText(const char* format, int32_t time, int32_t close, int32_t volume);

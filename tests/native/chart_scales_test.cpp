@@ -6,6 +6,8 @@
 
 namespace {
 
+const char kUnit[] = "%.0f만";
+
 SeriesStore Bars(std::initializer_list<BarRecord> bars) {
     SeriesStore s;
     int32_t t = 90000;
@@ -156,7 +158,7 @@ TEST(ChartCandle, UpDownAndFlatShapes) {
 }
 
 TEST(ChartVolumeScale, WorkedExamples) {
-    const VolumeScaleFit ko = FitVolumeScale(0, 150000, 50, false);
+    const VolumeScaleFit ko = FitVolumeScale(0, 150000, 50, false, kUnit);
     ASSERT_TRUE(ko.valid);
     EXPECT_EQ(ko.step, 16);
     EXPECT_EQ(ko.scale.perPixel, 3000);
@@ -165,39 +167,39 @@ TEST(ChartVolumeScale, WorkedExamples) {
     EXPECT_EQ(ko.labels[2], "10만");
     EXPECT_EQ(VolumeBarHeight(ko.scale, 150000), 50);
 
-    const VolumeScaleFit en = FitVolumeScale(0, 150000, 50, true);
+    const VolumeScaleFit en = FitVolumeScale(0, 150000, 50, true, kUnit);
     EXPECT_EQ(en.labels[1], "48000");
     EXPECT_EQ(en.labels[2], "96000");
 
-    const VolumeScaleFit odd = FitVolumeScale(0, 151001, 50, false);
+    const VolumeScaleFit odd = FitVolumeScale(0, 151001, 50, false, kUnit);
     EXPECT_EQ(odd.scale.perPixel, 3021);
     EXPECT_EQ(VolumeBarHeight(odd.scale, 151001), 49);
 }
 
 TEST(ChartVolumeScale, OneRecordAndLabelBoundary) {
-    const VolumeScaleFit one = FitVolumeScale(25000, 25000, 50, false);
+    const VolumeScaleFit one = FitVolumeScale(25000, 25000, 50, false, kUnit);
     ASSERT_TRUE(one.valid);
     EXPECT_EQ(one.scale.perPixel, 0);
     EXPECT_EQ(VolumeBarHeight(one.scale, 25000), 0);
     for (const std::string& l : one.labels) EXPECT_EQ(l, "2만");   // 2.5 rounds to even
-    EXPECT_EQ(VolumeLabel(10000, false), "10000");
-    EXPECT_EQ(VolumeLabel(10000, true), "10000");
-    EXPECT_EQ(VolumeLabel(10001, false), "1만");
-    EXPECT_EQ(VolumeLabel(-20000, false), "-20000");
+    EXPECT_EQ(VolumeLabel(10000, false, kUnit), "10000");
+    EXPECT_EQ(VolumeLabel(10000, true, kUnit), "10000");
+    EXPECT_EQ(VolumeLabel(10001, false, kUnit), "1만");
+    EXPECT_EQ(VolumeLabel(-20000, false, kUnit), "-20000");
 }
 
 TEST(ChartVolumeScale, NoPaneNoScaleAndHostileRanges) {
-    EXPECT_FALSE(FitVolumeScale(0, 1000, 0, false).valid);
-    EXPECT_FALSE(FitVolumeScale(0, 1000, -7, false).valid);
+    EXPECT_FALSE(FitVolumeScale(0, 1000, 0, false, kUnit).valid);
+    EXPECT_FALSE(FitVolumeScale(0, 1000, -7, false, kUnit).valid);
 
     // Negative volumes can leave the maximum below the zero minimum.
-    const VolumeScaleFit inverted = FitVolumeScale(0, -300, 30, true);
+    const VolumeScaleFit inverted = FitVolumeScale(0, -300, 30, true, kUnit);
     ASSERT_TRUE(inverted.valid);
     EXPECT_EQ(inverted.scale.base, -300);
     EXPECT_EQ(VolumeBarHeight(inverted.scale, 0), 30);
     EXPECT_EQ(VolumeBarHeight(inverted.scale, -300), 0);
 
-    const VolumeScaleFit wide = FitVolumeScale(INT_MIN, INT_MAX, 1, true);
+    const VolumeScaleFit wide = FitVolumeScale(INT_MIN, INT_MAX, 1, true, kUnit);
     ASSERT_TRUE(wide.valid);
     EXPECT_EQ(VolumeBarHeight(wide.scale, INT_MAX), 1);
     EXPECT_EQ(VolumeBarHeight(wide.scale, INT_MIN), 0);
