@@ -49,6 +49,14 @@ int64_t VolumeWeight(int32_t k, int32_t count) {
     return 100 + (mid == 0 ? 0 : 300 * d * d / (mid * mid));
 }
 
+// Ticks moved in one step. A minute moves -2..2 ticks; a second moves one
+// tick one time in thirty, so a second-by-second day spreads like a minute one.
+int64_t Step(Rng& rng, bool seconds) {
+    if (!seconds) return rng.Between(-2, 2);
+    const int64_t r = rng.Between(0, 59);
+    return r == 0 ? -1 : r == 1 ? 1 : 0;
+}
+
 }  // namespace
 
 int32_t TickSize(int32_t price) {
@@ -78,15 +86,16 @@ DayFiles MakeSampleDay(const SampleRequest& request) {
     for (int32_t k = 0; k < count; ++k) {
         const int32_t tick = TickSize(static_cast<int32_t>(last));
         const int32_t open = static_cast<int32_t>(last);
-        const int32_t close = RoundToTick(open + tick * rng.Between(-2, 2));
+        const int32_t close = RoundToTick(open + tick * Step(rng, request.seconds));
         TickRecord t{};
         t.date = request.date;
         t.time = TimeAfterOpen(stepSeconds, k);
         t.open = open;
         t.close = close;
-        t.high = std::max(RoundToTick(std::max(open, close) + tick * rng.Between(0, 2)),
+        const int64_t wick = request.seconds ? 1 : 2;
+        t.high = std::max(RoundToTick(std::max(open, close) + tick * rng.Between(0, wick)),
                           std::max(open, close));
-        t.low = std::min(RoundToTick(std::min(open, close) - tick * rng.Between(0, 2)),
+        t.low = std::min(RoundToTick(std::min(open, close) - tick * rng.Between(0, wick)),
                          std::min(open, close));
         t.volume = static_cast<int32_t>(baseVolume * VolumeWeight(k, count) / 100 * rng.Between(50, 150) / 100 + 1);
         day.ticks.push_back(t);
