@@ -77,8 +77,13 @@ void ChartWnd::LayoutPanes(BOOL bResetScroll) {
 
 BOOL ChartWnd::RefreshChart(BOOL bResetScroll) {
     if (pScrollBar) {
-        pScrollBar->SetScrollRange(0, series.nScrollMax, TRUE);
-        pScrollBar->SetScrollPos(series.nStartIndex, TRUE);
+        // Range and position in one call: the same result as setting them one
+        // after the other, with one trip to the system instead of two.
+        SCROLLINFO info{};
+        info.fMask = SIF_RANGE | SIF_POS;
+        info.nMax = series.nScrollMax;
+        info.nPos = series.nStartIndex;
+        pScrollBar->SetScrollInfo(info, TRUE);
     }
     bForceTrack = 1;
     return DrawChart(bResetScroll);
@@ -224,5 +229,6 @@ void ChartWnd::DrawCurrentBar() {
         VLine(dcMem, strip.right - 1, strip.top + 1, strip.bottom - 1);
         HLine(dcMem, strip.left, strip.right, strip.bottom - 1);
     }
-    if (m_hWnd) InvalidateRect(m_hWnd, &strip, TRUE);
+    // No invalidation of the strip alone: DrawChart invalidates the whole
+    // client area right after, which covers it.
 }

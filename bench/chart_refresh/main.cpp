@@ -1,0 +1,86 @@
+// Prints the median and minimum time of one RefreshChart(false) and of one
+// paint copy for the default chart with a one-minute day and for a full-HD
+// chart with a one-second day. Numbers only; nothing here passes or fails.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "chart/chart_wnd.h"
+
+namespace {
+
+class HostWnd : public Wnd {};
+
+double Microseconds(const std::function<void()>& work) {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    work();
+    QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 / frequency.QuadPart;
+}
+
+void Report(const char* what, int runs, const std::function<void()>& work) {
+    work();   // warm up
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) times.push_back(Microseconds(work));
+    std::sort(times.begin(), times.end());
+    std::printf("%-44s median %9.1f us   min %9.1f us   (%d runs)\n", what, times[times.size() / 2],
+                times.front(), runs);
+}
+
+void Run(const char* name, int width, int height, int bars, int stepSeconds) {
+    HostWnd host;
+    ChartWnd chart;
+    chart.nIsToolTip = 0;
+    host.CreateEx(0, nullptr, "bench", WS_POPUP, 0, 0, width, height, nullptr, nullptr);
+    chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, host, 5000);
+    chart.ResetSeries();
+    for (int i = 0; i < bars; ++i) {
+        const int s = i * stepSeconds;
+        const int32_t time = (9 + s / 3600) * 10000 + (s / 60 % 60) * 100 + s % 60;
+        const int32_t p = 50000 + (i * 37 % 400) - 200;
+        chart.AddBar(time, p, p + 50, p - 50, p + (i % 3 - 1) * 20, 1000 + i * 13 % 5000);
+    }
+    chart.AddBar(20240315, 50000, 50300, 49700, 50100, 2000000);
+    std::printf("%s: %dx%d, %d bars, %d slots\n", name, width, height, chart.series.Count(),
+                chart.nViewCount);
+    Report("  RefreshChart(false)", 500, [&] { chart.RefreshChart(FALSE); });
+    // Where the time goes: the steps of the pass on their own.
+    Report("    LayoutPanes(false)", 500, [&] { chart.LayoutPanes(FALSE); });
+    Report("    DrawValueScale()", 500, [&] { chart.DrawValueScale(); });
+    Report("    DrawVolumeScale()", 500, [&] { chart.DrawVolumeScale(); });
+    Report("    DrawCandle() x slots", 200, [&] {
+        for (int x = 3; x < 3 * chart.nViewCount; x += 3) chart.DrawCandle(50100, 50000, 49950, 49900, x);
+    });
+    Report("    DrawVolumeStick() x slots", 200, [&] {
+        for (int x = 3; x < 3 * chart.nViewCount; x += 3) chart.DrawVolumeStick(chart.nMaxVolume, x);
+    });
+    Report("    DrawCurrentBar()", 500, [&] { chart.DrawCurrentBar(); });
+    Report("    InvalidateRect(client)", 500, [&] { InvalidateRect(chart, nullptr, TRUE); });
+
+    // The paint copy: the same client-sized block copy OnPaint does, into a
+    // surface of the window's format.
+    HDC screen = GetDC(nullptr);
+    MemoryDC target(screen);
+    Bitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    SelectGuard guard(target, bitmap);
+    Report("  paint copy (CopySurface)", 500, [&] { chart.CopySurface(target); });
+}
+
+}  // namespace
+
+int main() {
+    std::printf("screen %dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    Run("default chart, one-minute day", 228, 190, 391, 60);
+    Run("full HD chart, one-second day", 1920, 1080, 23400, 1);
+    return 0;
+}
