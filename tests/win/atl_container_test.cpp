@@ -26,6 +26,12 @@ using AtlAxCreateControlExFn = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnkn
 using AtlAxAttachControlFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
 using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 
+// A DLL export as the function type it has.
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 constexpr wchar_t kClsidText[] = L"{32CE8465-2D18-4AEE-9098-837844E6E926}";
 constexpr int kChartId = 5000;
 
@@ -188,9 +194,9 @@ protected:
         OleInitialize(nullptr);
         HMODULE atl = LoadLibraryW(L"atl.dll");
         if (!atl) return;
-        auto init = reinterpret_cast<AtlAxWinInitFn>(GetProcAddress(atl, "AtlAxWinInit"));
-        createControl = reinterpret_cast<AtlAxCreateControlExFn>(GetProcAddress(atl, "AtlAxCreateControlEx"));
-        attachControl = reinterpret_cast<AtlAxAttachControlFn>(GetProcAddress(atl, "AtlAxAttachControl"));
+        auto init = Export<AtlAxWinInitFn>(atl, "AtlAxWinInit");
+        createControl = Export<AtlAxCreateControlExFn>(atl, "AtlAxCreateControlEx");
+        attachControl = Export<AtlAxAttachControlFn>(atl, "AtlAxAttachControl");
         atlReady = init && createControl && attachControl && init();
     }
     static void TearDownTestSuite() { OleUninitialize(); }
@@ -199,7 +205,7 @@ protected:
         ASSERT_TRUE(atlReady) << "Wine's atl.dll with AtlAxWinInit, AtlAxCreateControlEx, AtlAxAttachControl";
         ocx = LoadLibraryW(OcxPath().c_str());
         ASSERT_NE(nullptr, ocx) << "SIVARTA.OCX beside the test program";
-        auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(GetProcAddress(ocx, "DllGetClassObject"));
+        auto getClassObject = Export<DllGetClassObjectFn>(ocx, "DllGetClassObject");
         ASSERT_NE(nullptr, getClassObject);
         ASSERT_EQ(S_OK, getClassObject(__uuidof(Sivarta), IID_IClassFactory, reinterpret_cast<void**>(&factory)));
         // The container's CoCreateInstance finds the class here before the registry.
@@ -376,7 +382,7 @@ TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
         ASSERT_EQ(S_OK, attachControl(control, window, &container));
         PumpMessages();
         ASSERT_EQ(1u, boxes.Boxes().size());
-        EXPECT_EQ("fail Loading Datafile!", boxes.Boxes()[0].text);
+        EXPECT_EQ("fail Loading Datafile!", boxes.Boxes()[0].text) << "caption: " << boxes.Boxes()[0].caption;
     }
     EXPECT_EQ(1, sink.ready);
     // A 404 page is no info: nothing was read, and the data file was not asked for.

@@ -1,5 +1,7 @@
 #include "host_wnd.h"
 
+#include <windowsx.h>
+
 namespace {
 // Where the window goes on the screen; fixed so snapshots are repeatable.
 constexpr int kLeft = 32;
@@ -23,6 +25,8 @@ LRESULT HostWnd::WindowProc(UINT msg, WPARAM, LPARAM lParam) {
     case WM_SETFOCUS:
         OnSetFocus();
         return 0;
+    case WM_MOUSEACTIVATE:
+        return OnMouseActivate();
     case WM_DESTROY:
         OnDestroy();
         return 0;
@@ -39,6 +43,15 @@ void HostWnd::OnSize(int width, int height) {
 void HostWnd::OnSetFocus() {
     // Keystrokes belong to the control while the host window is active.
     if (HWND control = host.ControlWindow()) SetFocus(control);
+}
+
+LRESULT HostWnd::OnMouseActivate() {
+    // A click gives the keyboard to the window clicked, as a page focuses the
+    // element clicked; the control then sees its keys in TranslateAccelerator.
+    DWORD pos = GetMessagePos();
+    HWND clicked = WindowFromPoint(POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)});
+    if (clicked && IsChild(m_hWnd, clicked)) SetFocus(clicked);
+    return MA_ACTIVATE;
 }
 
 void HostWnd::OnDestroy() {

@@ -21,6 +21,7 @@ protected:
 private:
     void OnSize(int width, int height);
     void OnSetFocus();
+    LRESULT OnMouseActivate();
     void OnDestroy();
 
     ControlHost& host;

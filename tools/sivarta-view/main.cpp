@@ -37,6 +37,13 @@ std::wstring Widen(const std::string& text) {
     return result;
 }
 
+std::string ToAnsi(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
 std::vector<std::string> Arguments() {
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -102,7 +109,7 @@ int TakeSnapshot(HWND frame, const ViewOptions& options) {
     RECT area{0, 0, options.width, options.height};
     MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&area), 2);
     if (options.hover) area = HoverArea(frame, POINT{options.hover->first, options.hover->second}, area);
-    HRESULT hr = SaveScreenArea(area, Widen(options.snapshotPath));
+    HRESULT hr = SaveScreenArea(area, ToAnsi(Widen(options.snapshotPath)));
     if (FAILED(hr)) {
         Fail("could not save " + options.snapshotPath + ": " + DescribeHResult(hr));
         return kNoSnapshot;
@@ -143,7 +150,8 @@ int Run(const ViewOptions& options) {
         if (options.printInfo && !infoRead) infoRead = ReadControlInfo(host.Dispatch(), infoLines, infoError);
     });
     hr = host.ConnectEvents(__uuidof(_DSivartaEvents), sink, error);
-    if (FAILED(hr)) {
+    const bool connected = SUCCEEDED(hr);
+    if (!connected) {
         Fail(error);
         if (options.printInfo) {
             sink->Release();
@@ -156,7 +164,7 @@ int Run(const ViewOptions& options) {
     std::unique_ptr<MessageBoxWatcher> watcher;
     if (snapshot) watcher = std::make_unique<MessageBoxWatcher>();
     hr = host.Activate(RECT{0, 0, options.width, options.height}, error);
-    if (SUCCEEDED(hr)) PumpUntil(5000, [&] { return sink->ReadyCount() > 0; });
+    if (SUCCEEDED(hr) && connected) PumpUntil(5000, [&] { return sink->ReadyCount() > 0; });
     if (watcher)
         for (const auto& box : watcher->Boxes()) Fail("the control said: " + box.text);
 

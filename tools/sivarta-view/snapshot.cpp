@@ -1,11 +1,7 @@
 #include "snapshot.h"
 
-#include <wincodec.h>
-#include <wrl/client.h>
-
 #include "framework/gdi.h"
-
-using Microsoft::WRL::ComPtr;
+#include "framework/png_writer.h"
 
 namespace {
 
@@ -31,28 +27,6 @@ HRESULT CopyScreen(const RECT& area, Bitmap& bitmap, void*& bits, UINT& stride) 
     return S_OK;
 }
 
-HRESULT WritePng(const std::wstring& path, UINT width, UINT height, UINT stride, void* bits) {
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICStream> stream;
-    ComPtr<IWICBitmapEncoder> encoder;
-    ComPtr<IWICBitmapFrameEncode> frame;
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
-    if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
-    if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-    if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-    if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
-    if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
-    if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
-    if (SUCCEEDED(hr)) hr = frame->SetSize(width, height);
-    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
-    if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR) hr = E_FAIL;
-    if (SUCCEEDED(hr)) hr = frame->WritePixels(height, stride, stride * height, static_cast<BYTE*>(bits));
-    if (SUCCEEDED(hr)) hr = frame->Commit();
-    if (SUCCEEDED(hr)) hr = encoder->Commit();
-    return hr;
-}
-
 struct PopupSearch {
     HWND frame;
     DWORD process;
@@ -72,13 +46,13 @@ BOOL CALLBACK AddPopup(HWND window, LPARAM param) {
 
 }  // namespace
 
-HRESULT SaveScreenArea(const RECT& area, const std::wstring& path) {
+HRESULT SaveScreenArea(const RECT& area, const std::string& path) {
     Bitmap bitmap;
     void* bits = nullptr;
     UINT stride = 0;
     HRESULT hr = CopyScreen(area, bitmap, bits, stride);
     if (FAILED(hr)) return hr;
-    return WritePng(path, area.right - area.left, area.bottom - area.top, stride, bits);
+    return WritePng(path, static_cast<const uint8_t*>(bits), area.right - area.left, area.bottom - area.top, stride);
 }
 
 RECT VisiblePopupsRect(HWND frame) {

@@ -6,10 +6,10 @@
 #include <string>
 
 // Copies `area` (screen coordinates) from the screen and writes it to `path`
-// as a 24-bit PNG. Reading the screen is what shows the chart under Wine:
-// PrintWindow asks the top window to draw itself, and our control's child
-// windows do not take part in that.
-HRESULT SaveScreenArea(const RECT& area, const std::wstring& path);
+// (ANSI code page) as a 24-bit PNG. Reading the screen is what shows the chart under Wine:
+// PrintWindow of the host window gave only the host's own white background,
+// without the control's child windows.
+HRESULT SaveScreenArea(const RECT& area, const std::string& path);
 
 // The union of the visible top-level windows of this process other than
 // `frame`: the control's popups (the tooltip).
