@@ -69,7 +69,7 @@ HRESULT CaptureHover(ChartWnd& chart, POINT client, const std::string& path) {
     const int width = std::max<LONG>(chartRect.right, tipRect.right - origin.x);
     const int height = std::max<LONG>(chartRect.bottom, tipRect.bottom - origin.y);
 
-    HDC screen = GetDC(nullptr);
+    ClientDC screen(nullptr);
     MemoryDC copy(screen);
     Bitmap picture(CreateCompatibleBitmap(screen, width, height));
     HRESULT hr = E_OUTOFMEMORY;
@@ -78,6 +78,5 @@ HRESULT CaptureHover(ChartWnd& chart, POINT client, const std::string& path) {
         BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
         hr = WritePngFromDC(path, copy, width, height);
     }
-    ReleaseDC(nullptr, screen);
     return hr;
 }

@@ -5,31 +5,16 @@
 
 #include <cstdio>
 
+#include "chart_picture.h"
 #include "chart_settings.h"
 #include "data/data_loader_wnd.h"
-#include "framework/gdi.h"
 #include "framework/message_box_watcher.h"
-#include "framework/png_writer.h"
 
 namespace {
-
-class HostWnd : public Wnd {};
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "sivarta-snapshot: %s\n", message.c_str());
     return 1;
-}
-
-HRESULT WriteChartPng(const ChartWnd& chart, int width, int height, const std::string& path) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    Bitmap picture(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    MemoryDC dc(chart.dcMem.Get());
-    if (!picture || !dc) return E_OUTOFMEMORY;
-    SelectGuard guard(dc, picture);
-    chart.CopySurface(dc);
-    return WritePngFromDC(path, dc, width, height);
 }
 
 }  // namespace
@@ -44,7 +29,7 @@ int SnapshotFromHost(const SnapshotOptions& options) {
     loader.strChartUrl = options.host;
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return Fail("COM start failed");
-    HostWnd host;
+    SnapshotHost host;
     if (!host.CreateEx(0, nullptr, "sivarta-snapshot", WS_POPUP, 0, 0, options.width, options.height, nullptr,
                        nullptr))
         return Fail("cannot create the host window");
@@ -57,7 +42,7 @@ int SnapshotFromHost(const SnapshotOptions& options) {
         for (const MessageBoxWatcher::Box& box : watcher.Boxes())
             std::fprintf(stderr, "message: %s\n", box.text.c_str());
     }
-    HRESULT hr = loaded ? WriteChartPng(loader.chart, options.width, options.height, options.outPath) : E_FAIL;
+    HRESULT hr = loaded ? WriteChartPicture(loader.chart, options) : E_FAIL;
     int bars = loader.chart.series.Count();
     loader.DestroyWindow();
     host.DestroyWindow();

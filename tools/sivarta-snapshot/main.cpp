@@ -3,6 +3,7 @@
 //   sivarta-snapshot --info FILE --data FILE [--code CODE] --size WxH --out FILE.png
 //                    [--prop NAME=VALUE ...]
 //   sivarta-snapshot --host HOST[:PORT] [--code CODE] --size WxH --out FILE.png [--prop ...]
+//   either form with --hover X,Y: the screen around the chart with crosshair and tooltip
 #include <windows.h>
 #include <objbase.h>
 
@@ -13,14 +14,11 @@
 #include "chart/chart_wnd.h"
 #include "chart_settings.h"
 #include "data/file_readers.h"
-#include "framework/gdi.h"
-#include "framework/png_writer.h"
+#include "chart_picture.h"
 #include "load_from_host.h"
 #include "snapshot_options.h"
 
 namespace {
-
-class HostWnd : public Wnd {};
 
 // Reads at most `limit` + 1 bytes, so an oversized file is seen as such.
 bool ReadFileBytes(const std::string& path, size_t limit, std::vector<unsigned char>& out) {
@@ -31,20 +29,6 @@ bool ReadFileBytes(const std::string& path, size_t limit, std::vector<unsigned c
     const bool ok = !std::ferror(file);
     std::fclose(file);
     return ok;
-}
-
-// The client area as the window shows it: the off-screen surface plus the
-// background where the client is larger than the surface.
-HRESULT WriteClientPng(const ChartWnd& chart, int width, int height, const std::string& path) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    Bitmap picture(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    MemoryDC dc(chart.dcMem.Get());
-    if (!picture || !dc) return E_OUTOFMEMORY;
-    SelectGuard guard(dc, picture);
-    chart.CopySurface(dc);
-    return WritePngFromDC(path, dc, width, height);
 }
 
 int Fail(const std::string& message) {
@@ -68,7 +52,7 @@ int main(int argc, char** argv) {
     if (!ReadFileBytes(options.dataPath, kMaxDataFileBytes, data))
         return Fail("cannot read data file " + options.dataPath);
 
-    HostWnd host;
+    SnapshotHost host;
     ChartWnd chart;
     ApplyControlDefaults(chart);
     for (const auto& [name, value] : options.props)
@@ -90,15 +74,11 @@ int main(int argc, char** argv) {
                           int32_t volume) { chart.AddBar(time, open, high, low, close, volume); });
     chart.RefreshChart(FALSE);
 
-    const HRESULT hr = WriteClientPng(chart, options.width, options.height, options.outPath);
+    const HRESULT hr = WriteChartPicture(chart, options);
     chart.DestroyWindow();
     host.DestroyWindow();
     CoUninitialize();
-    if (FAILED(hr)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-        return Fail("cannot write " + options.outPath + " (" + code + ")");
-    }
+    if (FAILED(hr)) return Fail("cannot write " + options.outPath + " (" + HresultText(hr) + ")");
     std::printf("%s: %dx%d, %d bars\n", options.outPath.c_str(), options.width, options.height,
                 chart.series.Count());
     return 0;

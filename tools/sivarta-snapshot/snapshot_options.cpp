@@ -4,6 +4,8 @@
 #include <cstring>
 #include <functional>
 
+#include "hover_capture.h"
+
 namespace {
 
 constexpr int kMaxSide = 16384;
@@ -32,6 +34,15 @@ const Option kOptions[] = {
     {"--data", [](SnapshotOptions& o, const std::string& v) { o.dataPath = v; return !v.empty(); }},
     {"--code", [](SnapshotOptions& o, const std::string& v) { o.code = v; return !v.empty(); }},
     {"--host", [](SnapshotOptions& o, const std::string& v) { o.host = v; return !v.empty(); }},
+    {"--hover",
+     [](SnapshotOptions& o, const std::string& v) {
+         POINT point{};
+         if (!ParseHoverPoint(v.c_str(), point)) return false;
+         o.hover = true;
+         o.hoverX = point.x;
+         o.hoverY = point.y;
+         return true;
+     }},
     {"--out", [](SnapshotOptions& o, const std::string& v) { o.outPath = v; return !v.empty(); }},
     {"--size", [](SnapshotOptions& o, const std::string& v) { return ParseSize(v, o.width, o.height); }},
     {"--prop",
@@ -49,7 +60,9 @@ const char* SnapshotUsage() {
     return "usage: sivarta-snapshot --info FILE --data FILE [--code CODE] --size WIDTHxHEIGHT\n"
            "                        --out FILE.png [--prop NAME=VALUE ...]\n"
            "       sivarta-snapshot --host HOST[:PORT] [--code CODE] --size WIDTHxHEIGHT\n"
-           "                        --out FILE.png [--prop NAME=VALUE ...]\n";
+           "                        --out FILE.png [--prop NAME=VALUE ...]\n"
+           "  --hover X,Y  show the chart on the screen with the cursor at client (X, Y) and\n"
+           "               save the screen around it once the tooltip is up\n";
 }
 
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions& options, std::string& error) {

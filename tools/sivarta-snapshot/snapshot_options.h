@@ -14,6 +14,9 @@ struct SnapshotOptions {
     std::string host;              // --host HOST[:PORT]: load through the loader window
     int width = 0;
     int height = 0;
+    bool hover = false;            // --hover X,Y: cursor at that client point, tooltip shown
+    long hoverX = 0;
+    long hoverY = 0;
     std::vector<std::pair<std::string, std::string>> props;   // --prop NAME=VALUE, in order
 };
 

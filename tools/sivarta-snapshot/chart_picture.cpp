@@ -1,0 +1,36 @@
+#include "chart_picture.h"
+
+#include <cstdio>
+
+#include "chart/chart_wnd.h"
+#include "framework/gdi.h"
+#include "framework/png_writer.h"
+#include "hover_capture.h"
+
+namespace {
+
+// The off-screen surface plus the background where the client is larger than it.
+HRESULT WriteClientPng(const ChartWnd& chart, int width, int height, const std::string& path) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    Bitmap picture(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    MemoryDC dc(chart.dcMem.Get());
+    if (!picture || !dc) return E_OUTOFMEMORY;
+    SelectGuard guard(dc, picture);
+    chart.CopySurface(dc);
+    return WritePngFromDC(path, dc, width, height);
+}
+
+}  // namespace
+
+HRESULT WriteChartPicture(ChartWnd& chart, const SnapshotOptions& options) {
+    if (options.hover) return CaptureHover(chart, POINT{options.hoverX, options.hoverY}, options.outPath);
+    return WriteClientPng(chart, options.width, options.height, options.outPath);
+}
+
+std::string HresultText(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
