@@ -1,0 +1,332 @@
+// The control in-place activated by a minimal container site of our own,
+// against a loopback data server: the chart at the property size, the info
+// read back through the methods, ReadyInfo once per window creation, the
+// defaults written at creation, and the click-through launch of a recording
+// iexplore.exe that sits beside this program.
+#include <windows.h>
+#include <ocidl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/sivarta_ids.h"
+#include "framework/message_box_watcher.h"
+#include "win/support/control_client.h"
+#include "win/support/day_files.h"
+#include "win/support/scratch_dir.h"
+#include "win/support/test_http_server.h"
+
+namespace {
+
+constexpr int32_t kDate = 20240105;
+constexpr RECT kSiteRect{0, 0, 400, 250};
+
+// IOleClientSite + IOleInPlaceSite on one window; counts its references so the
+// test can see that the control releases what it kept.
+class Site : public IOleClientSite, public IOleInPlaceSite {
+public:
+    explicit Site(HWND window) : window(window) {}
+    LONG refs = 1;
+    int activations = 0;
+    int deactivations = 0;
+    HWND window;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite)
+            *ppv = static_cast<IOleClientSite*>(this);
+        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
+            *ppv = static_cast<IOleInPlaceSite*>(this);
+        else
+            return *ppv = nullptr, E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override { return *m = nullptr, E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** c) override { return *c = nullptr, E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    STDMETHODIMP GetWindow(HWND* hwnd) override { return *hwnd = window, S_OK; }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return ++activations, S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO) override {
+        *frame = nullptr;
+        *doc = nullptr;
+        *pos = kSiteRect;
+        *clip = kSiteRect;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return ++deactivations, S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+};
+
+// Counts ReadyInfo and reads the code at that moment.
+class ReadySink : public IDispatch {
+public:
+    int ready = 0;
+    std::wstring codeAtEvent;
+    IDispatch* control = nullptr;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__DSivartaEvents) {
+            *ppv = this;
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        if (id == 1) {
+            ++ready;
+            codeAtEvent = CallText(control, L"GetStockCode");
+        }
+        return S_OK;
+    }
+};
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+SIZE SizeOf(HWND window) {
+    RECT rc{};
+    GetWindowRect(window, &rc);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+class InPlaceTest : public ::testing::Test {
+protected:
+    InPlaceTest() {
+        host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640,
+                               480, nullptr, nullptr, nullptr, nullptr);
+        site = std::make_unique<Site>(host);
+        info = MakeInfo("005930", kDate);
+        std::memset(info.name, 0, sizeof info.name);
+        std::memcpy(info.name, "  Day Test   ", 13);
+        info.change = -150;
+        server.Serve("/sisefile/info/005930.dat", InfoFile(info));
+        server.Serve("/sisefile/Date/005930.dat", DataFile(MakeTicks(kDate, 60)));
+        control = ocx.NewControl();
+        sink.control = control.Get();
+        object = As<IOleObject>(control.Get(), IID_IOleObject);
+    }
+    ~InPlaceTest() override {
+        if (object) {
+            object->Close(OLECLOSE_NOSAVE);
+            object->SetClientSite(nullptr);
+        }
+        object.Reset();
+        control.Reset();
+        DestroyWindow(host);
+    }
+
+    void Configure(const std::wstring& chartUrl) {
+        ASSERT_EQ(S_OK, PutText(control.Get(), L"strCode", L"005930"));
+        ASSERT_EQ(S_OK, PutText(control.Get(), L"strChartUrl", chartUrl));
+        ASSERT_EQ(S_OK, PutI4(control.Get(), L"nsizeMainX", 300));
+        ASSERT_EQ(S_OK, PutI4(control.Get(), L"nsizeMainY", 200));
+    }
+    void Connect() {
+        auto points = As<IConnectionPointContainer>(control.Get(), IID_IConnectionPointContainer);
+        ASSERT_EQ(S_OK, points->FindConnectionPoint(DIID__DSivartaEvents, point.Put()));
+        ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
+    }
+    HRESULT Activate() {
+        object->SetClientSite(site.get());
+        HRESULT hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, host, &kSiteRect);
+        Pump();
+        return hr;
+    }
+    HWND ControlWindow() {
+        HWND window = nullptr;
+        As<IOleInPlaceObject>(control.Get(), IID_IOleInPlaceObject)->GetWindow(&window);
+        return window;
+    }
+
+    OcxModule ocx;
+    TestHttpServer server;
+    HWND host = nullptr;
+    std::unique_ptr<Site> site;
+    StockInfo info{};
+    ComPtr<IDispatch> control;
+    ComPtr<IOleObject> object;
+    ComPtr<IConnectionPoint> point;
+    DWORD cookie = 0;
+    ReadySink sink;
+};
+
+}  // namespace
+
+TEST_F(InPlaceTest, ShowsTheDayAtThePropertySizeAndAnswersFromIt) {
+    Configure(Wide(server.Host()));
+    Connect();
+    ASSERT_EQ(S_OK, Activate());
+
+    HWND window = ControlWindow();
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(host, GetParent(window));
+    EXPECT_EQ(400, SizeOf(window).cx);
+    EXPECT_EQ(250, SizeOf(window).cy);
+    HWND loader = GetDlgItem(window, 0);
+    ASSERT_TRUE(loader);
+    EXPECT_TRUE(IsWindowVisible(loader));
+    EXPECT_EQ(300, SizeOf(loader).cx);
+    EXPECT_EQ(200, SizeOf(loader).cy);
+    HWND chart = GetDlgItem(loader, 5000);
+    ASSERT_TRUE(chart);
+    EXPECT_EQ(300, SizeOf(chart).cx);
+    EXPECT_EQ(200, SizeOf(chart).cy);
+
+    EXPECT_EQ(1, sink.ready);
+    EXPECT_EQ(L"005930", sink.codeAtEvent);   // the data is there when the event arrives
+    EXPECT_EQ(L"005930", CallText(control.Get(), L"GetStockCode"));
+    EXPECT_EQ(L"  Day Test", CallText(control.Get(), L"GetStockName"));
+    EXPECT_EQ(kDate, CallI4(control.Get(), L"GetStockDate"));
+    EXPECT_EQ(153000, CallI4(control.Get(), L"GetStockTime"));
+    EXPECT_EQ(info.current, CallI4(control.Get(), L"GetStockCurrentga"));
+    EXPECT_EQ(-150, CallI4(control.Get(), L"GetStockChange"));
+    EXPECT_EQ((std::vector<std::string>{"/sisefile/info/005930.dat", "/sisefile/Date/005930.dat"}),
+              server.Requests());
+
+    // Where the control is larger than the chart, the placeholder shows:
+    // white, with the edge of the inscribed ellipse.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(window);
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 392, 5));
+    bool edge = false;
+    for (int x = 390; x < 400; ++x) edge = edge || GetPixel(dc, x, 125) == RGB(0, 0, 0);
+    EXPECT_TRUE(edge);
+    ReleaseDC(window, dc);
+
+    // A new size from the container moves the control, not the chart.
+    RECT larger{0, 0, 500, 300};
+    EXPECT_EQ(S_OK, As<IOleInPlaceObject>(control.Get(), IID_IOleInPlaceObject)->SetObjectRects(&larger, &larger));
+    EXPECT_EQ(500, SizeOf(window).cx);
+    EXPECT_EQ(300, SizeOf(loader).cx);
+}
+
+TEST_F(InPlaceTest, ReadyInfoOncePerWindowCreationAndTheSiteIsReleased) {
+    Configure(Wide(server.Host()));
+    Connect();
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(1, sink.ready);
+    EXPECT_EQ(S_OK, object->Close(OLECLOSE_NOSAVE));
+    EXPECT_EQ(1, site->deactivations);
+    EXPECT_EQ(nullptr, ControlWindow());
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(2, sink.ready);
+    EXPECT_EQ(4u, server.Requests().size());   // the day is fetched again for the new window
+
+    // A sink that has gone hears nothing of the next creation.
+    EXPECT_EQ(S_OK, point->Unadvise(cookie));
+    object->Close(OLECLOSE_NOSAVE);
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(2, sink.ready);
+
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
+    EXPECT_EQ(1, site->refs);
+}
+
+TEST_F(InPlaceTest, CreationWritesTheDefaultHostAndClickActionWithoutMarkingModified) {
+    Configure(L"");
+    auto persist = As<IPersistStreamInit>(control.Get(), IID_IPersistStreamInit);
+    ComPtr<IStream> discard;
+    CreateStreamOnHGlobal(nullptr, TRUE, discard.Put());
+    ASSERT_EQ(S_OK, persist->Save(discard.Get(), TRUE));
+    Connect();
+    {
+        MessageBoxWatcher boxes;   // whatever the default host answers, no box waits for a user
+        ASSERT_EQ(S_OK, Activate());
+    }
+    EXPECT_EQ(1, sink.ready);
+    EXPECT_EQ(Wide(SIVARTA_DEFAULT_HOST), GetText(control.Get(), L"strChartUrl"));
+    EXPECT_EQ(L"Y", GetText(control.Get(), L"strClickAction"));
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+
+    ComPtr<IStream> stream;
+    CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
+    ASSERT_EQ(S_OK, persist->Save(stream.Get(), FALSE));
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ComPtr<IDispatch> copy = ocx.NewControl();
+    ASSERT_EQ(S_OK, As<IPersistStreamInit>(copy.Get(), IID_IPersistStreamInit)->Load(stream.Get()));
+    EXPECT_EQ(Wide(SIVARTA_DEFAULT_HOST), GetText(copy.Get(), L"strChartUrl"));
+    EXPECT_EQ(L"Y", GetText(copy.Get(), L"strClickAction"));
+}
+
+TEST_F(InPlaceTest, ClickThroughStartsTheBrowserWithThePage) {
+    ScratchDir scratch;
+    std::string log = scratch.File("iexplore.log");
+    SetEnvironmentVariableA("SIVARTA_IEXPLORE_LOG", log.c_str());
+    auto waitForLines = [&](size_t n) {
+        std::string text;
+        for (int i = 0; i < 100; ++i, Sleep(100)) {
+            text = FileExists(log) ? ReadWholeFile(log) : std::string();
+            if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= n) break;
+        }
+        std::vector<std::string> lines;
+        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    };
+
+    Configure(Wide(server.Host()));
+    ASSERT_EQ(S_OK, Activate());
+    HWND window = ControlWindow();
+    HWND chart = GetDlgItem(GetDlgItem(window, 0), 5000);
+    ASSERT_TRUE(chart);
+
+    EXPECT_EQ(1, SendMessageA(window, WM_APP + 100, 0, 0));
+    std::vector<std::string> lines = waitForLines(1);
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(std::string("iexplore.exe ") + SIVARTA_DEFAULT_PAGE, lines[0]);
+
+    // Changed while running, used by the next click on the chart; not quoted.
+    ASSERT_EQ(S_OK, PutText(control.Get(), L"strURL", L"http://127.0.0.1/page?a=1 b"));
+    SendMessageA(chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageA(chart, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    SendMessageA(chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 20));
+    SendMessageA(chart, WM_LBUTTONUP, 0, MAKELPARAM(40, 20));
+    lines = waitForLines(3);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ("iexplore.exe http://127.0.0.1/page?a=1 b", lines[1]);
+    EXPECT_EQ(lines[1], lines[2]);
+
+    // "N" is taken at the next window creation and then nothing starts.
+    ASSERT_EQ(S_OK, PutText(control.Get(), L"strClickAction", L"N"));
+    object->Close(OLECLOSE_NOSAVE);
+    ASSERT_EQ(S_OK, Activate());
+    chart = GetDlgItem(GetDlgItem(ControlWindow(), 0), 5000);
+    ASSERT_TRUE(chart);
+    SendMessageA(chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    Sleep(1500);
+    EXPECT_EQ(3u, waitForLines(3).size());
+    SetEnvironmentVariableA("SIVARTA_IEXPLORE_LOG", nullptr);
+}
