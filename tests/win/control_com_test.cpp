@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "control/sivarta_ids.h"
 #include "win/support/control_client.h"
 
@@ -29,6 +33,30 @@ SafetyAnswer GetSafety(IObjectSafety* safety, REFIID iid) {
     a.hr = safety->GetInterfaceSafetyOptions(iid, &a.supported, &a.enabled);
     return a;
 }
+
+// Closes every dialog of this thread with OK from inside its modal loop and
+// remembers each one's caption and owner.
+struct DialogCloser {
+    static inline std::vector<std::pair<std::wstring, HWND>> seen;
+    static BOOL CALLBACK Close(HWND window, LPARAM) {
+        wchar_t cls[32] = L"";
+        GetClassNameW(window, cls, 32);
+        if (IsWindowVisible(window) && std::wstring(cls) == L"#32770") {
+            wchar_t caption[128] = L"";
+            GetWindowTextW(window, caption, 128);
+            seen.emplace_back(caption, GetWindow(window, GW_OWNER));
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), &Close, 0); }
+    DialogCloser() {
+        seen.clear();
+        timer = SetTimer(nullptr, 0, 200, &Tick);
+    }
+    ~DialogCloser() { KillTimer(nullptr, timer); }
+    UINT_PTR timer;
+};
 
 HRESULT InvokeRaw(IDispatch* control, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result = nullptr) {
     return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, nullptr, nullptr);
@@ -262,4 +290,35 @@ TEST_F(ComTest, ModuleUnloadsOnlyWithoutObjectsOrLocks) {
     HRESULT (WINAPI* get)(REFCLSID, REFIID, void**) = reinterpret_cast<decltype(get)>(
         reinterpret_cast<void*>(GetProcAddress(ocx.Handle(), "DllGetClassObject")));
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, get(IID_IDispatch, IID_IClassFactory, &none));
+}
+
+TEST_F(ComTest, AboutBoxRunsModallyWithoutParentEachTimeItIsCalled) {
+    ComPtr<IDispatch> control = ocx.NewControl();
+    DialogCloser closer;
+    VARIANT none;
+    EXPECT_EQ(S_OK, Call(control.Get(), L"AboutBox", &none));
+    ASSERT_EQ(1u, DialogCloser::seen.size());   // returned only after its box was closed
+    EXPECT_EQ(S_OK, Call(control.Get(), L"AboutBox", &none));
+    ASSERT_EQ(2u, DialogCloser::seen.size());
+    for (const auto& [caption, owner] : DialogCloser::seen) {
+        EXPECT_EQ(L"About Sivarta Control", caption);
+        EXPECT_EQ(nullptr, owner);
+    }
+}
+
+TEST_F(ComTest, PropertiesVerbShowsTheFrameAndOkChangesNothing) {
+    ComPtr<IDispatch> control = ocx.NewControl();
+    SetAllProperties(control.Get(), 8);
+    std::vector<std::wstring> before = Snapshot(control.Get());
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                  nullptr, nullptr, nullptr);
+    {
+        DialogCloser closer;
+        auto object = As<IOleObject>(control.Get(), IID_IOleObject);
+        EXPECT_EQ(S_OK, object->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, parent, nullptr));
+        ASSERT_FALSE(DialogCloser::seen.empty());
+        EXPECT_NE(std::wstring::npos, DialogCloser::seen[0].first.find(L"Sivarta Control"));
+    }
+    DestroyWindow(parent);
+    EXPECT_EQ(before, Snapshot(control.Get()));
 }
