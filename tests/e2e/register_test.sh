@@ -76,6 +76,17 @@ absent "HKCR\\CLSID\\$page"
 absent 'HKCR\SIVARTA.SivartaCtrl.1'
 absent "HKCR\\TypeLib\\$libid\\1.0"
 
+# A 16-bit server of the same class keeps its key: only our two subkeys go.
+run regsvr32 /s "$ocx" || fail "regsvr32 /s exited $?"
+wine reg add "HKCR\\CLSID\\$clsid\\InprocServer" /ve /d 'SIVARTA16.OCX' /f >/dev/null 2>&1
+run regsvr32 /u /s "$ocx" || fail "regsvr32 /u /s with a 16-bit server exited $?"
+expect "HKCR\\CLSID\\$clsid\\InprocServer" "" "SIVARTA16.OCX"
+expect "HKCR\\CLSID\\$clsid\\ProgID" "" "SIVARTA.SivartaCtrl.1"
+absent "HKCR\\CLSID\\$clsid\\InprocServer32"
+absent "HKCR\\CLSID\\$clsid\\ToolboxBitmap32"
+absent 'HKCR\SIVARTA.SivartaCtrl.1'
+wine reg delete "HKCR\\CLSID\\$clsid" /f >/dev/null 2>&1 || true
+
 # A module that is not a server is refused, not reported as registered.
 run regsvr32 /s 'C:\windows\system32\notepad.exe' >/dev/null 2>&1 && fail "regsvr32 accepted notepad.exe"
 
