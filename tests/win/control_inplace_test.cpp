@@ -330,3 +330,18 @@ TEST_F(InPlaceTest, ClickThroughStartsTheBrowserWithThePage) {
     EXPECT_EQ(3u, waitForLines(3).size());
     SetEnvironmentVariableA("SIVARTA_IEXPLORE_LOG", nullptr);
 }
+
+TEST_F(InPlaceTest, AbsurdSizesNeitherCrashNorStopTheEvent) {
+    Configure(Wide(server.Host()));
+    ASSERT_EQ(S_OK, PutI4(control.Get(), L"nsizeMainX", -50));
+    ASSERT_EQ(S_OK, PutI4(control.Get(), L"nsizeMainY", INT32_MAX));
+    Connect();
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(1, sink.ready);
+    EXPECT_EQ(L"005930", CallText(control.Get(), L"GetStockCode"));
+    EXPECT_EQ(S_OK, object->Close(OLECLOSE_NOSAVE));
+    ASSERT_EQ(S_OK, PutI4(control.Get(), L"nsizeMainX", 0));
+    ASSERT_EQ(S_OK, PutI4(control.Get(), L"nsizeMainY", 0));
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(2, sink.ready);
+}
