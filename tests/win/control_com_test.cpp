@@ -155,6 +155,16 @@ TEST_F(ComTest, IdentityAndClassLevelAnswers) {
     auto points = As<IConnectionPointContainer>(control.Get(), IID_IConnectionPointContainer);
     EXPECT_EQ(S_OK, points->FindConnectionPoint(DIID__DSivartaEvents, point.Put()));
     EXPECT_EQ(CONNECT_E_NOCONNECTION, points->FindConnectionPoint(IID_IPropertyNotifySink, point.Put()));
+    ASSERT_EQ(S_OK, points->FindConnectionPoint(DIID__DSivartaEvents, point.Put()));
+    IID connected{};
+    EXPECT_EQ(S_OK, point->GetConnectionInterface(&connected));
+    EXPECT_TRUE(connected == DIID__DSivartaEvents);
+    // A sink without IDispatch cannot listen; an unknown cookie is no connection.
+    DWORD cookie = 0;
+    ComPtr<IClassFactory> notDispatch = ocx.Factory(CLSID_Sivarta);
+    EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(notDispatch.Get(), &cookie));
+    EXPECT_EQ(0u, cookie);
+    EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(12345));
 }
 
 TEST_F(ComTest, DispidsFollowTheTableAndTheTypeLibraryAgrees) {
@@ -312,6 +322,11 @@ TEST_F(ComTest, PropertiesVerbShowsTheFrameAndOkChangesNothing) {
     std::vector<std::wstring> before = Snapshot(control.Get());
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
                                   nullptr, nullptr, nullptr);
+    // The frame creates the page by CLSID: offer the page's class object to
+    // this process, as registration would.
+    DWORD registration = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_SivartaPropPage, ocx.Factory(CLSID_SivartaPropPage).Get(),
+                                          CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration));
     {
         DialogCloser closer;
         auto object = As<IOleObject>(control.Get(), IID_IOleObject);
@@ -319,6 +334,7 @@ TEST_F(ComTest, PropertiesVerbShowsTheFrameAndOkChangesNothing) {
         ASSERT_FALSE(DialogCloser::seen.empty());
         EXPECT_NE(std::wstring::npos, DialogCloser::seen[0].first.find(L"Sivarta Control"));
     }
+    CoRevokeClassObject(registration);
     DestroyWindow(parent);
     EXPECT_EQ(before, Snapshot(control.Get()));
 }

@@ -345,3 +345,16 @@ TEST_F(InPlaceTest, AbsurdSizesNeitherCrashNorStopTheEvent) {
     ASSERT_EQ(S_OK, Activate());
     EXPECT_EQ(2, sink.ready);
 }
+
+TEST_F(InPlaceTest, FrozenEventsAreNotDelivered) {
+    Configure(Wide(server.Host()));
+    Connect();
+    auto events = As<IOleControl>(control.Get(), IID_IOleControl);
+    EXPECT_EQ(S_OK, events->FreezeEvents(TRUE));
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(0, sink.ready);
+    EXPECT_EQ(S_OK, events->FreezeEvents(FALSE));
+    object->Close(OLECLOSE_NOSAVE);
+    ASSERT_EQ(S_OK, Activate());
+    EXPECT_EQ(1, sink.ready);
+}
