@@ -14,8 +14,8 @@
 
 namespace {
 
-ClassFactory controlFactory(CLSID_Sivarta, kSivartaProgId, &CSivartaCtrl::Create);
-ClassFactory pageFactory(CLSID_SivartaPropPage, kSivartaPropPageProgId, &CSivartaPropPage::Create);
+ClassFactory controlFactory(CLSID_Sivarta, &CSivartaCtrl::Create);
+ClassFactory pageFactory(CLSID_SivartaPropPage, &CSivartaPropPage::Create);
 bool socketsStarted = false;
 
 void StartSockets(HINSTANCE module) {
@@ -50,8 +50,8 @@ STDAPI DllCanUnloadNow() {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (clsid == CLSID_Sivarta) return controlFactory.QueryInterface(iid, ppv);
-    if (clsid == CLSID_SivartaPropPage) return pageFactory.QueryInterface(iid, ppv);
+    for (ClassFactory* factory : {&controlFactory, &pageFactory})
+        if (clsid == factory->clsid) return factory->QueryInterface(iid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

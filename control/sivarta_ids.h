@@ -8,7 +8,6 @@
 EXTERN_C const CLSID CLSID_SivartaPropPage;
 
 constexpr char kSivartaProgId[] = "SIVARTA.SivartaCtrl.1";
-constexpr char kSivartaPropPageProgId[] = "SIVARTA.SivartaPropPage.1";
 // OLEMISC_SETCLIENTSITEFIRST | ACTIVATEWHENVISIBLE | INSIDEOUT | CANTLINKINSIDE
 // | RECOMPOSEONRESIZE
 constexpr DWORD kSivartaMiscStatus = 131473;

@@ -9,8 +9,7 @@
 class ClassFactory : public IClassFactory {
 public:
     using CreateFn = IUnknown* (*)();
-    ClassFactory(const CLSID& clsid, const char* progId, CreateFn create)
-        : clsid(clsid), progId(progId), create(create) {}
+    ClassFactory(const CLSID& clsid, CreateFn create) : clsid(clsid), create(create) {}
 
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }   // static lifetime
@@ -19,7 +18,6 @@ public:
     STDMETHODIMP LockServer(BOOL lock) override;
 
     const CLSID& clsid;
-    const char* progId;
 
 private:
     CreateFn create;

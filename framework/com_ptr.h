@@ -31,8 +31,6 @@ public:
     T* Get() const { return ptr; }
     T* operator->() const { return ptr; }
     explicit operator bool() const { return ptr != nullptr; }
-    // Hands the reference to the caller (for out parameters).
-    T* Detach() { return std::exchange(ptr, nullptr); }
 
 private:
     T* ptr = nullptr;

@@ -30,7 +30,6 @@ public:
     STDMETHODIMP EnumConnections(IEnumConnections** out) override;
 
     void Fire(DISPID id);
-    size_t SinkCount() const { return sinks.size(); }
 
 private:
     struct Sink {

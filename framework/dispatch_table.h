@@ -12,6 +12,7 @@
 #include <string>
 
 #include "framework/bstr.h"
+#include "framework/prop_codec.h"
 
 // Kept out of the template: argument checks and coercion.
 namespace dispatch {
@@ -21,9 +22,6 @@ HRESULT PutValue(DISPPARAMS* params, VARTYPE vt, VARIANT& out, UINT* argErr);
 // none of them missing.
 HRESULT CheckArgs(DISPPARAMS* params, UINT required, UINT* argErr);
 bool NameMatches(const wchar_t* tableName, const wchar_t* asked);
-// Strings set through automation are capped like persisted ones, so whatever
-// is set can also be saved and loaded again.
-constexpr size_t kMaxString = 64 * 1024;
 }  // namespace dispatch
 
 template <typename T>
@@ -102,7 +100,8 @@ private:
         if (e.strField) {
             std::string text = BstrToAnsi(v.bstrVal);
             VariantClear(&v);
-            if (text.size() > dispatch::kMaxString) return E_INVALIDARG;
+            // Capped like persisted strings: whatever is set can be saved and loaded.
+            if (text.size() > kMaxPropString) return E_INVALIDARG;
             object.*(e.strField) = std::move(text);
         } else {
             object.*(e.intField) = v.lVal;

@@ -13,4 +13,3 @@ void ModuleLock::ReleaseObject() { InterlockedDecrement(&objects); }
 void ModuleLock::Lock() { InterlockedIncrement(&locks); }
 void ModuleLock::Unlock() { InterlockedDecrement(&locks); }
 bool ModuleLock::CanUnload() { return objects == 0 && locks == 0; }
-long ModuleLock::ObjectCount() { return objects; }

@@ -8,5 +8,4 @@ void ReleaseObject();
 void Lock();
 void Unlock();
 bool CanUnload();
-long ObjectCount();
 }  // namespace ModuleLock

@@ -143,8 +143,6 @@ public:
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** e) override;
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
-    bool IsModified() const { return modified; }
-
 protected:
     // Interfaces a derived control adds (nullptr when it has none for iid).
     virtual void* FindExtraInterface(REFIID) { return nullptr; }

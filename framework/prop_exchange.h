@@ -36,8 +36,9 @@ public:
     HRESULT Load(IPropertyBag* bag, IErrorLog* log);
     HRESULT Save(IPropertyBag* bag) const;
 
-    // The reset direction assigns declared defaults; entries exchanged
-    // without a default keep their values.
+    // The reset direction. Entries are exchanged without default values, so
+    // resetting assigns nothing; it exists so that reset, like every other
+    // direction, goes through the control's DoPropExchange.
     void Reset() {}
 
 private:
