@@ -338,3 +338,26 @@ TEST_F(ComTest, PropertiesVerbShowsTheFrameAndOkChangesNothing) {
     DestroyWindow(parent);
     EXPECT_EQ(before, Snapshot(control.Get()));
 }
+
+TEST_F(ComTest, DrawWithoutWindowPaintsThePlaceholder) {
+    ComPtr<IDispatch> control = ocx.NewControl();
+    auto view = As<IViewObject2>(control.Get(), IID_IViewObject2);
+    ASSERT_TRUE(view);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 60, 30);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 60, 30};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RECTL bounds{10, 5, 50, 25};
+    ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 11, 6));    // corner of the bounds: white fill
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 10, 15));         // the ellipse's left edge
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 15));          // outside the bounds: untouched
+    EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr,
+                                        nullptr, 0));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
