@@ -224,7 +224,7 @@ protected:
     }
 
     // A control configured by a script and saved by its own IPersistStreamInit,
-    // as a container keeps it between sessions.
+    // as a container keeps it from one visit to the next.
     IStream* SavedControl(const wchar_t* host) {
         IDispatch* control = nullptr;
         IPersistStreamInit* persist = nullptr;
