@@ -71,6 +71,16 @@ HRESULT WritePng(const std::string& path, const uint8_t* bgr, UINT width, UINT h
 }
 
 HRESULT WritePngFromDC(const std::string& path, HDC source, int width, int height) {
+    return WritePngFromDC(path, source, RECT{0, 0, width, height});
+}
+
+HRESULT WritePngFromScreen(const std::string& path, const RECT& area) {
+    ClientDC screen(nullptr);
+    return WritePngFromDC(path, screen, area);
+}
+
+HRESULT WritePngFromDC(const std::string& path, HDC source, const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
     if (!source || width <= 0 || height <= 0) return E_INVALIDARG;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -86,7 +96,7 @@ HRESULT WritePngFromDC(const std::string& path, HDC source, int width, int heigh
     if (!copy) return E_FAIL;
     {
         SelectGuard guard(copy, dib);
-        if (!BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY)) return E_FAIL;
+        if (!BitBlt(copy, 0, 0, width, height, source, area.left, area.top, SRCCOPY)) return E_FAIL;
     }
     GdiFlush();
     const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;   // DIB rows are 4-byte aligned

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "chart/chart_wnd.h"
-#include "framework/gdi.h"
 #include "framework/png_writer.h"
 #include "interact/tip_wnd.h"
 
@@ -69,14 +68,5 @@ HRESULT CaptureHover(ChartWnd& chart, POINT client, const std::string& path) {
     const int width = std::max<LONG>(chartRect.right, tipRect.right - origin.x);
     const int height = std::max<LONG>(chartRect.bottom, tipRect.bottom - origin.y);
 
-    ClientDC screen(nullptr);
-    MemoryDC copy(screen);
-    Bitmap picture(CreateCompatibleBitmap(screen, width, height));
-    HRESULT hr = E_OUTOFMEMORY;
-    if (copy && picture) {
-        SelectGuard select(copy, picture);
-        BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-        hr = WritePngFromDC(path, copy, width, height);
-    }
-    return hr;
+    return WritePngFromScreen(path, RECT{origin.x, origin.y, origin.x + width, origin.y + height});
 }

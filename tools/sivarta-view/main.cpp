@@ -23,6 +23,7 @@
 #include "host_wnd.h"
 #include "property_bag.h"
 #include "sivarta_h.h"
+#include "framework/png_writer.h"
 #include "snapshot.h"
 #include "view_options.h"
 
@@ -109,7 +110,7 @@ int TakeSnapshot(HWND frame, const ViewOptions& options) {
     RECT area{0, 0, options.width, options.height};
     MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&area), 2);
     if (options.hover) area = HoverArea(frame, POINT{options.hover->first, options.hover->second}, area);
-    HRESULT hr = SaveScreenArea(area, ToAnsi(Widen(options.snapshotPath)));
+    HRESULT hr = WritePngFromScreen(ToAnsi(Widen(options.snapshotPath)), area);
     if (FAILED(hr)) {
         Fail("could not save " + options.snapshotPath + ": " + DescribeHResult(hr));
         return kNoSnapshot;
