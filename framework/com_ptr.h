@@ -23,6 +23,11 @@ public:
     void Reset() {
         if (ptr) std::exchange(ptr, nullptr)->Release();
     }
+    // Takes over a reference the caller already owns (no AddRef), e.g. a fresh `new`.
+    void Attach(T* p) {
+        Reset();
+        ptr = p;
+    }
     // For out parameters: releases what is held and hands out the slot.
     T** Put() {
         Reset();
@@ -31,6 +36,10 @@ public:
     T* Get() const { return ptr; }
     T* operator->() const { return ptr; }
     explicit operator bool() const { return ptr != nullptr; }
+
+    // QueryInterface for U's own IID into `to`; what `to` held is released first.
+    template <typename U>
+    HRESULT As(ComPtr<U>& to) const;
 
 private:
     T* ptr = nullptr;
@@ -42,4 +51,10 @@ HRESULT QueryInto(IUnknown* from, REFIID iid, ComPtr<T>& to) {
     to.Reset();
     if (!from) return E_POINTER;
     return from->QueryInterface(iid, reinterpret_cast<void**>(to.Put()));
+}
+
+template <typename T>
+template <typename U>
+HRESULT ComPtr<T>::As(ComPtr<U>& to) const {
+    return QueryInto(ptr, __uuidof(U), to);
 }

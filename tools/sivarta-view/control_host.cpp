@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-using Microsoft::WRL::ComPtr;
-
 std::string DescribeHResult(HRESULT hr) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
@@ -51,12 +49,12 @@ HRESULT ControlHost::Create(const std::wstring& classId, HWND frameWindow, std::
                                         : kNotRegistered + " (no class for '" + Narrow(classId) + "')";
         return hr;
     }
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(object.Put()));
     if (hr == REGDB_E_CLASSNOTREG) {
         error = kNotRegistered;
     } else if (FAILED(hr)) {
         error = "the control could not be created: " + DescribeHResult(hr);
-    } else if (FAILED(hr = object.As(&dispatch))) {
+    } else if (FAILED(hr = object.As(dispatch))) {
         error = "the control has no automation interface: " + DescribeHResult(hr);
     }
     if (SUCCEEDED(hr)) site.Attach(new ControlSite(frame));
@@ -72,11 +70,11 @@ HRESULT ControlHost::Load(IPropertyBag* bag, std::string& error) {
     }
     HRESULT hr = E_NOINTERFACE;
     ComPtr<IPersistPropertyBag> persist;
-    if (SUCCEEDED(object.As(&persist))) {
+    if (SUCCEEDED(object.As(persist))) {
         hr = persist->Load(bag, nullptr);
     } else {
         ComPtr<IPersistStreamInit> fresh;
-        if (SUCCEEDED(object.As(&fresh))) hr = fresh->InitNew();
+        if (SUCCEEDED(object.As(fresh))) hr = fresh->InitNew();
     }
     if (FAILED(hr)) error = "the control refused its parameters: " + DescribeHResult(hr);
     if (!siteSet) {
@@ -88,8 +86,8 @@ HRESULT ControlHost::Load(IPropertyBag* bag, std::string& error) {
 
 HRESULT ControlHost::ConnectEvents(REFIID eventIid, IUnknown* sink, std::string& error) {
     ComPtr<IConnectionPointContainer> points;
-    HRESULT hr = object.As(&points);
-    if (SUCCEEDED(hr)) hr = points->FindConnectionPoint(eventIid, &eventPoint);
+    HRESULT hr = object.As(points);
+    if (SUCCEEDED(hr)) hr = points->FindConnectionPoint(eventIid, eventPoint.Put());
     if (SUCCEEDED(hr)) hr = eventPoint->Advise(sink, &eventCookie);
     if (FAILED(hr)) {
         eventPoint.Reset();
@@ -117,20 +115,20 @@ void ControlHost::Resize(const RECT& objectRect) {
     if (!site) return;
     site->SetObjectRect(objectRect);
     ComPtr<IOleInPlaceObject> inPlace;
-    if (object && SUCCEEDED(object.As(&inPlace))) inPlace->SetObjectRects(&objectRect, &objectRect);
+    if (object && SUCCEEDED(object.As(inPlace))) inPlace->SetObjectRects(&objectRect, &objectRect);
 }
 
 bool ControlHost::TranslateAccelerator(MSG* msg) {
     if (!object) return false;
     ComPtr<IOleInPlaceActiveObject> active = site ? site->ActiveObject() : nullptr;
-    if (!active && FAILED(object.As(&active))) return false;
+    if (!active && FAILED(object.As(active))) return false;
     return active->TranslateAccelerator(msg) == S_OK;
 }
 
 HWND ControlHost::ControlWindow() const {
     ComPtr<IOleInPlaceObject> inPlace;
     HWND window = nullptr;
-    if (object && SUCCEEDED(object.As(&inPlace))) inPlace->GetWindow(&window);
+    if (object && SUCCEEDED(object.As(inPlace))) inPlace->GetWindow(&window);
     return window;
 }
 

@@ -6,11 +6,11 @@
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
-#include <wrl/client.h>
 
 #include <string>
 
 #include "control_site.h"
+#include "framework/com_ptr.h"
 
 class ControlHost {
 public:
@@ -40,10 +40,10 @@ public:
 
 private:
     HWND frame = nullptr;
-    Microsoft::WRL::ComPtr<IOleObject> object;
-    Microsoft::WRL::ComPtr<IDispatch> dispatch;
-    Microsoft::WRL::ComPtr<ControlSite> site;
-    Microsoft::WRL::ComPtr<IConnectionPoint> eventPoint;
+    ComPtr<IOleObject> object;
+    ComPtr<IDispatch> dispatch;
+    ComPtr<ControlSite> site;
+    ComPtr<IConnectionPoint> eventPoint;
     DWORD eventCookie = 0;
     bool siteSet = false;
 };

@@ -6,7 +6,8 @@
 #include <windows.h>
 #include <ole2.h>
 #include <oleidl.h>
-#include <wrl/client.h>
+
+#include "framework/com_ptr.h"
 
 class ControlSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
@@ -71,5 +72,5 @@ private:
     HWND frame;
     RECT objectRect{};
     bool inPlaceActive = false;
-    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> activeObject;
+    ComPtr<IOleInPlaceActiveObject> activeObject;
 };
