@@ -6,17 +6,7 @@ set -uo pipefail
 tool="$(cd "$1/.." && pwd)/native/bin/sivarta-data"
 [ -x "$tool" ] || { echo "SKIP-FAIL: $tool not built (scripts/build native)"; exit 1; }
 
-work="$(mktemp -d)"
-server_pid=
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {   # check DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 root="$work/root"
 "$tool" sample --root "$root" --code 005930 --code 000660 --date 20240105 >"$work/sample.out" || { echo "FAIL sample"; exit 1; }

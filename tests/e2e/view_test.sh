@@ -12,17 +12,7 @@ data_tool="$SIVARTA_BUILD/native/bin/sivarta-data"
 view="$win64/bin/sivarta-view.exe"
 [ -x "$data_tool" ] && [ -f "$view" ] || { echo "FAIL: build native and win64 first"; exit 1; }
 
-work="$(mktemp -d)"
-server_pid=
-cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() {   # check DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 wine_run="$root/scripts/wine-run"
 png_size() { python3 -c "import struct,sys; d=open(sys.argv[1],'rb').read(24); print('%dx%d' % struct.unpack('>II', d[16:24]))" "$1"; }

@@ -261,6 +261,37 @@ protected:
         EXPECT_EQ(L"-150", CallText(control, L"GetStockChange"));
     }
 
+    // A control loaded from a saved stream with `sink` connected to its
+    // events, as a page's script would be before the container shows it.
+    // ASSERTs end the calling test through HasFatalFailure.
+    struct Connected {
+        IDispatch* control = nullptr;
+        IConnectionPointContainer* points = nullptr;
+        IConnectionPoint* point = nullptr;
+        DWORD cookie = 0;
+        ~Connected() {
+            if (point) {
+                point->Unadvise(cookie);
+                point->Release();
+            }
+            if (points) points->Release();
+            if (control) control->Release();
+        }
+    };
+    void ConnectLoadedControl(IDispatch* sink, Connected& c) {
+        IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str());
+        ASSERT_NE(nullptr, stream);
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&c.control)));
+        IPersistStreamInit* persist = nullptr;
+        ASSERT_EQ(S_OK, c.control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)));
+        ASSERT_EQ(S_OK, persist->Load(stream));
+        persist->Release();
+        stream->Release();
+        ASSERT_EQ(S_OK, c.control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&c.points)));
+        ASSERT_EQ(S_OK, c.points->FindConnectionPoint(__uuidof(_DSivartaEvents), &c.point));
+        ASSERT_EQ(S_OK, c.point->Advise(sink, &c.cookie));
+    }
+
     static inline bool atlReady = false;
     static inline AtlAxCreateControlExFn createControl = nullptr;
     static inline AtlAxAttachControlFn attachControl = nullptr;
@@ -310,24 +341,12 @@ TEST_F(AtlContainerTest, CreatesFromSavedStreamAndShowsTheDayAtThePropertySize) 
 }
 
 TEST_F(AtlContainerTest, ReadyInfoReachesTheSinkOncePerWindowCreation) {
-    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str());
-    ASSERT_NE(nullptr, stream);
-    IDispatch* control = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)));
-    IPersistStreamInit* persist = nullptr;
-    ASSERT_EQ(S_OK, control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)));
-    ASSERT_EQ(S_OK, persist->Load(stream));
-    persist->Release();
-    stream->Release();
-
     ReadySink sink;
+    Connected connected;
+    ConnectLoadedControl(&sink, connected);
+    if (HasFatalFailure()) return;
+    IDispatch* control = connected.control;
     sink.control = control;
-    IConnectionPointContainer* points = nullptr;
-    IConnectionPoint* point = nullptr;
-    DWORD cookie = 0;
-    ASSERT_EQ(S_OK, control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)));
-    ASSERT_EQ(S_OK, points->FindConnectionPoint(__uuidof(_DSivartaEvents), &point));
-    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
     EXPECT_EQ(0, sink.ready);
 
     for (int creation = 1; creation <= 2; ++creation) {
@@ -348,31 +367,15 @@ TEST_F(AtlContainerTest, ReadyInfoReachesTheSinkOncePerWindowCreation) {
     // Each creation loaded the day again.
     EXPECT_EQ(4u, server.Requests().size());
 
-    point->Unadvise(cookie);
-    point->Release();
-    points->Release();
-    control->Release();
 }
 
 TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
     server.Fail("/sisefile/info/005930.dat", TestHttpServer::Fault::NotFound);
-    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str());
-    ASSERT_NE(nullptr, stream);
-    IDispatch* control = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)));
-    IPersistStreamInit* persist = nullptr;
-    ASSERT_EQ(S_OK, control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)));
-    ASSERT_EQ(S_OK, persist->Load(stream));
-    persist->Release();
-    stream->Release();
-
     ReadySink sink;
-    IConnectionPointContainer* points = nullptr;
-    IConnectionPoint* point = nullptr;
-    DWORD cookie = 0;
-    ASSERT_EQ(S_OK, control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)));
-    ASSERT_EQ(S_OK, points->FindConnectionPoint(__uuidof(_DSivartaEvents), &point));
-    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
+    Connected connected;
+    ConnectLoadedControl(&sink, connected);
+    if (HasFatalFailure()) return;
+    IDispatch* control = connected.control;
 
     HWND window = ContainerWindow();
     ASSERT_NE(nullptr, window);
@@ -395,10 +398,6 @@ TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
     DestroyWindow(window);
     PumpMessages();
     if (container) container->Release();
-    point->Unadvise(cookie);
-    point->Release();
-    points->Release();
-    control->Release();
 }
 
 }  // namespace
