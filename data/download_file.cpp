@@ -1,4 +1,4 @@
-// The download: one WinINet session and request per file, the body copied in
+// The download: one WinINet handle (InternetOpen), connection and request per file, the body copied in
 // 8192-byte pieces. Beyond a plain copy it refuses non-2xx answers, bounds the
 // time and the size, notices a body cut short, and never leaves a partial file.
 #include "data/download_file.h"
@@ -138,15 +138,15 @@ std::string CopyBody(HINTERNET request, HANDLE file, uint64_t maxBytes, uint64_t
 }
 
 std::string Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits) {
-    InternetHandle session(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return ErrorText(GetLastError());
-    SetTimeouts(session.Get(), limits);
+    InternetHandle internet(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!internet) return ErrorText(GetLastError());
+    SetTimeouts(internet.Get(), limits);
 
     // The steps of InternetOpenUrl taken one by one, so that the time-outs can
-    // be set on the request itself (some WinINets ignore them on the session).
+    // be set on the request itself (some WinINets ignore them on the InternetOpen handle).
     UrlParts parts;
     if (!CrackUrl(url, parts)) return ErrorText(GetLastError());
-    InternetHandle connection(InternetConnectA(session.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
+    InternetHandle connection(InternetConnectA(internet.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection) return ErrorText(GetLastError());
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY | (parts.secure ? INTERNET_FLAG_SECURE : 0);

@@ -1,5 +1,5 @@
 // The module's application name: the caption of its message boxes and the
-// agent name its internet sessions send.
+// agent name its WinINet requests send.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-// Ownership of WinINet handles: the session, connection and request handles
+// Ownership of WinINet handles: the InternetOpen, connection and request handles
 // are all closed by InternetCloseHandle, on every path.
 #pragma once
 

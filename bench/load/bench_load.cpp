@@ -31,10 +31,10 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// One GET with a fresh session, the body read and dropped.
+// One GET with a fresh InternetOpen handle, the body read and dropped.
 bool PlainGet(const std::string& url) {
-    InternetHandle session(InternetOpenA("bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    InternetHandle file(InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0,
+    InternetHandle internet(InternetOpenA("bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    InternetHandle file(InternetOpenUrlA(internet.Get(), url.c_str(), nullptr, 0,
                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, 1));
     if (!file) return false;
     char buffer[8192];

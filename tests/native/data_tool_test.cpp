@@ -103,7 +103,7 @@ TEST(SampleDay, SameRequestSameDayAndSeedsOrCodesDiffer) {
     EXPECT_NE(TickBytes(MakeSampleDay(Request("000660", 1)).ticks), TickBytes(a.ticks));
 }
 
-TEST(SampleDay, MinuteDayIsAPlausibleSession) {
+TEST(SampleDay, MinuteDayIsAPlausibleTradingDay) {
     const DayFiles day = MakeSampleDay(Request("123456", 7));
     ASSERT_EQ(day.ticks.size(), 391u);
     EXPECT_EQ(day.ticks.front().time, 90000);
@@ -136,7 +136,7 @@ TEST(SampleDay, MinuteDayIsAPlausibleSession) {
     EXPECT_EQ(day.info.volume, volume);
 }
 
-TEST(SampleDay, SecondDayCoversTheSessionSecondBySecond) {
+TEST(SampleDay, SecondDayCoversTheTradingDaySecondBySecond) {
     const DayFiles day = MakeSampleDay(Request("005930", 949, true));
     ASSERT_EQ(day.ticks.size(), 23400u);
     EXPECT_EQ(day.ticks[59].time, 90059);
