@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/data_loader_wnd.h"
+#include "data/win/data_loader_wnd.h"
 #include "framework/ole_control.h"
 
 class CSivartaCtrl : public OleControl {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 
 namespace {
 

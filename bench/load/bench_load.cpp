@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "data/data_loader_wnd.h"
+#include "data/win/data_loader_wnd.h"
 #include "framework/internet.h"
 #include "win/support/day_files.h"
 #include "win/support/test_http_server.h"

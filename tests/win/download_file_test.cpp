@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "data/download_file.h"
+#include "data/win/download_file.h"
 #include "framework/app_name.h"
 #include "win/support/scratch_dir.h"
 #include "win/support/test_http_server.h"

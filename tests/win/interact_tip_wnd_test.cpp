@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "interact/tip_wnd.h"
+#include "interact/win/tip_wnd.h"
 #include "win/support/interact_fixture.h"
 
 namespace {

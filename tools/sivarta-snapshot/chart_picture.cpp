@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "framework/gdi.h"
 #include "framework/png_writer.h"
 #include "hover_capture.h"

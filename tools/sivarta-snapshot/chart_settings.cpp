@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 
 namespace {
 

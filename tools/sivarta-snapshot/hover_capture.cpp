@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "framework/png_writer.h"
-#include "interact/tip_wnd.h"
+#include "interact/win/tip_wnd.h"
 
 namespace {
 

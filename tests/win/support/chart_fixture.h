@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "data/stock_records.h"
 
 class ChartFixture {

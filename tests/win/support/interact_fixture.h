@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "framework/wnd.h"
 
 class ClickRecorder : public Wnd {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "data/data_loader_wnd.h"
+#include "data/win/data_loader_wnd.h"
 #include "framework/message_box_watcher.h"
 #include "win/support/day_files.h"
 #include "win/support/scratch_dir.h"

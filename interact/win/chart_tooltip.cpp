@@ -1,9 +1,9 @@
 // The chart's tooltip: created with the chart, its text rebuilt for the record
 // under the crosshair, and kept beside the cursor by the hover timer.
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "interact/tip_place.h"
 #include "interact/tip_text.h"
-#include "interact/tip_wnd.h"
+#include "interact/win/tip_wnd.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The hand cursor over the whole chart window, and the click that asks the
 // control to open its page.
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "res/resource.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "interact/tip_wnd.h"
+#include "interact/win/tip_wnd.h"
 
 #include <algorithm>
 #include <climits>

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/chart_wnd.h"
-#include "data/download_file.h"
+#include "chart/win/chart_wnd.h"
+#include "data/win/download_file.h"
 #include "data/stock_records.h"
 #include "framework/wnd.h"
 

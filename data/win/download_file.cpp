@@ -1,13 +1,13 @@
 // The download: one WinINet handle (InternetOpen), connection and request per file, the body copied in
 // 8192-byte pieces. Beyond a plain copy it refuses non-2xx answers, bounds the
 // time and the size, notices a body cut short, and never leaves a partial file.
-#include "data/download_file.h"
+#include "data/win/download_file.h"
 
 #include <winsock2.h>
 
 #include <cstdlib>
 
-#include "data/data_loader_wnd.h"
+#include "data/win/data_loader_wnd.h"
 #include "framework/app_name.h"
 #include "framework/file.h"
 #include "framework/internet.h"

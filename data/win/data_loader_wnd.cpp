@@ -1,6 +1,6 @@
 // The load sequence: runs inside the loader window's creation and blocks its
 // caller until both files are fetched (or have failed), read and drawn.
-#include "data/data_loader_wnd.h"
+#include "data/win/data_loader_wnd.h"
 
 #include <cstdio>
 #include <vector>

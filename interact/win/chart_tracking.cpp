@@ -1,7 +1,7 @@
 // The crosshair: a vertical line on the record under the cursor and a
 // horizontal line at the cursor's height, drawn straight onto the window and
 // never into dcMem, so any repaint from dcMem removes it.
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 #include "interact/slot_snap.h"
 
 ChartWnd::SlotHit ChartWnd::SnapToSlot(int32_t x) const {

@@ -1,12 +1,12 @@
 // ChartWnd: construction, message map, creation, painting, resizing,
 // destruction and the series reset. The redraw pass is in chart_redraw.cpp.
-#include "chart/chart_wnd.h"
+#include "chart/win/chart_wnd.h"
 
 #include <windowsx.h>
 
-#include "chart/rect_convert.h"
+#include "chart/win/rect_convert.h"
 #include "framework/scroll_bar.h"
-#include "interact/tip_wnd.h"
+#include "interact/win/tip_wnd.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "chart/chart_scales.h"
 #include "chart/chart_text.h"
-#include "chart/chart_wnd.h"
-#include "chart/rect_convert.h"
+#include "chart/win/chart_wnd.h"
+#include "chart/win/rect_convert.h"
 #include "framework/scroll_bar.h"
 #include "interact/format_thousands.h"
 
