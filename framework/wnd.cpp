@@ -113,6 +113,17 @@ LRESULT Wnd::Default() {
     return DefWindowProcA(m_hWnd, current.msg, current.wParam, current.lParam);
 }
 
+// No exception leaves a window procedure: a creation that throws is refused
+// (-1, or FALSE for WM_NCCREATE), any other message answers 0.
+LRESULT Wnd::GuardedWindowProc(Wnd& wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        return wnd.WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        if (msg == WM_CREATE) return -1;
+        return 0;
+    }
+}
+
 LRESULT CALLBACK Wnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Wnd* wnd = FromHandle(hwnd);
     if (!wnd && creating) {
@@ -124,7 +135,7 @@ LRESULT CALLBACK Wnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
     CurrentMessage saved = wnd->current;
     wnd->current = {msg, wParam, lParam};
-    LRESULT result = wnd->WindowProc(msg, wParam, lParam);
+    LRESULT result = GuardedWindowProc(*wnd, msg, wParam, lParam);
     wnd->current = saved;
 
     if (msg == WM_NCDESTROY) {
