@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <string>
 #include <tuple>
 
@@ -33,7 +34,10 @@ Wnd::~Wnd() {
 
 const char* Wnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     using Key = std::tuple<UINT, HCURSOR, HBRUSH, HICON>;
+    // Controls may be created on several apartment threads at once.
+    static std::mutex lock;
     static std::map<Key, std::string> registered;
+    std::lock_guard<std::mutex> guard(lock);
     if (!cursor) cursor = LoadCursor(nullptr, IDC_ARROW);
     Key key{classStyle, cursor, background, icon};
     auto found = registered.find(key);
