@@ -18,21 +18,20 @@ namespace {
 // Windows Sockets start with the first object, never inside DllMain: the
 // loader lock is held there, and a message box or WSAStartup under it can
 // deadlock the host. It stays started until the process ends.
+BOOL CALLBACK StartSocketsOnce(INIT_ONCE*, void*, void**) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) return TRUE;
+    // The module's string table has no entry 104: say plainly what failed.
+    char text[256];
+    if (LoadStringA(ModuleInstance(), IDS_WINSOCK_INIT_FAILED, text, sizeof text) <= 0)
+        lstrcpynA(text, "Windows Sockets could not be initialised.", sizeof text);
+    MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return TRUE;
+}
+
 void StartSockets() {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-    InitOnceExecuteOnce(
-        &once,
-        [](INIT_ONCE*, void*, void**) -> BOOL {
-            WSADATA data;
-            if (WSAStartup(MAKEWORD(1, 1), &data) == 0) return TRUE;
-            // The module's string table has no entry 104: say plainly what failed.
-            char text[256];
-            if (LoadStringA(ModuleInstance(), IDS_WINSOCK_INIT_FAILED, text, sizeof text) <= 0)
-                lstrcpynA(text, "Windows Sockets could not be initialised.", sizeof text);
-            MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
-            return TRUE;
-        },
-        nullptr, nullptr);
+    InitOnceExecuteOnce(&once, &StartSocketsOnce, nullptr, nullptr);
 }
 
 IUnknown* CreateControl() {
