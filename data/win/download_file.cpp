@@ -171,8 +171,14 @@ DownloadResult CopyBody(HINTERNET request, HANDLE file, const DownloadLimits& li
     for (;;) {
         if (deadline.Left() == 0) return deadline.Failure();
         SetReceiveTimeout(request, deadline.Cap(limits.receiveTimeoutMs));
+        // A read waits until its buffer is full or the body ends, however
+        // slowly the bytes come: ask only for what has arrived, so the
+        // deadline is looked at between the server's pieces.
+        DWORD available = 0;
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer, sizeof buffer, &got))
+        if (!InternetQueryDataAvailable(request, &available, 0, 0) ||
+            !InternetReadFile(request, buffer, available ? std::min<DWORD>(available, sizeof buffer) : sizeof buffer,
+                              &got))
             return deadline.Left() == 0 ? deadline.Failure() : DownloadResult::Failure(ErrorText(GetLastError()));
         if (got == 0) return DownloadResult::Complete();
         if (copied + got > limits.maxBytes) return TooLarge(limits.maxBytes);

@@ -490,7 +490,7 @@ TEST_F(AtlContainerTest, ClickThenArrowKeysMoveTheCrosshair) {
     SendKey(VK_DOWN);
     PumpLikeAHost(active);
     EXPECT_GT(CrosshairColumns(chart, click.y + 1).size(), 100u);
-    EXPECT_EQ(std::vector<int>{x0 - 3}, CrosshairColumns(chart, click.y));
+    EXPECT_LE(CrosshairColumns(chart, click.y).size(), 1u);
 
     // With the focus on the control's own window (where containers put it),
     // the arrow keys still reach the chart.
