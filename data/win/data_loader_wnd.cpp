@@ -100,6 +100,11 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     // digits fails here, as an unreachable server would, touching nothing.
     if (!IsValidStockCode(strCode)) return FailLoad();
 
+    // Both downloads share one WinINet handle, closed when the load ends.
+    struct CloseAtEnd {
+        DownloadSession& session;
+        ~CloseAtEnd() { session.Close(); }
+    } closeAtEnd{session};
     std::vector<unsigned char> bytes;
     if (!Fetch(Format("http://%s/sisefile/info/%s.dat", strChartUrl, strCode), bytes)) return -1;
     AcceptInfoFile(bytes.data(), bytes.size(), strCode, info);
@@ -115,7 +120,7 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
 }
 
 std::string DataLoaderWnd::DownloadFile(const std::string& url, const std::string& path) {
-    return DownloadToFile(url, path, limits).Text();
+    return DownloadToFile(url, path, limits, session).Text();
 }
 
 bool DataLoaderWnd::Fetch(const std::string& url, std::vector<unsigned char>& bytes) {

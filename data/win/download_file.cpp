@@ -1,4 +1,4 @@
-// The download: one WinINet handle (InternetOpen), connection and request per file, the body copied in
+// The download: a connection and a request per file on the load's WinINet handle, the body copied in
 // 8192-byte pieces. Beyond a plain copy it refuses non-2xx answers, bounds the
 // time (each call and the whole download) and the size, notices a body cut
 // short, and never leaves a partial file.
@@ -194,21 +194,22 @@ DownloadResult Failure(DWORD error) {
     return DownloadResult::Failure(ErrorText(error));
 }
 
-DownloadResult Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits) {
+DownloadResult Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits,
+                     DownloadSession& session) {
     const Deadline deadline(limits.deadlineMs);
     DownloadLimits capped = limits;
     capped.connectTimeoutMs = deadline.Cap(limits.connectTimeoutMs);
     capped.sendTimeoutMs = deadline.Cap(limits.sendTimeoutMs);
     capped.receiveTimeoutMs = deadline.Cap(limits.receiveTimeoutMs);
-    InternetHandle internet(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    HINTERNET internet = session.Handle();
     if (!internet) return Failure(GetLastError());
-    SetTimeouts(internet.Get(), capped);
+    SetTimeouts(internet, capped);
 
     // The steps of InternetOpenUrl taken one by one, so that the time-outs can
     // be set on the request itself (some WinINets ignore them on the InternetOpen handle).
     UrlParts parts;
     if (!CrackUrl(url, parts)) return Failure(GetLastError());
-    InternetHandle connection(InternetConnectA(internet.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
+    InternetHandle connection(InternetConnectA(internet, parts.host.c_str(), parts.port, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection) return Failure(GetLastError());
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY | (parts.secure ? INTERNET_FLAG_SECURE : 0);
@@ -254,8 +255,20 @@ std::string DownloadResult::Text() const {
     }
 }
 
+HINTERNET DownloadSession::Handle() {
+    if (!internet) internet.Reset(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    return internet.Get();
+}
+
 DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits) {
-    DownloadResult result = IsHttpUrl(url) ? Fetch(url, path, limits) : DownloadResult{DownloadResult::Kind::NotHttp, {}};
+    DownloadSession session;
+    return DownloadToFile(url, path, limits, session);
+}
+
+DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits,
+                              DownloadSession& session) {
+    DownloadResult result =
+        IsHttpUrl(url) ? Fetch(url, path, limits, session) : DownloadResult{DownloadResult::Kind::NotHttp, {}};
     // Stale or partial bytes must never be read as the file.
     if (!result.IsComplete()) DeleteFileAnyLength(path);
     return result;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "data/file_readers.h"
+#include "framework/internet.h"
 
 // Bounds of one download. The defaults: 10 s to connect, 15 s for each send
 // and each receive, 30 s for the whole download (a server that drips bytes
@@ -35,7 +36,20 @@ struct DownloadResult {
     std::string Text() const;
 };
 
+// The WinINet handle (InternetOpen) the downloads of one load share: WinINet
+// sets itself up once per load, not once per file. Opened on first use.
+class DownloadSession {
+public:
+    HINTERNET Handle();
+    void Close() { internet.Reset(); }
+
+private:
+    InternetHandle internet;
+};
+
 // Copies the body of an http URL into the file at path (created or
 // truncated). Complete only when the whole body of a 2xx answer arrived; on
 // any failure no file is left at path.
+DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits,
+                              DownloadSession& session);
 DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits);
