@@ -28,7 +28,7 @@ sivarta_start_display() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     SIVARTA_XVFB_PID=$!
     for _ in $(seq 1 50); do
       kill -0 "$SIVARTA_XVFB_PID" 2>/dev/null || break
