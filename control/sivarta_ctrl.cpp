@@ -37,33 +37,6 @@ LRESULT CSivartaCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void CSivartaCtrl::CopySettingsToChart() {
-    ChartWnd& chart = loader.chart;
-    chart.crMainBackGround = static_cast<COLORREF>(settings.crMainBackGround);
-    chart.crValueBackGround = static_cast<COLORREF>(settings.crValueBackGround);
-    chart.crVolumeBackGround = static_cast<COLORREF>(settings.crVolumeBackGround);
-    chart.crBoxLine = static_cast<COLORREF>(settings.crBoxLine);
-    chart.nIsToolTip = settings.nIsToolTip;
-    chart.nIsCurrentBar = settings.nIsCurrentBar;
-    chart.nsizeGapX = settings.nsizeGapX;
-    chart.nsizeGapY = settings.nsizeGapY;
-    chart.crValueText = static_cast<COLORREF>(settings.crValueText);
-    chart.crVolumeText = static_cast<COLORREF>(settings.crVolumeText);
-    chart.crTime = static_cast<COLORREF>(settings.crTime);
-    chart.crValueHorizonalLine = static_cast<COLORREF>(settings.crValueHorizonalLine);
-    chart.crVolumeHorizonalLine = static_cast<COLORREF>(settings.crVolumeHorizonalLine);
-    chart.crStick = static_cast<COLORREF>(settings.crStick);
-    chart.crHighCandle = static_cast<COLORREF>(settings.crHighCandle);
-    chart.crLowCandle = static_cast<COLORREF>(settings.crLowCandle);
-    chart.crCurrentBarBackGround = static_cast<COLORREF>(settings.crCurrentBarBackGround);
-    chart.crCurrentBarText = static_cast<COLORREF>(settings.crCurrentBarText);
-    chart.crCurrentBarUpLine = static_cast<COLORREF>(settings.crCurrentBarUpLine);
-    chart.crCurrentBarDownLine = static_cast<COLORREF>(settings.crCurrentBarDownLine);
-    chart.crToolTipBackGround = static_cast<COLORREF>(settings.crToolTipBackGround);
-    chart.crToolTipOutLine = static_cast<COLORREF>(settings.crToolTipOutLine);
-    chart.crToolTipText = static_cast<COLORREF>(settings.crToolTipText);
-}
-
 int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) return -1;
     // The defaults go into the properties themselves, so a later save keeps
@@ -72,9 +45,7 @@ int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (settings.strClickAction.empty()) settings.strClickAction = "Y";
     loader.strCode = settings.strCode;
     loader.strChartUrl = settings.strChartUrl;
-    CopySettingsToChart();
-    loader.chart.strClickAction = settings.strClickAction;
-    if (settings.IsEnglish()) loader.chart.bIsEnglish = 1;
+    loader.chart.settings = settings;
 
     // The whole load runs inside this creation; its outcome is not checked.
     const RECT area{0, 0, settings.nsizeMainX, settings.nsizeMainY};
