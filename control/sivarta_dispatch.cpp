@@ -1,6 +1,7 @@
 // Automation of CSivartaCtrl: the dispatch table (DISPIDs are the table
 // positions; the type library repeats them), the methods and the about box.
 #include <array>
+#include <type_traits>
 
 #include "control/sivarta_ctrl.h"
 #include "control/stock_text.h"
@@ -103,6 +104,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         return FALSE;
     }
 }
+static_assert(std::is_same_v<decltype(&AboutProc), DLGPROC>);
 
 }  // namespace
 

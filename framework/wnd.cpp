@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <type_traits>
 
 namespace {
 
@@ -47,6 +48,8 @@ const char* Wnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH backgroun
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = classStyle;
+    // Windows calls it as a stdcall WNDPROC on 32-bit systems.
+    static_assert(std::is_same_v<decltype(&Wnd::StaticWindowProc), WNDPROC>);
     wc.lpfnWndProc = &Wnd::StaticWindowProc;
     wc.hInstance = ModuleInstance();
     wc.hCursor = cursor;
