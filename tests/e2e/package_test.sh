@@ -30,16 +30,17 @@ commas="${version//./,}"
 # --- the two modules -----------------------------------------------------------
 
 pe_format() { [ "$(objdump -f "$1" | sed -n 's/.*file format //p')" = "$2" ]; }
-exports_in_order() {
+exports_in_order() {   # "[i] Name" in the name table: ordinal = i + the ordinal base
   local got
-  got="$(objdump -p "$1" | sed -n 's/^\s*\[ *[0-9]*\] +base\[ *\([0-9]*\)\] *[0-9a-f]* \(.*\)$/\1 \2/p')"
+  got="$(objdump -p "$1" | awk '/Ordinal Base/ { base = $NF } /^\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
+    on && /^[[:space:]]*\[/ { gsub(/[][]/, " "); print $1 + base, $2 } on && /^$/ { on = 0 }' | sort -n)"
   [ "$got" = $'1 DllCanUnloadNow\n2 DllGetClassObject\n3 DllRegisterServer\n4 DllUnregisterServer' ] \
     || { echo "exports: $got"; return 1; }
 }
 version_block() {   # the version resource as windres prints it
   local rc="$work/$(basename "$(dirname "$1")").rc"
   x86_64-w64-mingw32-windres -i "$1" -O rc -o "$rc" 2>/dev/null || return 1
-  grep -q "FILEVERSION ${commas}\$" "$rc" && grep -q "PRODUCTVERSION ${commas}\$" "$rc" &&
+  grep -q "FILEVERSION ${version//./, }\$" "$rc" && grep -q "PRODUCTVERSION ${version//./, }\$" "$rc" &&
     grep -q 'VALUE "CompanyName", "Sivarta"' "$rc" &&
     grep -q 'VALUE "FileDescription", "Sivarta ActiveX Control Module"' "$rc" &&
     grep -q "VALUE \"FileVersion\", \"${version//./, }\"" "$rc" &&
