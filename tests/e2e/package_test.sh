@@ -4,9 +4,10 @@
 # version block, type library, imports, no debug sections, size), every
 # signature verifies and breaks when a byte changes, each CAB holds exactly the
 # OCX and an INF that names this build's class id and version, the checksums
-# and the installer page agree, the 32-bit module's callbacks are stdcall, and
-# the released x64 OCX registers and passes the script clients and the ATL
-# container test.
+# and the installer page agree, a failed run (a certificate that cannot sign, a
+# missing tool) says why and leaves dist/ as it was, the 32-bit module's
+# callbacks are stdcall, and the released x64 OCX registers and passes the
+# script clients and the ATL container test.
 #   tests/e2e/package_test.sh BUILD/win64
 set -uo pipefail
 win64="$(cd "${1:?usage: package_test.sh WIN64_BUILD_DIR}" && pwd)"
@@ -128,6 +129,31 @@ page_matches() {
 }
 check "SHA256SUMS verifies and covers every file" sums_cover_all
 check "install.html: class id, x86 CAB at version $commas, ReadyInfo, text without controls" page_matches
+
+# --- failures leave the release as it was -------------------------------------
+
+before="$(cat "$dist/SHA256SUMS")"
+fails_cleanly() {   # EXPECTED-MESSAGE COMMAND...: exits non-zero with the message, dist/ untouched
+  local out
+  out="$("${@:2}" 2>&1)" && { echo "succeeded"; return 1; }
+  grep -q "$1" <<<"$out" || { echo "$out" | tail -5; return 1; }
+  [ "$(cat "$dist/SHA256SUMS")" = "$before" ] && (cd "$dist" && sha256sum --quiet -c SHA256SUMS) &&
+    [ -z "$(find "$SIVARTA_BUILD" -maxdepth 1 -name '.dist.*')" ]
+}
+printf 'not a certificate\n' > "$work/broken.p12"
+check "a certificate that cannot sign fails with a message, dist/ as it was" \
+  fails_cleanly "signing SIVARTA.OCX failed" env SIVARTA_SIGN_CERT="$work/broken.p12" "$root/scripts/package"
+# Every program on PATH except gcab (installed, so install-deps adds nothing).
+mkdir -p "$work/path"
+for dir in /usr/local/bin /usr/bin /bin; do
+  for prog in "$dir"/*; do
+    name="${prog##*/}"
+    [ "$name" = gcab ] || [ -e "$work/path/$name" ] || ln -s "$prog" "$work/path/$name"
+  done
+done
+check "a missing tool is named with its package, dist/ as it was" \
+  fails_cleanly "cannot build the release without: gcab (Debian package gcab)" \
+  env PATH="$work/path" "$root/scripts/package"
 
 # --- 32-bit calling conventions (the module cannot run here) -------------------
 # i686 objects name stdcall functions with the size of their arguments (@N):
