@@ -155,6 +155,19 @@ check "a missing tool is named with its package, dist/ as it was" \
   fails_cleanly "cannot build the release without: gcab (Debian package gcab)" \
   env PATH="$work/path" "$root/scripts/package"
 
+# A release certificate given as PKCS#12 with a password (here the test one).
+signing="$SIVARTA_BUILD/signing"
+openssl pkcs12 -export -in "$signing/test-signing.pem" -inkey "$signing/test-signing.key" \
+  -passout pass:release-pass -out "$work/release.p12"
+signs_with_given_certificate() {
+  SIVARTA_SIGN_CERT="$work/release.p12" SIVARTA_SIGN_PASS=release-pass "$root/scripts/package" > "$work/given.log" 2>&1 \
+    || { tail -5 "$work/given.log"; return 1; }
+  grep -q "^package: signed with certificate $work/release.p12" "$work/given.log" &&
+    verifies "$dist/x86/SIVARTA.OCX" && verifies "$dist/SIVARTA-x86.CAB" &&
+    [ -z "$(find "$SIVARTA_BUILD" -maxdepth 1 -name '.sign-pass.*')" ]
+}
+check "a PKCS#12 certificate with a password signs, no password file is left" signs_with_given_certificate
+
 # --- 32-bit calling conventions (the module cannot run here) -------------------
 # i686 objects name stdcall functions with the size of their arguments (@N):
 # the exports, the window, dialog and hook procedures, and the COM methods of
