@@ -4,6 +4,8 @@
 #include <olectl.h>
 #include <winsock2.h>
 
+#include <type_traits>
+
 #include "control/registration.h"
 #include "control/sivarta_ctrl.h"
 #include "control/sivarta_ids.h"
@@ -77,3 +79,14 @@ STDAPI DllUnregisterServer() {
     if (FAILED(UnregisterClasses())) return SELFREG_E_CLASS;
     return S_OK;
 }
+
+// 32-bit callers push the arguments and expect the export to remove them: a
+// definition that lost its stdcall declaration would still link (stdcall
+// fix-up) and break the caller's stack, so the types are checked here.
+using DllMainFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+using SelfRegisterFn = HRESULT(STDAPICALLTYPE*)();
+static_assert(std::is_same_v<decltype(&DllMain), DllMainFn>);
+static_assert(std::is_same_v<decltype(&DllCanUnloadNow), LPFNCANUNLOADNOW>);
+static_assert(std::is_same_v<decltype(&DllGetClassObject), LPFNGETCLASSOBJECT>);
+static_assert(std::is_same_v<decltype(&DllRegisterServer), SelfRegisterFn>);
+static_assert(std::is_same_v<decltype(&DllUnregisterServer), SelfRegisterFn>);

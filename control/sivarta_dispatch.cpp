@@ -2,6 +2,7 @@
 // properties, then the methods; the type library repeats the DISPIDs), the
 // methods and the about box.
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "chart/settings_table.h"
@@ -79,6 +80,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         return FALSE;
     }
 }
+static_assert(std::is_same_v<decltype(&AboutProc), DLGPROC>);
 
 }  // namespace
 

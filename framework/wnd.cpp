@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <map>
-#include <mutex>
 #include <string>
 #include <tuple>
+#include <type_traits>
 
 namespace {
 
@@ -34,10 +34,15 @@ Wnd::~Wnd() {
 
 const char* Wnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     using Key = std::tuple<UINT, HCURSOR, HBRUSH, HICON>;
-    // Controls may be created on several apartment threads at once.
-    static std::mutex lock;
+    // Controls may be created on several apartment threads at once. A system
+    // lock rather than std::mutex: its error path would pull the C++
+    // library's exception helpers back into the OCX.
+    static SRWLOCK lock = SRWLOCK_INIT;
     static std::map<Key, std::string> registered;
-    std::lock_guard<std::mutex> guard(lock);
+    AcquireSRWLockExclusive(&lock);
+    struct Release {
+        ~Release() { ReleaseSRWLockExclusive(&lock); }
+    } release;
     if (!cursor) cursor = LoadCursor(nullptr, IDC_ARROW);
     Key key{classStyle, cursor, background, icon};
     auto found = registered.find(key);
@@ -51,6 +56,8 @@ const char* Wnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH backgroun
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = classStyle;
+    // Windows calls it as a stdcall WNDPROC on 32-bit systems.
+    static_assert(std::is_same_v<decltype(&Wnd::StaticWindowProc), WNDPROC>);
     wc.lpfnWndProc = &Wnd::StaticWindowProc;
     wc.hInstance = ModuleInstance();
     wc.hCursor = cursor;

@@ -1,5 +1,7 @@
 #include "support/message_box_watcher.h"
 
+#include <type_traits>
+
 namespace {
 
 thread_local MessageBoxWatcher* current = nullptr;
@@ -25,6 +27,7 @@ bool IsDialog(HWND hwnd) {
 
 MessageBoxWatcher::MessageBoxWatcher() : previous(current) {
     current = this;
+    static_assert(std::is_same_v<decltype(&MessageBoxWatcher::AfterMessage), HOOKPROC>);
     hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &MessageBoxWatcher::AfterMessage, nullptr, GetCurrentThreadId());
 }
 
