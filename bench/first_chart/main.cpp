@@ -29,7 +29,9 @@ using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 const char* const kPhases[] = {
     "dll load",       // LoadLibrary of the OCX and its class object
     "creation",       // CoCreateInstance, InitNew, properties, event sink
-    "to 1st request", // activation: windows, surface, font, WinINet set-up, connect
+    "to chart",       // activation: site, control and loader windows
+    "chart creation", // the chart window's WM_CREATE: surface, font, tooltip, scroll bar
+    "to 1st request", // temporary file, WinINet set-up, connect
     "info download",  // request in to answer out, at the server
     "between files",  // info read and checked, the next connection
     "data download",
@@ -67,6 +69,23 @@ std::wstring BesideThisProgram(const wchar_t* name) {
     std::wstring folder(path, n);
     return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
 }
+
+// When the chart window's WM_CREATE starts and ends, seen by hooks on this thread.
+struct ChartCreation {
+    static inline int64_t begun = 0;
+    static inline int64_t ended = 0;
+    static bool IsChart(HWND window) { return GetDlgCtrlID(window) == 5000 && GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD; }
+    static LRESULT CALLBACK Before(int code, WPARAM wParam, LPARAM lParam) {
+        auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_CREATE && !begun && IsChart(call->hwnd)) begun = Ticks();
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK After(int code, WPARAM wParam, LPARAM lParam) {
+        auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_CREATE && !ended && IsChart(call->hwnd)) ended = Ticks();
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
 
 // Notes when ReadyInfo arrives.
 class ReadySink final : public IDispatch {
@@ -185,18 +204,25 @@ int RunOnce() {
     point->Advise(&sink, &cookie);
     const int64_t created = Ticks();
 
+    HHOOK before = SetWindowsHookExW(WH_CALLWNDPROC, &ChartCreation::Before, nullptr, GetCurrentThreadId());
+    HHOOK after = SetWindowsHookExW(WH_CALLWNDPROCRET, &ChartCreation::After, nullptr, GetCurrentThreadId());
     IUnknown* container = nullptr;
     HRESULT hr = attach(control, window, &container);
+    UnhookWindowsHookEx(before);
+    UnhookWindowsHookEx(after);
     const int64_t activated = Ticks();
     bool painted = SUCCEEDED(hr) && PumpUntilChartPainted(window);
     const int64_t shown = Ticks();
 
     std::vector<TestHttpServer::Exchange> ex = server.Exchanges();
-    if (!painted || ex.size() != 2 || !sink.at) return std::fprintf(stderr, "the chart did not come up\n"), 1;
+    if (!painted || ex.size() != 2 || !sink.at || !ChartCreation::ended)
+        return std::fprintf(stderr, "the chart did not come up\n"), 1;
     const double phases[kPhaseCount] = {
         Ms(start, loaded),
         Ms(loaded, created),
-        Ms(created, ex[0].received),
+        Ms(created, ChartCreation::begun),
+        Ms(ChartCreation::begun, ChartCreation::ended),
+        Ms(ChartCreation::ended, ex[0].received),
         Ms(ex[0].received, ex[0].answered),
         Ms(ex[0].answered, ex[1].received),
         Ms(ex[1].received, ex[1].answered),
