@@ -128,6 +128,10 @@ SV_EXPORT(sv_load) int32_t SvLoad() {
     for (auto& f : s.files) std::vector<unsigned char>().swap(f);   // a day's bytes are not kept
     return ok ? 1 : 0;
 }
+// The text the chart shows for a failed load, into scratch; 0 after a good one.
+SV_EXPORT(sv_failure_text) int32_t SvFailureText() {
+    return State().chart.Failed() ? ToScratch(kLoadFailedText) : 0;
+}
 SV_EXPORT(sv_redraw) void SvRedraw() {
     State().chart.Redraw();
 }
@@ -170,6 +174,9 @@ SV_EXPORT(sv_scene_height) int32_t SvSceneHeight(int32_t which) {
 // --- Interaction -------------------------------------------------------------
 SV_EXPORT(sv_track) int32_t SvTrack(int32_t x, int32_t y, int32_t fromPointer) {
     return State().chart.Track(x, y, fromPointer != 0);
+}
+SV_EXPORT(sv_retrack) int32_t SvRetrack() {
+    return State().chart.Retrack();
 }
 // 0 down, 1 up, 2 left, 3 right
 SV_EXPORT(sv_key) int32_t SvKey(int32_t key) {

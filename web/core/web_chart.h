@@ -46,6 +46,8 @@ public:
     int32_t Track(int32_t x, int32_t y, bool fromPointer);
     enum class Key { Down, Up, Left, Right };
     int32_t PressKey(Key key);
+    // The crosshair again at its last point after a redraw (forced once after each pass).
+    int32_t Retrack() { return Track(lastX, lastY, false); }
     bool InBox(int32_t x, int32_t y) const;
 
     // The page a click opens, or nothing when the click is switched off or the
@@ -56,6 +58,7 @@ public:
     const Scene& CrosshairScene() const { return crosshair; }
     const Scene& TipScene() const { return tip; }
     const StockInfo& Info() const { return info; }
+    bool Failed() const { return failed; }
 
 private:
     void AddFailureText();
