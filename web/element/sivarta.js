@@ -19,6 +19,7 @@ const coreModule = await compileCore();
 const FONT_STACK = '"굴림체", GulimChe, NanumGothicCoding, "Nanum Gothic Coding", monospace';
 const FONT_PX = 11;    // the faces' cell height; their em is the whole cell
 const ASCENT_PX = 9;   // 800 of 1000 units, rounded as GDI rounds the cell's ascent
+const LETTER_SPACING = '0.5px';   // GDI's hinted half-width advance is 6 pixels, the outline's 5.5
 const TIP_HEIGHT = 20;
 const HOVER_MS = 100;
 const PRIM_INTS = 9;
@@ -112,6 +113,7 @@ function css(ref) {
 function drawScene(ctx, scene, font) {
   const { count, ints, text } = scene;
   ctx.font = font;
+  ctx.letterSpacing = LETTER_SPACING;
   ctx.textBaseline = 'alphabetic';
   for (let i = 0; i < count; ++i) {
     const o = i * PRIM_INTS;
@@ -266,12 +268,21 @@ export class SivartaChart extends HTMLElement {
     this.#measureCtx = document.createElement('canvas').getContext('2d');
     this.#core = new Core((bytes) => {
       this.#measureCtx.font = this.#font;
+      this.#measureCtx.letterSpacing = LETTER_SPACING;
       return Math.round(this.#measureCtx.measureText(cp949.decode(bytes)).width);
     });
     this.#core.x.sv_size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
     });
+    // Properties a script set before this module defined the element are own
+    // data properties that hide the accessors: hand them to the settings.
+    for (const prop of propertyList) {
+      if (!Object.hasOwn(this, prop.name)) continue;
+      const value = this[prop.name];
+      delete this[prop.name];
+      this[prop.name] = value;
+    }
     this.addEventListener('pointermove', (e) => this.#pointerMove(e));
     this.addEventListener('pointerenter', (e) => this.#pointerMove(e));
     this.addEventListener('pointerleave', () => { this.#pointer = null; });
