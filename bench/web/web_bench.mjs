@@ -4,7 +4,7 @@
 // 1920 x 1080. Prints numbers; never fails on time.
 //   node bench/web/web_bench.mjs        (after scripts/build native web)
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { buildDir, launchBrowser, startDataServer } from '../../tests/browser/harness.mjs';
 
@@ -28,10 +28,7 @@ const ms = (v) => v.toFixed(v < 1 ? 4 : 2);
 async function measure(code, width, height) {
   const context = await browser.newContext({ viewport: { width: Math.max(width, 400), height: Math.max(height, 300) } });
   const page = await context.newPage();
-  const url = `${server.base}/bench-${code}.html`;
-  await page.route(url, (route) => route.fulfill({
-    contentType: 'text/html; charset=utf-8',
-    body: `<!doctype html><meta charset="utf-8"><style>body{margin:0}</style>
+  const url = server.writePage(`bench-${code}`, `<!doctype html><meta charset="utf-8"><style>body{margin:0}</style>
       <script type="module" src="/sivarta.js"></script>
       <sivarta-chart id="c" width="${width}" height="${height}"><param name="strCode" value="${code}">
       <param name="strChartUrl" value="${host}"><param name="nsizeMainX" value="${width}"><param name="nsizeMainY" value="${height}"></sivarta-chart>
@@ -41,8 +38,7 @@ async function measure(code, width, height) {
           const drawn = performance.now();
           requestAnimationFrame(() => requestAnimationFrame(() => resolve({ drawn, presented: performance.now() })));
         }));
-      </script>`,
-  }));
+      </script>`);
   const drawn = [], presented = [];
   for (let i = 0; i < LOADS; ++i) {
     await page.goto(url);
@@ -70,8 +66,8 @@ async function measure(code, width, height) {
     }
     return (performance.now() - t0) / n;
   }, MOVES);
-  const records = execFileSync(tool, ['dump', `${dataRoot}/sisefile/Date/${code}.dat`]).toString().split('\n').filter((l) => /^\s*\d+\s/.test(l)).length;
-  console.log(`${width}x${height} ${code} (${records || '?'} records): first chart drawn ${ms(median(drawn))} ms median, ` +
+  const records = statSync(`${dataRoot}/sisefile/Date/${code}.dat`).size / 28;
+  console.log(`${width}x${height} ${code} (${records} records): first chart drawn ${ms(median(drawn))} ms median, ` +
               `presented ${ms(median(presented))} ms median (${LOADS} loads); redraw ${ms(perRedraw)} ms; pointer move ${ms(perMove)} ms`);
   await context.close();
 }

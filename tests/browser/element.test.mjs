@@ -182,3 +182,19 @@ test('click-through opens only absolute http and https pages, once, without an o
   assert.equal(await page.$eval('#c0', (c) => getComputedStyle(c).cursor), 'pointer');
   await context.close();
 });
+
+test('the demo page from sivarta-data serve --web: element, module and WebAssembly from the data host', async () => {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  const types = {};
+  page.on('response', (r) => { types[new URL(r.url()).pathname] = r.headers()['content-type']; });
+  await page.goto(`${server.base}/?code=000660`);
+  await page.waitForSelector('body[data-ready]', { timeout: 20000 });
+  const info = infoOf('000660');
+  assert.equal(await page.textContent('#info'), `code${info.code}name${info.name}date${info.date}time${info.time}current${info.current}change${info.change}`);
+  assert.match(types['/'], /^text\/html/);
+  assert.match(types['/sivarta.js'], /^text\/javascript/);
+  assert.equal(types['/sivarta.wasm'], 'application/wasm');
+  assert.equal(types['/sisefile/info/000660.dat'], 'application/octet-stream');
+  await context.close();
+});

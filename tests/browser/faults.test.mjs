@@ -5,7 +5,8 @@ import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { NodeCore } from './core.mjs';
 import { startFaultServer } from './fault_server.mjs';
-import { canvasPixels, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
+import { spawnSync } from 'node:child_process';
+import { buildDir, canvasPixels, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
 
 let server, faulty, corsServer, browser;
 before(async () => {
@@ -100,4 +101,21 @@ test('CORS: refused without the header, loaded with sivarta-data serve --cors', 
   assert.deepEqual(await page.evaluate(() => window.__errors), []);
   assert.equal(await page.$eval('#c', (c) => c.GetStockCode()), '005930');
   await context.close();
+});
+
+test('sivarta-data serve: --cors takes only an origin or *, and sends it with every answer', async () => {
+  for (const bad of ['', 'evil\r\nSet-Cookie: a=b', 'https://a.example.com/path', 'ftp://a.example.com', '* *']) {
+    const run = spawnSync(`${buildDir}/native/bin/sivarta-data`, ['serve', '--root', `${goldenDir}/data`, '--port', '0', '--cors', bad], { timeout: 10000 });
+    assert.equal(run.status, 2, `--cors ${JSON.stringify(bad)}`);
+  }
+  const origin = 'https://www.example.com:8443';
+  const named = await startDataServer({ cors: origin, web: false });
+  try {
+    for (const [base, expected] of [[named.base, origin], [corsServer.base, '*'], [server.base, null]]) {
+      for (const path of ['/sisefile/info/005930.dat', '/sisefile/info/NONE.dat'])
+        assert.equal((await fetch(base + path)).headers.get('access-control-allow-origin'), expected, base + path);
+    }
+  } finally {
+    await named.stop();
+  }
 });
