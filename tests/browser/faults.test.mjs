@@ -104,11 +104,11 @@ test('CORS: refused without the header, loaded with sivarta-data serve --cors', 
 });
 
 test('sivarta-data serve: --cors takes only an origin or *, and sends it with every answer', async () => {
-  for (const bad of ['', 'evil\r\nSet-Cookie: a=b', 'https://a.example.com/path', 'ftp://a.example.com', '* *']) {
+  for (const bad of ['', 'http://[g]:80', 'https://a.example.com:123456', 'evil\r\nSet-Cookie: a=b', 'https://a.example.com/path', 'ftp://a.example.com', '* *']) {
     const run = spawnSync(`${buildDir}/native/bin/sivarta-data`, ['serve', '--root', `${goldenDir}/data`, '--port', '0', '--cors', bad], { timeout: 10000 });
     assert.equal(run.status, 2, `--cors ${JSON.stringify(bad)}`);
   }
-  const origin = 'https://www.example.com:8443';
+  const origin = 'http://[::1]:8443';
   const named = await startDataServer({ cors: origin, web: false });
   try {
     for (const [base, expected] of [[named.base, origin], [corsServer.base, '*'], [server.base, null]]) {
