@@ -21,11 +21,15 @@ int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height,
                     TextAlign::LeftSingleLine, static_cast<Colour>(segment.colour), FontRole::Tip);
         x += measure(segment.text);
     }
-    // The outline runs around the window: top, right, bottom, left.
-    const int32_t right = width - 1, bottom = height - 1;
-    out.AddLine(0, 0, right, 0, colours.outline);
-    out.AddLine(right, 0, right, bottom, colours.outline);
-    out.AddLine(right, bottom, 0, bottom, colours.outline);
-    out.AddLine(0, bottom, 0, 0, colours.outline);
+    AddTipOutline(out, width, height, colours.outline);
     return width;
+}
+
+void AddTipOutline(Scene& out, int32_t width, int32_t height, Colour colour) {
+    // Top, right, bottom, left: one closed path, each side without its end point.
+    const int32_t right = width - 1, bottom = height - 1;
+    out.AddLine(0, 0, right, 0, colour);
+    out.AddLine(right, 0, right, bottom, colour);
+    out.AddLine(right, bottom, 0, bottom, colour);
+    out.AddLine(0, bottom, 0, 0, colour);
 }
