@@ -193,7 +193,7 @@ test('the demo page from sivarta-data serve --web: element, module and WebAssemb
   const info = infoOf('000660');
   assert.equal(await page.textContent('#info'), `code${info.code}name${info.name}date${info.date}time${info.time}current${info.current}change${info.change}`);
   assert.match(types['/'], /^text\/html/);
-  assert.match(types['/sivarta.js'], /^text\/javascript/);
+  assert.match(types['/sivarta.js'], /^application\/javascript/);
   assert.equal(types['/sivarta.wasm'], 'application/wasm');
   assert.equal(types['/sisefile/info/000660.dat'], 'application/octet-stream');
   await context.close();

@@ -103,7 +103,7 @@ int RunServe(const std::vector<std::string>& args) {
     httplib::Server server;
     std::mutex logLock;
     server.set_keep_alive_timeout(2);
-    if (!web->corsOrigin.empty()) server.set_default_headers({{"Access-Control-Allow-Origin", web->corsOrigin}});
+    ConfigureForBrowsers(server, *web);
     server.set_logger([&](const httplib::Request& req, const httplib::Response& res) {
         std::lock_guard<std::mutex> hold(logLock);
         std::cout << req.method << " " << req.path << " " << res.status << " " << res.body.size() << std::endl;

@@ -137,26 +137,47 @@ function drawScene(ctx, scene, font) {
       else ctx.fillRect(left, top, 1, bottom - top);
     } else if (kind === PRIM.Text) {
       const bytes = text.subarray(ints[o + 7], ints[o + 7] + ints[o + 8]);
-      drawText(ctx, cp949.decode(bytes), (ints[o] >> 8) & 0xff, left, top, right, bottom, css(colour));
+      drawText(ctx, bytes, (ints[o] >> 8) & 0xff, left, top, right, bottom, css(colour));
     }
   }
 }
 
+// Decoded texts and their widths, kept: a redraw repeats most labels.
+const textCache = new Map();
+function measured(ctx, bytes) {
+  let key = '';
+  for (let i = 0; i < bytes.length; ++i) key += String.fromCharCode(bytes[i]);
+  key = ctx.font + '\u0000' + key;
+  let entry = textCache.get(key);
+  if (!entry) {
+    if (textCache.size > 4096) textCache.clear();
+    const lines = cp949.decode(bytes).split(/\r?\n/);
+    entry = { lines, single: lines.join(''), widths: lines.map((line) => Math.round(ctx.measureText(line).width)) };
+    entry.singleWidth = entry.lines.length === 1 ? entry.widths[0] : Math.round(ctx.measureText(entry.single).width);
+    textCache.set(key, entry);
+  }
+  return entry;
+}
+
 // Text clipped to its rectangle: align 0 centres each line (DT_CENTER),
 // align 1 is one line from the left (DT_SINGLELINE | DT_LEFT | DT_TOP).
-function drawText(ctx, value, align, left, top, right, bottom, colour) {
-  ctx.save();
-  ctx.beginPath();
-  ctx.rect(left, top, right - left, bottom - top);
-  ctx.clip();
+function drawText(ctx, bytes, align, left, top, right, bottom, colour) {
+  const text = measured(ctx, bytes);
+  const lines = align === 0 ? text.lines : [text.single];
+  const widths = align === 0 ? text.widths : [text.singleWidth];
+  const fits = top + lines.length * FONT_PX <= bottom && widths.every((w) => w <= right - left);
+  if (!fits) {
+    ctx.save();
+    ctx.beginPath();
+    ctx.rect(left, top, right - left, bottom - top);
+    ctx.clip();
+  }
   ctx.fillStyle = colour;
-  const lines = align === 0 ? value.split(/\r?\n/) : [value.replace(/[\r\n]/g, '')];
   lines.forEach((line, n) => {
-    const width = Math.round(ctx.measureText(line).width);
-    const x = align === 0 ? left + Math.floor((right - left - width) / 2) : left;
+    const x = align === 0 ? left + Math.floor((right - left - widths[n]) / 2) : left;
     ctx.fillText(line, x, top + n * FONT_PX + ASCENT_PX);
   });
-  ctx.restore();
+  if (!fits) ctx.restore();
 }
 
 // What a scene says in words: its texts in order.
@@ -169,9 +190,13 @@ function sceneText(scene) {
   return texts.join(' ');
 }
 
+// Backing stores scale by the rounded device pixel ratio, so integer
+// coordinates stay on whole device pixels.
+const pixelRatio = () => Math.max(1, Math.round(window.devicePixelRatio || 1));
+
 // A canvas whose backing store follows the rounded device pixel ratio.
 function sizeCanvas(canvas, width, height) {
-  const ratio = Math.max(1, Math.round(window.devicePixelRatio || 1));
+  const ratio = pixelRatio();
   canvas.width = Math.max(0, width) * ratio;
   canvas.height = Math.max(0, height) * ratio;
   canvas.style.width = `${Math.max(0, width)}px`;
@@ -257,6 +282,7 @@ export class SivartaChart extends HTMLElement {
   #loadId = 0;
   #queued = { load: false, draw: false };
   #pointer = null;   // {clientX, clientY} while known
+  #crossScene = null;   // what the crosshair canvas shows
   #hoverTimer = 0;
   #connected = false;
 
@@ -393,6 +419,7 @@ export class SivartaChart extends HTMLElement {
     this.style.height = box('height', height);
     sizeCanvas(this.#chart, width, height);
     sizeCanvas(this.#cross, width, height);
+    this.#crossScene = null;
     if (this.#connected) this.#queue('draw');
   }
 
@@ -458,15 +485,23 @@ export class SivartaChart extends HTMLElement {
   #showTrack(changed) {
     if (changed & MOVED) {
       const ctx = this.#cross.getContext('2d');
-      ctx.clearRect(0, 0, this.#cross.width, this.#cross.height);
-      drawScene(ctx, this.#core.scene(1), this.#font);
+      const old = this.#crossScene;
+      for (let i = 0; old && i < old.count; ++i) {
+        const o = i * PRIM_INTS;
+        ctx.clearRect(old.ints[o + 1], old.ints[o + 2], Math.max(1, old.ints[o + 3] - old.ints[o + 1]), Math.max(1, old.ints[o + 4] - old.ints[o + 2]));
+      }
+      this.#crossScene = this.#core.scene(1);
+      drawScene(ctx, this.#crossScene, this.#font);
     }
     if (changed & TIP_CHANGED) this.#paintTip();
   }
 
   #paintTip() {
     const scene = this.#core.scene(2);
-    const ctx = sizeCanvas(this.#tip, scene.width, scene.height);
+    // Its first primitive fills it whole: a canvas of the right size is only redrawn.
+    const ratio = pixelRatio();
+    const ctx = this.#tip.width === scene.width * ratio && this.#tip.height === scene.height * ratio
+      ? this.#tip.getContext('2d') : sizeCanvas(this.#tip, scene.width, scene.height);
     drawScene(ctx, scene, this.#font);
     this.#tip.setAttribute('aria-label', sceneText(scene));
   }
