@@ -283,6 +283,7 @@ export class SivartaChart extends HTMLElement {
   #queued = { load: false, draw: false };
   #pointer = null;   // {clientX, clientY} while known
   #crossScene = null;   // what the crosshair canvas shows
+  #ratioWatch = null;
   #hoverTimer = 0;
   #connected = false;
 
@@ -323,6 +324,7 @@ export class SivartaChart extends HTMLElement {
     for (const param of this.querySelectorAll(':scope > param')) this.#applyParam(param);
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
     this.#connected = true;
+    this.#watchPixelRatio();
     this.#resize();
     this.#updateLabel();
     this.#queue('load');
@@ -330,6 +332,7 @@ export class SivartaChart extends HTMLElement {
 
   disconnectedCallback() {
     this.#connected = false;
+    this.#ratioWatch?.abort();
     ++this.#loadId;
     this.#loadAbort?.abort(new Error('removed from the page'));
     this.#stopHover();
@@ -421,6 +424,16 @@ export class SivartaChart extends HTMLElement {
     sizeCanvas(this.#cross, width, height);
     this.#crossScene = null;
     if (this.#connected) this.#queue('draw');
+  }
+
+  // Zoom or a move to another screen changes the ratio: new backing stores.
+  #watchPixelRatio() {
+    this.#ratioWatch?.abort();
+    this.#ratioWatch = new AbortController();
+    matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+      this.#resize();
+      this.#watchPixelRatio();
+    }, { once: true, signal: this.#ratioWatch.signal });
   }
 
   // --- Loading -----------------------------------------------------------------
