@@ -44,6 +44,7 @@ test('methods, readyinfo once per load, reload on strCode, redraw on a display s
   await waitReady(page, 1);
   assert.deepEqual(await methods(page, '#c'), infoOf('005930'));
   assert.ok(infoOf('005930').name.length > 0);
+  assert.equal(await page.$eval('#c', (c) => { c.StratGraph('000660'); c.AboutBox(); return c.GetStockCode(); }), '005930');
 
   await page.$eval('#c', (c) => { c.strCode = '000660'; c.strCode = '000660'; });
   await waitReady(page, 2);

@@ -351,6 +351,10 @@ export class SivartaChart extends HTMLElement {
   GetStockTime() { return this.#core.x.sv_info_number(1); }
   GetStockCurrentga() { return this.#core.x.sv_info_number(2); }
   GetStockChange() { return this.#core.x.sv_info_number(3); }
+  // Kept so that old pages run unchanged: the control's StratGraph does
+  // nothing either, and a page has no about box.
+  StratGraph() {}
+  AboutBox() {}
 
   // --- Settings ----------------------------------------------------------------
   // The settings as JavaScript properties under their own names.
