@@ -1,11 +1,14 @@
 // Every golden case drawn by <sivarta-chart> in Chromium equals the golden
-// picture outside the scene's text rectangles, pixel for pixel; at a device
-// pixel ratio of 2 every golden pixel becomes a 2x2 block of the same colour.
+// picture (the control's drawing surface) and sivarta-render's PNG outside
+// the scene's text rectangles, pixel for pixel; at a device pixel ratio of 2
+// every golden pixel becomes a 2x2 block of the same colour.
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { spawnSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { after, before, test } from 'node:test';
 import { NodeCore } from './core.mjs';
-import { canvasPixels, differencesOutside, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
+import { buildDir, canvasPixels, differencesOutside, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
 import { decodePng } from './png.mjs';
 
 const cases = readFileSync(`${goldenDir}/cases.txt`, 'utf8').split('\n')
@@ -16,6 +19,19 @@ const cases = readFileSync(`${goldenDir}/cases.txt`, 'utf8').split('\n')
     return { name, code, width, height, props: props.map((p) => p.split('=')) };
   });
 
+const renderer = `${buildDir}/native/bin/sivarta-render`;
+const scratch = mkdtempSync(`${tmpdir()}/sivarta-parity-`);
+
+// sivarta-render's picture of a case.
+function rendered(c) {
+  const out = `${scratch}/${c.name}.png`;
+  const args = ['--root', `${goldenDir}/data`, '--code', c.code, '--size', `${c.width}x${c.height}`, '--out', out];
+  for (const [n, v] of c.props) args.push('--prop', `${n}=${v}`);
+  const run = spawnSync(renderer, args, { encoding: 'utf8', timeout: 60000 });
+  assert.equal(run.status, 0, run.stderr);
+  return decodePng(readFileSync(out));
+}
+
 let server, browser;
 before(async () => {
   server = await startDataServer();
@@ -24,6 +40,7 @@ before(async () => {
 after(async () => {
   await browser?.close();
   await server?.stop();
+  rmSync(scratch, { recursive: true, force: true });
 });
 
 function markup(c, host) {
@@ -57,7 +74,9 @@ for (const c of cases) {
     await waitReady(page);
     const actual = await canvasPixels(page, '#chart');
     const golden = decodePng(readFileSync(`${goldenDir}/${c.name}.png`));
-    assert.deepEqual(differencesOutside(actual, golden, expectedTextRects(c)), []);
+    const textRects = expectedTextRects(c);
+    assert.deepEqual(differencesOutside(actual, golden, textRects), [], 'against the golden picture');
+    if (existsSync(renderer)) assert.deepEqual(differencesOutside(actual, rendered(c), textRects), [], 'against sivarta-render');
     await context.close();
   });
 }
