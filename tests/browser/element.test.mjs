@@ -156,6 +156,17 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
     assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene(1));
   }
   assert.equal((await tip(page)).text, tipText());
+
+  // nIsToolTip other than 1: the crosshair follows, the tooltip never shows.
+  await page.$eval('#c', (c) => { c.nIsToolTip = 2; });
+  await page.mouse.move(400 + 30, 50 + 70);
+  core.set('nIsToolTip', 2);
+  core.x.sv_redraw();
+  core.x.sv_retrack();
+  core.track(30, 70);
+  await page.waitForTimeout(400);
+  assert.equal((await tip(page)).shown, false);
+  assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene(1));
   await context.close();
 });
 
