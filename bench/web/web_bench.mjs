@@ -40,11 +40,17 @@ async function measure(code, width, height) {
         }));
       </script>`);
   const drawn = [], presented = [];
+  const phases = { page: [], 'sivarta.js': [], 'sivarta.wasm': [], 'data arrived': [] };
   for (let i = 0; i < LOADS; ++i) {
     await page.goto(url);
     const t = await page.evaluate(() => window.__times);
     drawn.push(t.drawn);
     presented.push(t.presented);
+    // Where the time went: when each part had arrived, from navigation start.
+    const arrived = await page.evaluate(() => [performance.getEntriesByType('navigation')[0].responseEnd,
+      ...['sivarta.js', 'sivarta.wasm', '.dat'].map((name) => Math.max(...performance.getEntriesByType('resource')
+        .filter((e) => e.name.endsWith(name)).map((e) => e.responseEnd)))]);
+    Object.values(phases).forEach((list, k) => list.push(arrived[k]));
   }
   const perRedraw = await page.evaluate(async (n) => {
     const c = document.getElementById('c');
@@ -69,6 +75,7 @@ async function measure(code, width, height) {
   const records = statSync(`${dataRoot}/sisefile/Date/${code}.dat`).size / 28;
   console.log(`${width}x${height} ${code} (${records} records): first chart drawn ${ms(median(drawn))} ms median, ` +
               `presented ${ms(median(presented))} ms median (${LOADS} loads); redraw ${ms(perRedraw)} ms; pointer move ${ms(perMove)} ms`);
+  console.log(`  arrived (median ms from navigation start): ${Object.entries(phases).map(([k, v]) => `${k} ${ms(median(v))}`).join(', ')}`);
   await context.close();
 }
 
