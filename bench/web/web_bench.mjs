@@ -2,9 +2,9 @@
 // time to first chart, one full redraw and one pointer move, for a minute day
 // (391 records) at 228 x 190 and a one-second day (23,401 records) at
 // 1920 x 1080. Prints numbers; never fails on time.
-//   node bench/web/web_bench.mjs        (after scripts/build native web)
+//   node bench/web/web_bench.mjs        (after scripts/build native web [bench])
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, statSync } from 'node:fs';
+import { existsSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { buildDir, launchBrowser, startDataServer } from '../../tests/browser/harness.mjs';
 
@@ -18,7 +18,12 @@ execFileSync(tool, ['sample', '--root', dataRoot, '--code', '005930']);
 execFileSync(tool, ['sample', '--root', `${dataRoot}/seconds`, '--code', '035720', '--seconds']);
 execFileSync('sh', ['-c', `cp "${dataRoot}"/seconds/sisefile/info/* "${dataRoot}/sisefile/info/" && cp "${dataRoot}"/seconds/sisefile/Date/* "${dataRoot}/sisefile/Date/"`]);
 
-const server = await startDataServer({ root: dataRoot });
+// The optimised server of the bench tree when it has been built (scripts/build
+// bench), else the test tree's, which runs under the sanitizers.
+const optimised = `${buildDir}/bench/bin/sivarta-data`;
+const serverTool = existsSync(optimised) ? optimised : tool;
+console.log(`data server: ${serverTool}`);
+const server = await startDataServer({ root: dataRoot, tool: serverTool });
 const browser = await launchBrowser();
 const host = new URL(server.base).host;
 

@@ -19,7 +19,7 @@ export const goldenDir = `${rootDir}/tests/golden`;
 // writePage() puts the pages of a test: they come from the server itself, as
 // a real page does (a page Chromium did not get from the network would count
 // as public and be refused the loopback data hosts).
-export async function startDataServer({ root = `${goldenDir}/data`, web = true, cors } = {}) {
+export async function startDataServer({ root = `${goldenDir}/data`, web = true, cors, tool = `${buildDir}/native/bin/sivarta-data` } = {}) {
   const args = ['serve', '--root', root, '--host', '127.0.0.1', '--port', '0'];
   let webDir = null;
   if (web) {
@@ -29,7 +29,7 @@ export async function startDataServer({ root = `${goldenDir}/data`, web = true, 
     args.push('--web', webDir);
   }
   if (cors) args.push('--cors', cors);
-  const child = spawn(`${buildDir}/native/bin/sivarta-data`, args, { stdio: ['ignore', 'pipe', 'inherit'] });
+  const child = spawn(tool, args, { stdio: ['ignore', 'pipe', 'inherit'] });
   const requests = [];
   let base = null;
   const ready = new Promise((resolveReady, reject) => {
