@@ -57,7 +57,7 @@ async function failureTextInk(page) {
 }
 
 const cases = [
-  // name, strCode, reason, code read from the info file, requests made, limits
+  // name, strCode, reason, code read from the info file, requests made, limits, text after the host
   ['404', 'E404', /info\/E404\.dat: HTTP 404$/, '', 1],
   ['500', 'E500', /HTTP 500$/, '', 1],
   ['stall', 'STALL', /no data for 800 ms$/, '', 1],
@@ -67,12 +67,13 @@ const cases = [
   ['data file missing', 'HALF', /Date\/HALF\.dat: HTTP 404$/, 'HALF', 2],
   ['bad code', '00 59', /not 1 to 32 ASCII letters and digits/, '', 0],
   ['code too long', 'A'.repeat(33), /not 1 to 32 ASCII letters and digits/, '', 0],
+  ['host with a line break', '005930', /host holds blanks/, '', 0, limits, '\nexample.com'],
 ];
 
-for (const [name, code, reason, readCode, requestCount, pageLimits] of cases) {
+for (const [name, code, reason, readCode, requestCount, pageLimits, hostSuffix = ''] of cases) {
   test(`fault: ${name}`, async () => {
     const before = faulty.requests.length;
-    const { context, page } = await loadChart({ strcode: code, strchartUrl: faulty.host }, pageLimits);
+    const { context, page } = await loadChart({ strcode: code, strchartUrl: faulty.host + hostSuffix }, pageLimits);
     const errors = await page.evaluate(() => window.__errors);
     assert.equal(errors.length, 1);
     assert.match(errors[0].reason, reason);

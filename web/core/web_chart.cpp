@@ -53,6 +53,10 @@ std::optional<std::string> WebChart::RequestUrls(bool pageIsHttps) const {
     // strChartUrl is a host (and port); one that names its scheme keeps it.
     std::string host = model.settings.strChartUrl.empty() ? SIVARTA_DEFAULT_HOST
                                                           : model.settings.strChartUrl;
+    // A host never holds blanks or control characters; one that does would
+    // make other URLs than the two (the page splits them at the line break).
+    for (unsigned char c : host)
+        if (c <= 0x20 || c == 0x7F) return std::nullopt;
     std::string base;
     if (StartsWithNoCase(host, "http://") || StartsWithNoCase(host, "https://")) base = host;
     else base = (pageIsHttps ? "https://" : "http://") + host;

@@ -30,7 +30,8 @@ public:
     void SetSize(int32_t width, int32_t height);
 
     // The two URLs of a load, "info\ndata", for a page served over https or
-    // http; nothing when the code loads nothing (no request is made then).
+    // http; nothing when the code or the host loads nothing (no request is
+    // made then).
     std::optional<std::string> RequestUrls(bool pageIsHttps) const;
 
     // Reads what arrived and draws. A failed download keeps the chart empty

@@ -454,7 +454,7 @@ export class SivartaChart extends HTMLElement {
     const files = [null, null];
     let reason = '';
     if (urlsLength === 0) {
-      reason = 'the code is not 1 to 32 ASCII letters and digits';
+      reason = 'nothing to load: the code is not 1 to 32 ASCII letters and digits, or the host holds blanks';
     } else {
       const urls = new TextDecoder().decode(core.scratchBytes(urlsLength)).split('\n');
       // The data file is fetched only after the info file arrived, as the control does.
