@@ -20,7 +20,6 @@ const FONT_STACK = '"굴림체", GulimChe, NanumGothicCoding, "Nanum Gothic Codi
 const FONT_PX = 11;    // the faces' cell height; their em is the whole cell
 const ASCENT_PX = 9;   // 800 of 1000 units, rounded as GDI rounds the cell's ascent
 const LETTER_SPACING = '0.5px';   // GDI's hinted half-width advance is 6 pixels, the outline's 5.5
-const TIP_HEIGHT = 20;
 const HOVER_MS = 100;
 const PRIM_INTS = 9;
 const PRIM = { Fill: 0, Frame: 1, Line: 2, Text: 3 };
