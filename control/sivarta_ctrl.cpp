@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "control/click_through.h"
 #include "control/sivarta_ids.h"
 #include "res/resource.h"
 
@@ -71,8 +72,7 @@ void CSivartaCtrl::OnDraw(HDC dc, const RECT& bounds) {
 
 LRESULT CSivartaCtrl::OnClickThrough(WPARAM, LPARAM) {
     // Read at every click: a script may have changed it since the last one.
-    std::string command = "iexplore.exe ";
-    command += settings.strURL.empty() ? std::string(SIVARTA_DEFAULT_PAGE) : settings.strURL;
-    WinExec(command.c_str(), SW_SHOW);
+    if (auto command = ClickThroughCommand(settings.strURL, SIVARTA_DEFAULT_PAGE))
+        WinExec(command->c_str(), SW_SHOW);
     return 1;
 }
