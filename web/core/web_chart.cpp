@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "chart/korean_texts.h"
+#include "control/click_through.h"
 #include "data/file_readers.h"
 #include "interact/tip_place.h"
 #include "interact/tip_segments.h"
@@ -27,12 +28,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
         if (c != prefix[i]) return false;
     }
     return true;
-}
-
-bool IsAbsoluteHttpUrl(std::string_view url) {
-    for (std::string_view scheme : {"http://", "https://"})
-        if (StartsWithNoCase(url, scheme) && url.size() > scheme.size()) return true;
-    return false;
 }
 
 }  // namespace
@@ -139,8 +134,5 @@ int32_t WebChart::PressKey(Key key) {
 
 std::optional<std::string> WebChart::ClickUrl() const {
     if (!model.settings.ClickEnabled()) return std::nullopt;
-    const std::string& url = model.settings.strURL.empty() ? std::string(SIVARTA_DEFAULT_PAGE)
-                                                           : model.settings.strURL;
-    if (!IsAbsoluteHttpUrl(url) || url.find('\0') != std::string::npos) return std::nullopt;
-    return url;
+    return ClickThroughPage(model.settings.strURL, SIVARTA_DEFAULT_PAGE);
 }
