@@ -30,6 +30,10 @@ export async function startDataServer({ root = `${goldenDir}/data`, web = true, 
   }
   if (cors) args.push('--cors', cors);
   const child = spawn(tool, args, { stdio: ['ignore', 'pipe', 'inherit'] });
+  // A test that ends early leaves no server behind.
+  const orphan = () => child.kill('SIGTERM');
+  process.once('exit', orphan);
+  child.once('exit', () => process.off('exit', orphan));
   const requests = [];
   let base = null;
   const ready = new Promise((resolveReady, reject) => {
