@@ -164,6 +164,9 @@ SV_EXPORT(sv_flat) const int32_t* SvFlat() {
 SV_EXPORT(sv_flat_text) const char* SvFlatText() {
     return State().flatText.data();
 }
+SV_EXPORT(sv_flat_text_size) int32_t SvFlatTextSize() {
+    return static_cast<int32_t>(State().flatText.size());
+}
 SV_EXPORT(sv_scene_width) int32_t SvSceneWidth(int32_t which) {
     return SceneOf(which).Width();
 }

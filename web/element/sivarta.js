@@ -82,9 +82,7 @@ class Core {
   scene(which) {
     const count = this.x.sv_scene(which);
     const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * PRIM_INTS).slice();
-    let textLength = 0;
-    for (let i = 0; i < count; ++i) textLength = Math.max(textLength, ints[i * PRIM_INTS + 7] + ints[i * PRIM_INTS + 8]);
-    const text = this.bytes(this.x.sv_flat_text(), textLength).slice();
+    const text = this.bytes(this.x.sv_flat_text(), this.x.sv_flat_text_size()).slice();
     return { count, ints, text, width: this.x.sv_scene_width(which), height: this.x.sv_scene_height(which) };
   }
 
