@@ -38,10 +38,6 @@ LRESULT CSivartaCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void CSivartaCtrl::CopySettingsToChart() {
-    loader.chart.settings = settings;
-}
-
 int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) return -1;
     // The defaults go into the properties themselves, so a later save keeps
@@ -50,7 +46,7 @@ int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (settings.strClickAction.empty()) settings.strClickAction = "Y";
     loader.strCode = settings.strCode;
     loader.strChartUrl = settings.strChartUrl;
-    CopySettingsToChart();
+    loader.chart.settings = settings;
 
     // The whole load runs inside this creation; its outcome is not checked.
     const RECT area{0, 0, settings.nsizeMainX, settings.nsizeMainY};

@@ -74,7 +74,4 @@ protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnDestroy();
     LRESULT OnClickThrough(WPARAM wParam, LPARAM lParam);
-
-private:
-    void CopySettingsToChart();
 };

@@ -21,7 +21,6 @@ int Fail(const std::string& message) {
 
 int SnapshotFromHost(const SnapshotOptions& options) {
     DataLoaderWnd loader;
-    ApplyControlDefaults(loader.chart);
     std::string error;
     for (const auto& [name, value] : options.props)
         if (!ApplyProperty(loader.chart, name, value, error)) return Fail(error);
