@@ -44,8 +44,14 @@ std::string EncodeForCommandLine(const std::string& url) {
 
 }  // namespace
 
-std::optional<std::string> ClickThroughCommand(const std::string& url, const std::string& defaultPage) {
+std::optional<std::string> ClickThroughPage(const std::string& url, const std::string& defaultPage) {
     const std::string& page = url.empty() ? defaultPage : url;
     if (page.find('\0') != std::string::npos || !IsWebUrl(page)) return std::nullopt;
-    return "iexplore.exe " + EncodeForCommandLine(page);
+    return page;
+}
+
+std::optional<std::string> ClickThroughCommand(const std::string& url, const std::string& defaultPage) {
+    const auto page = ClickThroughPage(url, defaultPage);
+    if (!page) return std::nullopt;
+    return "iexplore.exe " + EncodeForCommandLine(*page);
 }

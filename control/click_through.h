@@ -5,6 +5,11 @@
 #include <optional>
 #include <string>
 
+// The page a click opens: url, or defaultPage when url is empty; nothing
+// unless it is an absolute http:// or https:// URL (scheme in any letter
+// case) without a NUL. The web component opens it as it is.
+std::optional<std::string> ClickThroughPage(const std::string& url, const std::string& defaultPage);
+
 // "iexplore.exe " and the page (defaultPage when url is empty) as exactly one
 // argument: spaces, double quotes and control characters percent-encoded.
 // Nothing (no browser starts) unless the page is an absolute http:// or

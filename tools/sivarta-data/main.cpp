@@ -27,9 +27,12 @@ constexpr const char* kUsage = R"(usage: sivarta-data COMMAND [OPTIONS]
       info file for CODE, or for a data file (with ../info/ beside it) whether
       the date test keeps it and how many bars it gives.
 
-  serve --root DIR [--host 127.0.0.1] [--port 8949]
+  serve --root DIR [--host 127.0.0.1] [--port 8949] [--cors ORIGIN] [--web WEBDIR]
       Serves DIR over HTTP as the chart's data host. Port 0 picks a free port.
       Prints "serving DIR on http://HOST:PORT" when ready; stops on SIGINT or SIGTERM.
+      --cors adds Access-Control-Allow-Origin: ORIGIN (* or scheme://host[:port])
+      so pages from elsewhere may read the files. --web serves WEBDIR for every
+      path outside /sisefile/ (/ is its index.html): the web component and a page.
 
 Codes are 1 to 6 ASCII letters and digits (not 5: the chart reads a
 five-character code with a leading '0'). Exit status: 0 done, 1 bad input or

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tools/sivarta-data/commands.h"
+#include "tools/sivarta-data/serve_web.h"
 
 namespace fs = std::filesystem;
 
@@ -52,22 +53,24 @@ int Resolve(const fs::path& root, const std::string& urlPath, fs::path& file) {
     return 200;
 }
 
-void Answer(const fs::path& root, const httplib::Request& req, httplib::Response& res) {
+void Answer(const WebServing& web, const fs::path& dataRoot, const httplib::Request& req,
+            httplib::Response& res) {
+    const auto [root, path] = ServedFrom(web, dataRoot, req.path);
     fs::path file;
-    res.status = Resolve(root, req.path, file);
+    res.status = Resolve(*root, path, file);
     if (res.status != 200) return;
     const auto bytes = ReadWholeFile(file, kMaxServedBytes);
     if (!bytes) {
         res.status = 500;
         return;
     }
-    res.set_content(*bytes, "application/octet-stream");
+    res.set_content(*bytes, ContentTypeFor(file));
 }
 
 }  // namespace
 
 int RunServe(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args, {"--root", "--host", "--port"}, {});
+    const auto options = ParseOptions(args, {"--root", "--host", "--port", "--cors", "--web"}, {});
     if (!options) return kExitUsage;
     const auto rootArg = options->Get("--root");
     if (!rootArg || !options->positional.empty()) {
@@ -80,6 +83,8 @@ int RunServe(const std::vector<std::string>& args) {
         std::cerr << "sivarta-data serve: " << *rootArg << " is not a folder\n";
         return kExitFailed;
     }
+    const auto web = ReadWebServing(*options);
+    if (!web) return kExitUsage;
     const std::string host = options->Get("--host").value_or("127.0.0.1");
     const auto port = ParseWhole(options->Get("--port").value_or("8949"), 0, 65535);
     if (!port) {
@@ -98,11 +103,12 @@ int RunServe(const std::vector<std::string>& args) {
     httplib::Server server;
     std::mutex logLock;
     server.set_keep_alive_timeout(2);
+    ConfigureForBrowsers(server, *web);
     server.set_logger([&](const httplib::Request& req, const httplib::Response& res) {
         std::lock_guard<std::mutex> hold(logLock);
         std::cout << req.method << " " << req.path << " " << res.status << " " << res.body.size() << std::endl;
     });
-    server.Get("/.*", [&](const httplib::Request& req, httplib::Response& res) { Answer(root, req, res); });
+    server.Get("/.*", [&](const httplib::Request& req, httplib::Response& res) { Answer(*web, root, req, res); });
 
     int bound = static_cast<int>(*port);
     if (bound == 0) bound = server.bind_to_any_port(host);

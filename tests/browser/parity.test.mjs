@@ -1,0 +1,93 @@
+// Every golden case drawn by <sivarta-chart> in Chromium equals the golden
+// picture (the control's drawing surface) and sivarta-render's PNG outside
+// the scene's text rectangles, pixel for pixel; at a device pixel ratio of 2
+// every golden pixel becomes a 2x2 block of the same colour.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { after, before, test } from 'node:test';
+import { NodeCore } from './core.mjs';
+import { buildDir, canvasPixels, differencesOutside, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
+import { decodePng } from './png.mjs';
+
+const cases = readFileSync(`${goldenDir}/cases.txt`, 'utf8').split('\n')
+  .filter((line) => line.trim() && !line.startsWith('#'))
+  .map((line) => {
+    const [name, code, size, ...props] = line.trim().split(/\s+/);
+    const [width, height] = size.split('x').map(Number);
+    return { name, code, width, height, props: props.map((p) => p.split('=')) };
+  });
+
+const renderer = `${buildDir}/native/bin/sivarta-render`;
+const scratch = mkdtempSync(`${tmpdir()}/sivarta-parity-`);
+
+// sivarta-render's picture of a case.
+function rendered(c) {
+  const out = `${scratch}/${c.name}.png`;
+  const args = ['--root', `${goldenDir}/data`, '--code', c.code, '--size', `${c.width}x${c.height}`, '--out', out];
+  for (const [n, v] of c.props) args.push('--prop', `${n}=${v}`);
+  const run = spawnSync(renderer, args, { encoding: 'utf8', timeout: 60000 });
+  assert.equal(run.status, 0, run.stderr);
+  return decodePng(readFileSync(out));
+}
+
+let server, browser;
+before(async () => {
+  server = await startDataServer();
+  browser = await launchBrowser();
+});
+after(async () => {
+  await browser?.close();
+  await server?.stop();
+  rmSync(scratch, { recursive: true, force: true });
+});
+
+function markup(c, host) {
+  const params = [['strCode', c.code], ['strChartUrl', host], ['nsizeMainX', c.width], ['nsizeMainY', c.height], ...c.props];
+  return `<sivarta-chart id="chart">${params.map(([n, v]) => `<param name="${n}" value="${v}">`).join('')}</sivarta-chart>
+    <script type="module" src="/sivarta.js"></script>`;
+}
+
+function expectedTextRects(c) {
+  const core = new NodeCore();
+  for (const [n, v] of c.props) core.set(n, v);
+  core.set('strCode', c.code);
+  core.size(c.width, c.height);
+  const file = (kind) => readFileSync(`${goldenDir}/data/sisefile/${kind}/${c.code}.dat`);
+  assert.ok(core.load(file('info'), file('Date')), `${c.name}: the core accepts the golden files`);
+  return core.textRects();
+}
+
+function upscale(image, k) {
+  const out = { width: image.width * k, height: image.height * k, rgba: new Uint8Array(image.rgba.length * k * k) };
+  for (let y = 0; y < out.height; ++y)
+    for (let x = 0; x < out.width; ++x)
+      out.rgba.set(image.rgba.subarray(((y / k | 0) * image.width + (x / k | 0)) * 4, ((y / k | 0) * image.width + (x / k | 0)) * 4 + 4), (y * out.width + x) * 4);
+  return out;
+}
+
+for (const c of cases) {
+  test(`golden ${c.name} at device pixel ratio 1`, async () => {
+    const context = await browser.newContext({ deviceScaleFactor: 1 });
+    const page = await openChartPage(context, server, markup(c, new URL(server.base).host), { name: c.name });
+    await waitReady(page);
+    const actual = await canvasPixels(page, '#chart');
+    const golden = decodePng(readFileSync(`${goldenDir}/${c.name}.png`));
+    const textRects = expectedTextRects(c);
+    assert.deepEqual(differencesOutside(actual, golden, textRects), [], 'against the golden picture');
+    if (existsSync(renderer)) assert.deepEqual(differencesOutside(actual, rendered(c), textRects), [], 'against sivarta-render');
+    await context.close();
+  });
+}
+
+test('a device pixel ratio of 2 doubles every pixel and keeps lines crisp', async () => {
+  const c = cases.find((k) => k.name === 'day_005930');
+  const context = await browser.newContext({ deviceScaleFactor: 2 });
+  const page = await openChartPage(context, server, markup(c, new URL(server.base).host), { name: 'dpr2' });
+  await waitReady(page);
+  const actual = await canvasPixels(page, '#chart');
+  const golden = upscale(decodePng(readFileSync(`${goldenDir}/${c.name}.png`)), 2);
+  assert.deepEqual(differencesOutside(actual, golden, expectedTextRects(c), 2), []);
+  await context.close();
+});
