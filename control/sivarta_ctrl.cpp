@@ -39,29 +39,29 @@ LRESULT CSivartaCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void CSivartaCtrl::CopySettingsToChart() {
     ChartWnd& chart = loader.chart;
-    chart.crMainBackGround = static_cast<COLORREF>(crMainBackGround);
-    chart.crValueBackGround = static_cast<COLORREF>(crValueBackGround);
-    chart.crVolumeBackGround = static_cast<COLORREF>(crVolumeBackGround);
-    chart.crBoxLine = static_cast<COLORREF>(crBoxLine);
-    chart.nIsToolTip = nIsToolTip;
-    chart.nIsCurrentBar = nIsCurrentBar;
-    chart.nsizeGapX = nsizeGapX;
-    chart.nsizeGapY = nsizeGapY;
-    chart.crValueText = static_cast<COLORREF>(crValueText);
-    chart.crVolumeText = static_cast<COLORREF>(crVolumeText);
-    chart.crTime = static_cast<COLORREF>(crTime);
-    chart.crValueHorizonalLine = static_cast<COLORREF>(crValueHorizonalLine);
-    chart.crVolumeHorizonalLine = static_cast<COLORREF>(crVolumeHorizonalLine);
-    chart.crStick = static_cast<COLORREF>(crStick);
-    chart.crHighCandle = static_cast<COLORREF>(crHighCandle);
-    chart.crLowCandle = static_cast<COLORREF>(crLowCandle);
-    chart.crCurrentBarBackGround = static_cast<COLORREF>(crCurrentBarBackGround);
-    chart.crCurrentBarText = static_cast<COLORREF>(crCurrentBarText);
-    chart.crCurrentBarUpLine = static_cast<COLORREF>(crCurrentBarUpLine);
-    chart.crCurrentBarDownLine = static_cast<COLORREF>(crCurrentBarDownLine);
-    chart.crToolTipBackGround = static_cast<COLORREF>(crToolTipBackGround);
-    chart.crToolTipOutLine = static_cast<COLORREF>(crToolTipOutLine);
-    chart.crToolTipText = static_cast<COLORREF>(crToolTipText);
+    chart.settings.crMainBackGround = crMainBackGround;
+    chart.settings.crValueBackGround = crValueBackGround;
+    chart.settings.crVolumeBackGround = crVolumeBackGround;
+    chart.settings.crBoxLine = crBoxLine;
+    chart.settings.nIsToolTip = nIsToolTip;
+    chart.settings.nIsCurrentBar = nIsCurrentBar;
+    chart.settings.nsizeGapX = nsizeGapX;
+    chart.settings.nsizeGapY = nsizeGapY;
+    chart.settings.crValueText = crValueText;
+    chart.settings.crVolumeText = crVolumeText;
+    chart.settings.crTime = crTime;
+    chart.settings.crValueHorizonalLine = crValueHorizonalLine;
+    chart.settings.crVolumeHorizonalLine = crVolumeHorizonalLine;
+    chart.settings.crStick = crStick;
+    chart.settings.crHighCandle = crHighCandle;
+    chart.settings.crLowCandle = crLowCandle;
+    chart.settings.crCurrentBarBackGround = crCurrentBarBackGround;
+    chart.settings.crCurrentBarText = crCurrentBarText;
+    chart.settings.crCurrentBarUpLine = crCurrentBarUpLine;
+    chart.settings.crCurrentBarDownLine = crCurrentBarDownLine;
+    chart.settings.crToolTipBackGround = crToolTipBackGround;
+    chart.settings.crToolTipOutLine = crToolTipOutLine;
+    chart.settings.crToolTipText = crToolTipText;
 }
 
 int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
@@ -73,8 +73,8 @@ int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (strChartUrl.empty()) strChartUrl = SIVARTA_DEFAULT_HOST;
     loader.strChartUrl = strChartUrl;
     if (strClickAction.empty()) strClickAction = "Y";
-    loader.chart.strClickAction = strClickAction;
-    if (strType == "ENG") loader.chart.bIsEnglish = 1;
+    loader.chart.settings.strClickAction = strClickAction;
+    loader.chart.settings.strType = strType;
 
     // The whole load runs inside this creation; its outcome is not checked.
     loader.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, nsizeMainX, nsizeMainY}, m_hWnd, 0);

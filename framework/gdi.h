@@ -92,6 +92,66 @@ private:
     HDC dc = nullptr;
 };
 
+// An off-screen drawing surface: a memory DC with a bitmap of its own and,
+// optionally, a font selected into it. It remembers what each selection
+// replaced and puts it back before it deletes the bitmap and the DC.
+class Surface {
+public:
+    Surface() = default;
+    ~Surface() { Reset(); }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    // A DC and a width x height bitmap, both compatible with `compatibleWith`
+    // (pass a window's DC so the bitmap has the screen's colour format).
+    bool Create(HDC compatibleWith, int width, int height) {
+        Reset();
+        dc = MemoryDC(compatibleWith);
+        if (!dc) return false;
+        return Resize(compatibleWith, width, height);
+    }
+    // A new bitmap of that size replaces the current one (its pixels are new).
+    bool Resize(HDC compatibleWith, int width, int height) {
+        if (!dc) return false;
+        Bitmap next(CreateCompatibleBitmap(compatibleWith, width, height));
+        if (!next) return false;
+        HGDIOBJ replaced = SelectObject(dc, next);
+        if (!oldBitmap) oldBitmap = replaced;
+        bitmap = std::move(next);
+        size = {width, height};
+        return true;
+    }
+    // Selects a font the caller keeps alive for as long as it is selected.
+    void UseFont(HFONT font) {
+        if (!dc || !font) return;
+        HGDIOBJ replaced = SelectObject(dc, font);
+        if (!oldFont) oldFont = replaced;
+    }
+    void Reset() {
+        if (dc) {
+            if (oldFont) SelectObject(dc, oldFont);
+            if (oldBitmap) SelectObject(dc, oldBitmap);
+        }
+        oldFont = oldBitmap = nullptr;
+        bitmap.Reset();
+        dc.Reset();
+        size = {};
+    }
+
+    HDC Get() const { return dc; }
+    operator HDC() const { return dc; }
+    explicit operator bool() const { return static_cast<bool>(dc); }
+    HBITMAP BitmapHandle() const { return bitmap; }
+    SIZE Size() const { return size; }
+
+private:
+    MemoryDC dc;
+    Bitmap bitmap;
+    HGDIOBJ oldBitmap = nullptr;
+    HGDIOBJ oldFont = nullptr;
+    SIZE size{};
+};
+
 // GetDC / ReleaseDC of a window's client area.
 class ClientDC {
 public:

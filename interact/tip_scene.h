@@ -22,6 +22,9 @@ inline constexpr int32_t kTipLeftMargin = 10;
 inline constexpr int32_t kTipTextHeight = 10;   // the font's height less one
 inline constexpr int32_t kTipHeight = 20;
 
+// The 1-pixel outline around a width x height window.
+void AddTipOutline(Scene& out, int32_t width, int32_t height, Colour colour);
+
 // Builds the tooltip for its segments ("colour;text\r\n" each, see
 // tip_segments.h) into `out`, sized width x height, where width is the text's
 // width plus both margins. Returns that width.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart/win/chart_wnd.h"
+#include "chart/win/scene_replay.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void Report(const char* what, int runs, const std::function<void()>& work) {
 void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     HostWnd host;
     ChartWnd chart;
-    chart.nIsToolTip = 0;
+    chart.settings.nIsToolTip = 0;
     host.CreateEx(0, nullptr, "bench", WS_POPUP, 0, 0, width, height, nullptr, nullptr);
     chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, host, 5000);
     chart.ResetSeries();
@@ -53,18 +54,12 @@ void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     std::printf("%s: %dx%d, %d bars, %d slots\n", name, width, height, chart.series.Count(),
                 chart.nViewCount);
     Report("  RefreshChart(false)", 500, [&] { chart.RefreshChart(FALSE); });
-    // Where the time goes: the steps of the pass on their own.
-    Report("    LayoutPanes(false)", 500, [&] { chart.LayoutPanes(FALSE); });
-    Report("    DrawValueScale()", 500, [&] { chart.DrawValueScale(); });
-    Report("    DrawVolumeScale()", 500, [&] { chart.DrawVolumeScale(); });
-    Report("    DrawCandle() x slots", 200, [&] {
-        for (int x = 3; x < 3 * chart.nViewCount; x += 3) chart.DrawCandle(50100, 50000, 49950, 49900, x);
-    });
-    Report("    DrawVolumeStick() x slots", 200, [&] {
-        for (int x = 3; x < 3 * chart.nViewCount; x += 3) chart.DrawVolumeStick(chart.nMaxVolume, x);
-    });
-    Report("    DrawCurrentBar()", 500, [&] { chart.DrawCurrentBar(); });
+    // Where the time goes: the scene, its replay into dcMem, the invalidation.
+    Report("    scene build (ChartModel::DrawChart)", 500, [&] { chart.ChartModel::DrawChart(false); });
+    Report("    replay into dcMem", 500,
+           [&] { ReplayScene(chart.dcMem, chart.scene, {chart.fontChart, chart.fontChart}); });
     Report("    InvalidateRect(client)", 500, [&] { InvalidateRect(chart, nullptr, TRUE); });
+    std::printf("    %zu primitives\n", chart.scene.Prims().size());
 
     // The paint copy: the same client-sized block copy OnPaint does, into a
     // surface of the window's format.

@@ -4,13 +4,13 @@
 
 #include <windowsx.h>
 
+#include "chart/korean_texts.h"
 #include "chart/win/rect_convert.h"
 #include "framework/scroll_bar.h"
 #include "interact/win/tip_wnd.h"
 
 namespace {
 
-constexpr char kChartFace[] = "굴림체";
 constexpr int kTipOffset = 10, kTipWidth = 350, kTipHeight = 20;
 
 }  // namespace
@@ -77,24 +77,22 @@ int ChartWnd::OnCreate(CREATESTRUCTA*) {
     info.nPos = 1;
     pScrollBar->SetScrollInfo(info, TRUE);
 
-    GetClientRect(m_hWnd, &rcClient);
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    rcClient = ToRect(client);
     sizeMem = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 
     LOGFONTA lf{};
     lf.lfHeight = 11;
     lf.lfCharSet = HANGEUL_CHARSET;
-    lstrcpynA(lf.lfFaceName, kChartFace, LF_FACESIZE);
+    lstrcpynA(lf.lfFaceName, kChartFaceName, LF_FACESIZE);
     fontChart.Reset(CreateFontIndirectA(&lf));
 
-    ClientDC client(m_hWnd);
-    dcMem = MemoryDC(client);
-    // Compatible with the window's DC, not dcMem, so it has the screen's colour format.
-    bmpMem.Reset(CreateCompatibleBitmap(client, sizeMem.cx, sizeMem.cy));
-    if (dcMem) {
-        SetBkMode(dcMem, TRANSPARENT);
-        hOldBitmap = bmpMem ? SelectObject(dcMem, bmpMem) : nullptr;
-        hOldFont = fontChart ? SelectObject(dcMem, fontChart) : nullptr;
-    }
+    // Compatible with the window's DC, so the bitmap has the screen's colour format.
+    ClientDC window(m_hWnd);
+    dcMem.Create(window, sizeMem.cx, sizeMem.cy);
+    dcMem.UseFont(fontChart);
+    if (dcMem) SetBkMode(dcMem, TRANSPARENT);
     LayoutPanes(TRUE);
     return 0;
 }
@@ -105,8 +103,9 @@ void ChartWnd::CopySurface(HDC dc) const {
            SRCCOPY);
     // The bitmap is screen-sized; a larger client area shows the background
     // colour there rather than whatever the window held before.
-    const ExcessArea excess = UncoveredArea(ToRect(rcClient), sizeMem.cx, sizeMem.cy);
-    for (int i = 0; i < excess.count; ++i) FillSolidRect(dc, ToRECT(excess.rects[i]), crMainBackGround);
+    const ExcessArea excess = UncoveredArea(rcClient, sizeMem.cx, sizeMem.cy);
+    for (int i = 0; i < excess.count; ++i)
+        FillSolidRect(dc, ToRECT(excess.rects[i]), static_cast<COLORREF>(settings.crMainBackGround));
 }
 
 void ChartWnd::OnPaint() {
@@ -118,7 +117,6 @@ void ChartWnd::OnPaint() {
 
 void ChartWnd::OnSize(UINT, int, int) {
     Default();
-    GetClientRect(m_hWnd, &rcClient);
     if (!RefreshChart(TRUE)) LayoutPanes(TRUE);
     DrawChart(FALSE);
 }
@@ -126,30 +124,7 @@ void ChartWnd::OnSize(UINT, int, int) {
 void ChartWnd::OnDestroy() {
     DestroyTooltip();
     pScrollBar.reset();
-    if (dcMem) {
-        if (hOldBitmap) SelectObject(dcMem, hOldBitmap);
-        if (hOldFont) SelectObject(dcMem, hOldFont);
-    }
-    hOldBitmap = hOldFont = nullptr;
-    bmpMem.Reset();
-    fontChart.Reset();
     dcMem.Reset();
+    fontChart.Reset();
     Default();
-}
-
-void ChartWnd::ResetSeries() {
-    nMaxVolume = nMinVolume = nMaxHigh = nMinLow = 0;
-    nViewCount = 0;
-    series.nStartIndex = 0;
-    series.nScrollMax = 0;
-    nBoxWidth = 0;
-    bForceTrack = 0;
-    series.nAppendCount = 1;
-    LayoutPanes(FALSE);
-    series.Reset();
-}
-
-void ChartWnd::AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                      int32_t volume) {
-    series.AddBar(time, open, high, low, close, volume, nViewCount);
 }

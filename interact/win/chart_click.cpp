@@ -17,7 +17,7 @@ BOOL ChartWnd::OnSetCursor(HWND, UINT, UINT) {
 
 void ChartWnd::OnLButtonDown(UINT, POINT) {
     // Only exactly "N" switches the click off ("n" and "NO" do not).
-    if (strClickAction != "N") {
+    if (settings.ClickEnabled()) {
         if (HWND control = GetParent(GetParent(m_hWnd))) SendMessageA(control, kClickMessage, 0, 0);
     }
     Default();

@@ -1,25 +1,17 @@
 // The chart's tooltip: created with the chart, its text rebuilt for the record
 // under the crosshair, and kept beside the cursor by the hover timer.
+#include "chart/korean_texts.h"
 #include "chart/win/chart_wnd.h"
 #include "interact/tip_place.h"
-#include "interact/tip_text.h"
 #include "interact/win/tip_wnd.h"
-
-namespace {
-
-// Korean texts live in this Windows-compiled file so they are stored in the
-// system's code page (949).
-const char kTipFormatKorean[] = "%s/%s 시%s 고%s 저%s 종%s 거%s";
-const char kTipFaceName[] = "굴림체";
-const char kTipFirstText[] = "달모로 제공";
-
-}  // namespace
 
 void ChartWnd::CreateTooltip(const RECT& rcTip) {
     pTipWnd = std::make_unique<TipWnd>();
-    if (nIsToolTip != 1) return;
+    if (settings.nIsToolTip != 1) return;
     SetTimer(m_hWnd, nHoverTimer, 100, nullptr);
-    pTipWnd->CreateTip(rcTip, crToolTipText, crToolTipBackGround, crToolTipOutLine, kTipFaceName);
+    pTipWnd->CreateTip(rcTip, static_cast<COLORREF>(settings.crToolTipText),
+                       static_cast<COLORREF>(settings.crToolTipBackGround),
+                       static_cast<COLORREF>(settings.crToolTipOutLine), kChartFaceName);
     ShowWindow(*pTipWnd, SW_HIDE);
     pTipWnd->AddSegment(kTipFirstText, 0);
     pTipWnd->LayoutText();
@@ -32,20 +24,19 @@ void ChartWnd::DestroyTooltip() {
 }
 
 void ChartWnd::UpdateTipText(int32_t slot) {
-    const BarRecord* bar = series.At(TipBarIndex(slot, series.nStartIndex, series.Count()));
-    if (!bar) return;   // no record in that slot: the tooltip keeps its text
-    const std::string text = FormatTipText(bIsEnglish ? kTipFormatEnglish : kTipFormatKorean, *bar);
-    if (nIsToolTip != 1 || !pTipWnd) return;
+    const std::optional<std::string> text = TipText(slot);
+    if (!text) return;   // no record in that slot: the tooltip keeps its text
+    if (settings.nIsToolTip != 1 || !pTipWnd) return;
     pTipWnd->ClearText();
-    pTipWnd->AddSegment(text.c_str(), 0);
+    pTipWnd->AddSegment(text->c_str(), 0);
     pTipWnd->LayoutText();
 }
 
 void ChartWnd::OnTimer(UINT_PTR id) {
-    if (id == nHoverTimer && nIsToolTip == 1 && pTipWnd && pTipWnd->m_hWnd) {
+    if (id == nHoverTimer && settings.nIsToolTip == 1 && pTipWnd && pTipWnd->m_hWnd) {
         POINT cursor{};
         GetCursorPos(&cursor);
-        RECT box = rcBox;
+        RECT box{rcBox.left, rcBox.top, rcBox.right, rcBox.bottom};
         ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&box.left));
         ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&box.right));
         const HWND tip = *pTipWnd;

@@ -2,19 +2,16 @@
 // horizontal line at the cursor's height, drawn straight onto the window and
 // never into dcMem, so any repaint from dcMem removes it.
 #include "chart/win/chart_wnd.h"
-#include "interact/slot_snap.h"
-
-ChartWnd::SlotHit ChartWnd::SnapToSlot(int32_t x) const {
-    const SlotSnap hit = SnapColumnToSlot(rcBox.left, x);
-    return {hit.x, hit.slot};
-}
+#include "chart/win/rect_convert.h"
+#include "chart/win/scene_replay.h"
 
 void ChartWnd::TrackMouse(int32_t x, int32_t y) {
     // Until the mouse has been over the frame ptLastTrack is no real point:
     // neither the forced track after a redraw nor the arrow keys draw at it.
     if (!bHasTracked) return;
     const POINT point{x, y};
-    if (!PtInRect(&rcBox, point) && bForceTrack == 0) return;
+    const RECT box = ToRECT(rcBox);
+    if (!PtInRect(&box, point) && bForceTrack == 0) return;
     const SlotHit hit = SnapToSlot(x);
     if (hit.x == ptLastTrack.x && y == ptLastTrack.y && bForceTrack == 0) return;
 
@@ -28,21 +25,17 @@ void ChartWnd::TrackMouse(int32_t x, int32_t y) {
         const RECT oldRow{rcBox.left, ptLastTrack.y, rcBox.right, ptLastTrack.y + 1};
         InvalidateRect(m_hWnd, &oldRow, TRUE);
     }
-    {
-        Pen pen(kCrosshairColour);
-        SelectGuard select(dc, pen);
-        MoveToEx(dc, hit.x, rcBox.top, nullptr);
-        LineTo(dc, hit.x, rcBox.bottom);
-        MoveToEx(dc, rcBox.left, y, nullptr);
-        LineTo(dc, rcBox.right, y);
-    }
+    Scene crosshair;
+    BuildCrosshair(crosshair, x, y);
+    ReplayScene(dc, crosshair, {});
     ptLastTrack = {hit.x, y};
     UpdateTipText(hit.slot);
     bForceTrack = 0;
 }
 
 void ChartWnd::OnMouseMove(UINT, POINT point) {
-    if (PtInRect(&rcBox, point)) bHasTracked = true;
+    const RECT box = ToRECT(rcBox);
+    if (PtInRect(&box, point)) bHasTracked = true;
     TrackMouse(point.x, point.y);
     Default();
 }

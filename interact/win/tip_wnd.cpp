@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "chart/win/scene_replay.h"
+#include "interact/tip_scene.h"
 #include "interact/tip_segments.h"
 
 namespace {
@@ -11,7 +13,7 @@ namespace {
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
-int TextWidth(HDC dc, const std::string& text) {
+int32_t TextWidth(HDC dc, std::string_view text) {
     SIZE extent{};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(std::min<size_t>(text.size(), INT_MAX)), &extent);
     return extent.cx;
@@ -66,12 +68,8 @@ void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF 
     nTextHeight = 11 - 1;
 
     ClientDC dc(m_hWnd);
-    dcTip = MemoryDC(dc);
-    bmpTip.Reset(CreateCompatibleBitmap(dc, width, height));
-    hOldBitmap = SelectObject(dcTip, bmpTip);
-    hOldFont = SelectObject(dcTip, fontTip);
-    SetTextColor(dcTip, crText);
-    SetBkColor(dcTip, crBack);
+    dcTip.Create(dc, width, height);
+    dcTip.UseFont(fontTip);
     FillBuffer();
 }
 
@@ -85,30 +83,16 @@ void TipWnd::AddSegment(const char* text, int32_t colour) {
 
 void TipWnd::LayoutText() {
     if (!m_hWnd || !dcTip) return;
-    const int yOff = Height(rcBuffer) / 2 - nTextHeight / 2;
-    const std::vector<TipSegment> segments = ParseTipSegments(strSegments);
-    const int width = TextWidth(dcTip, JoinTipText(segments)) + 2 * nLeftMargin;
+    Scene scene;
+    const int width = BuildTipScene(scene, strSegments, Height(rcBuffer), {crBack, crOutline},
+                                    [this](std::string_view text) { return TextWidth(dcTip, text); });
     GrowBuffer(width);
 
     FillBuffer();
-    SetBkColor(dcTip, crBack);
     RECT window{};
     GetWindowRect(m_hWnd, &window);
     MoveWindow(m_hWnd, window.left, window.top, width, Height(window), TRUE);
-
-    RECT client{};
-    GetClientRect(m_hWnd, &client);
-    int x = nLeftMargin;
-    for (const TipSegment& segment : segments) {
-        SetTextColor(dcTip, static_cast<COLORREF>(segment.colour));
-        RECT place = client;
-        place.left += x;
-        place.top += yOff;
-        DrawTextA(dcTip, segment.text.data(), static_cast<int>(std::min<size_t>(segment.text.size(), INT_MAX)),
-                  &place, DT_SINGLELINE | DT_LEFT | DT_TOP);
-        x += TextWidth(dcTip, segment.text);
-    }
-    DrawOutline(client);
+    ReplayScene(dcTip, scene, {fontTip, fontTip});
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -117,10 +101,7 @@ void TipWnd::GrowBuffer(int width) {
     // its outline: the buffer grows to the line (it never shrinks).
     if (width <= Width(rcBuffer)) return;
     ClientDC dc(m_hWnd);
-    Bitmap wider(CreateCompatibleBitmap(dc, width, Height(rcBuffer)));
-    if (!wider) return;
-    SelectObject(dcTip, wider);
-    bmpTip = std::move(wider);
+    if (!dcTip.Resize(dc, width, Height(rcBuffer))) return;
     rcBuffer.right = rcBuffer.left + width;
 }
 
@@ -128,17 +109,6 @@ void TipWnd::FillBuffer() {
     FillSolidRect(dcTip, rcBuffer, crBack);
     ClientDC dc(m_hWnd);
     BitBlt(dc, rcBuffer.left, rcBuffer.top, Width(rcBuffer), Height(rcBuffer), dcTip, 0, 0, SRCCOPY);
-}
-
-void TipWnd::DrawOutline(const RECT& client) {
-    Pen pen(crOutline);
-    SelectGuard select(dcTip, pen);
-    const POINT path[] = {{client.left, client.top},
-                          {client.right - 1, client.top},
-                          {client.right - 1, client.bottom - 1},
-                          {client.left, client.bottom - 1},
-                          {client.left, client.top}};
-    Polyline(dcTip, path, 5);
 }
 
 void TipWnd::OnPaint() {
@@ -151,15 +121,14 @@ void TipWnd::OnSize(UINT, int, int) {
     if (!dcTip) return;
     RECT client{};
     GetClientRect(m_hWnd, &client);
-    DrawOutline(client);
+    Scene outline;
+    outline.Reset(rcBuffer.right, rcBuffer.bottom);
+    AddTipOutline(outline, client.right, client.bottom, crOutline);
+    ReplayScene(dcTip, outline, {});
 }
 
 void TipWnd::OnDestroy() {
-    if (dcTip && hOldFont) SelectObject(dcTip, hOldFont);
-    if (dcTip && hOldBitmap) SelectObject(dcTip, hOldBitmap);
-    hOldFont = hOldBitmap = nullptr;
-    fontTip.Reset();
-    bmpTip.Reset();
     dcTip.Reset();
+    fontTip.Reset();
     Default();
 }

@@ -1,6 +1,7 @@
 // TipWnd: the topmost popup next to the cursor that shows one line of
-// coloured text segments ("colour;text\r\n" each). It draws into its own
-// buffer and paints by copying it.
+// coloured text segments ("colour;text\r\n" each). The portable tooltip
+// scene says what it shows; the window replays it into its own buffer and
+// paints by copying the buffer.
 #pragma once
 
 #include <windows.h>
@@ -30,11 +31,8 @@ public:
     COLORREF crBack = 0;
     COLORREF crOutline = 0xFFA570;
     Font fontTip;
-    HGDIOBJ hOldFont = nullptr;
     RECT rcBuffer{};
-    Bitmap bmpTip;
-    HGDIOBJ hOldBitmap = nullptr;
-    MemoryDC dcTip;
+    Surface dcTip;   // the buffer, fontTip selected
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -45,7 +43,5 @@ protected:
 private:
     // The fill step: the buffer in crBack, copied to the window.
     void FillBuffer();
-    // The 1-pixel frame in crOutline around a client rectangle, into dcTip.
-    void DrawOutline(const RECT& client);
     void GrowBuffer(int width);
 };

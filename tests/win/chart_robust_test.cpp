@@ -9,27 +9,27 @@
 namespace {
 
 void Marked(ChartWnd& c) {
-    c.crHighCandle = 0x0000FF;
-    c.crLowCandle = 0xFF0000;
-    c.crStick = 0x00FF00;
+    c.settings.crHighCandle = 0x0000FF;
+    c.settings.crLowCandle = 0xFF0000;
+    c.settings.crStick = 0x00FF00;
 }
 
 // Candle and bar pixels in a rectangle.
 int Marks(const ChartFixture& f, const RECT& r) {
-    return f.Count(r, f.chart.crHighCandle) + f.Count(r, f.chart.crLowCandle) +
-           f.Count(r, f.chart.crStick);
+    return f.Count(r, f.chart.settings.crHighCandle) + f.Count(r, f.chart.settings.crLowCandle) +
+           f.Count(r, f.chart.settings.crStick);
 }
 
 // Candle pixels outside rcValue and bar pixels outside rcVolume.
 void ExpectEverythingInsideThePanes(const ChartFixture& f, int width, int height) {
-    const RECT& v = f.chart.rcValue;
-    const RECT& vol = f.chart.rcVolume;
+    const Rect& v = f.chart.rcValue;
+    const Rect& vol = f.chart.rcVolume;
     EXPECT_EQ(Marks(f, {0, 0, width, v.top}), 0) << "above the price pane";
     EXPECT_EQ(Marks(f, {0, 0, v.left, height}), 0) << "left of the panes";
     EXPECT_EQ(Marks(f, {v.right, 0, width, height}), 0) << "in the label column";
     EXPECT_EQ(Marks(f, {0, vol.bottom, width, height}), 0) << "under the volume pane";
-    EXPECT_EQ(f.Count({0, v.bottom + 1, width, vol.top}, f.chart.crHighCandle) +
-                  f.Count({0, v.bottom + 1, width, vol.top}, f.chart.crLowCandle), 0)
+    EXPECT_EQ(f.Count({0, v.bottom + 1, width, vol.top}, f.chart.settings.crHighCandle) +
+                  f.Count({0, v.bottom + 1, width, vol.top}, f.chart.settings.crLowCandle), 0)
         << "in the band";
 }
 
@@ -44,8 +44,8 @@ TEST(ChartRobust, OpenAndCloseFarOutsideHighLowStayInThePricePane) {
     f.Load(bars);
     ExpectEverythingInsideThePanes(f, 228, 190);
     // The hostile candles are still drawn, clipped to the pane's full height.
-    EXPECT_EQ(f.Pixel(8 + 3 * 11, f.chart.rcValue.top), f.chart.crHighCandle);
-    EXPECT_EQ(f.Pixel(8 + 3 * 10, f.chart.rcValue.bottom - 1), f.chart.crLowCandle);
+    EXPECT_EQ(f.Pixel(8 + 3 * 11, f.chart.rcValue.top), f.chart.settings.crHighCandle);
+    EXPECT_EQ(f.Pixel(8 + 3 * 10, f.chart.rcValue.bottom - 1), f.chart.settings.crLowCandle);
 }
 
 TEST(ChartRobust, Int32ExtremesEverywhere) {
@@ -60,8 +60,8 @@ TEST(ChartRobust, Int32ExtremesEverywhere) {
     EXPECT_EQ(f.chart.nMinLow, INT_MIN);
     EXPECT_GT(f.chart.nValueDiv, 0);
     ExpectEverythingInsideThePanes(f, 228, 190);
-    EXPECT_GT(f.Count(f.chart.rcValue, f.chart.crHighCandle), 0);
-    EXPECT_GT(f.Count(f.chart.rcVolume, f.chart.crStick), 0);
+    EXPECT_GT(f.Count(ToRECT(f.chart.rcValue), f.chart.settings.crHighCandle), 0);
+    EXPECT_GT(f.Count(ToRECT(f.chart.rcVolume), f.chart.settings.crStick), 0);
 }
 
 TEST(ChartRobust, HighBelowLowDrawsOnANormalisedRange) {
@@ -81,10 +81,10 @@ TEST(ChartRobust, VolumePaneWithoutHeightDrawsNoBars) {
     ASSERT_TRUE(f.Create(228, 60, Marked));
     ASSERT_LE(f.chart.rcVolume.bottom - f.chart.rcVolume.top, 0);
     f.Load(MinuteBars(20, 10000, 5000));
-    EXPECT_EQ(f.Count({0, 0, 228, 60}, f.chart.crStick), 0);
+    EXPECT_EQ(f.Count({0, 0, 228, 60}, f.chart.settings.crStick), 0);
     // The price pane is still there and holds candles.
-    EXPECT_GT(f.Count(f.chart.rcValue, f.chart.crLowCandle) +
-                  f.Count(f.chart.rcValue, f.chart.crHighCandle), 0);
+    EXPECT_GT(f.Count(ToRECT(f.chart.rcValue), f.chart.settings.crLowCandle) +
+                  f.Count(ToRECT(f.chart.rcValue), f.chart.settings.crHighCandle), 0);
 }
 
 TEST(ChartRobust, NoSlotsNoRecords) {
@@ -110,8 +110,8 @@ TEST(ChartRobust, HostileGapsDoNotCrash) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 190, [](ChartWnd& c) {
         Marked(c);
-        c.nsizeGapX = INT_MAX;
-        c.nsizeGapY = INT_MIN;
+        c.settings.nsizeGapX = INT_MAX;
+        c.settings.nsizeGapY = INT_MIN;
     }));
     f.Load(MinuteBars(20));
     EXPECT_LE(f.chart.nViewCount, 0);
@@ -137,11 +137,11 @@ TEST(ChartRobust, ClientLargerThanTheBitmapShowsBackground) {
     FillSolidRect(dc, {0, 0, w, h}, 0x123456);
     f.chart.CopySurface(dc);
 
-    EXPECT_EQ(GetPixel(dc, sw + 50, 10), f.chart.crMainBackGround);
-    EXPECT_EQ(GetPixel(dc, w - 1, h - 1), f.chart.crMainBackGround);
-    EXPECT_EQ(GetPixel(dc, 10, sh + 30), f.chart.crMainBackGround);
+    EXPECT_EQ(GetPixel(dc, sw + 50, 10), f.chart.settings.crMainBackGround);
+    EXPECT_EQ(GetPixel(dc, w - 1, h - 1), f.chart.settings.crMainBackGround);
+    EXPECT_EQ(GetPixel(dc, 10, sh + 30), f.chart.settings.crMainBackGround);
     // Inside the bitmap the chart itself shows.
-    EXPECT_EQ(GetPixel(dc, 100, 10), f.chart.crCurrentBarBackGround);
+    EXPECT_EQ(GetPixel(dc, 100, 10), f.chart.settings.crCurrentBarBackGround);
     int garbage = 0;
     for (int y = 0; y < h; y += 7)
         for (int x = 0; x < w; x += 7) garbage += GetPixel(dc, x, y) == 0x123456;

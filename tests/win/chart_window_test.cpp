@@ -73,18 +73,18 @@ TEST(ChartWindow, ResizeRelaysOutAndKeepsNewestInView) {
     EXPECT_EQ(c.series.nStartIndex, 300 - c.nViewCount + 1);
     // The newest bar (index 299) is in the last slot but one.
     const int x = c.rcValue.left + 3 + 3 * (299 - c.series.nStartIndex);
-    EXPECT_EQ(f.Pixel(x, c.rcVolume.bottom - 2), c.crStick);
-    EXPECT_EQ(f.Pixel(x + 3, c.rcVolume.bottom - 2), c.crVolumeBackGround);
+    EXPECT_EQ(f.Pixel(x, c.rcVolume.bottom - 2), c.settings.crStick);
+    EXPECT_EQ(f.Pixel(x + 3, c.rcVolume.bottom - 2), c.settings.crVolumeBackGround);
 }
 
 TEST(ChartWindow, ResizeBeforeAnyRecordDrawsEmptyFrames) {
     ChartFixture f;
-    ASSERT_TRUE(f.Create(228, 190, [](ChartWnd& c) { c.crVolumeBackGround = 0x00FFFF; }));
+    ASSERT_TRUE(f.Create(228, 190, [](ChartWnd& c) { c.settings.crVolumeBackGround = 0x00FFFF; }));
     f.chart.ResetSeries();
     f.Resize(300, 250);
     EXPECT_EQ(f.chart.rcBox.right, 257);
     EXPECT_EQ(f.Pixel(100, f.chart.rcVolume.top + 5), 0x00FFFFu);
-    EXPECT_EQ(f.Pixel(100, 10), f.chart.crMainBackGround);
+    EXPECT_EQ(f.Pixel(100, 10), f.chart.settings.crMainBackGround);
 }
 
 TEST(ChartWindow, DestroyReleasesEverythingAndCanBeCreatedAgain) {
@@ -96,7 +96,7 @@ TEST(ChartWindow, DestroyReleasesEverythingAndCanBeCreatedAgain) {
     f.chart.DestroyWindow();
     EXPECT_FALSE(IsWindow(bar));
     EXPECT_FALSE(f.chart.dcMem);
-    EXPECT_FALSE(f.chart.bmpMem);
+    EXPECT_FALSE(f.chart.dcMem.BitmapHandle());
     EXPECT_FALSE(f.chart.fontChart);
     EXPECT_EQ(f.chart.pScrollBar, nullptr);
     EXPECT_EQ(f.chart.pTipWnd, nullptr);

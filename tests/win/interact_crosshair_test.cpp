@@ -26,9 +26,9 @@ const char kLastEnglish[] = "10/15 O:52,000 H:53,500 L:51,800 C:52,300 V:1,234,5
 class CrosshairTest : public ::testing::Test {
 protected:
     void Start(bool english) {
-        ASSERT_TRUE(f.Create(100, 100, 420, 300, [&](ChartWnd& c) { c.bIsEnglish = english; }));
+        ASSERT_TRUE(f.Create(100, 100, 420, 300, [&](ChartWnd& c) { c.settings.strType = english ? "ENG" : ""; }));
         f.LoadDay(kBars);
-        box = f.chart.rcBox;
+        box = ToRECT(f.chart.rcBox);
         ASSERT_GT(f.chart.nViewCount, kBars + 5);
         ASSERT_EQ(f.chart.series.nStartIndex, 0);
         midY = (box.top + box.bottom) / 2;
@@ -56,7 +56,7 @@ TEST_F(CrosshairTest, NothingDrawnBeforeTheMouseHasBeenOverTheFrame) {
     f.MoveMouse(1, 1);
     f.chart.RefreshChart(FALSE);
     f.Pump(100);
-    EXPECT_EQ(f.CountOnWindow(f.chart.rcClient, kCross), 0);
+    EXPECT_EQ(f.CountOnWindow(ToRECT(f.chart.rcClient), kCross), 0);
     EXPECT_EQ(TipLine(f.chart), "\xb4\xde\xb8\xf0\xb7\xce \xc1\xa6\xb0\xf8");   // the first text
 
     f.MoveMouse(Line(4) - 1, midY);
@@ -72,7 +72,7 @@ TEST_F(CrosshairTest, MouseMoveMarksTheRecordUnderTheCursor) {
     EXPECT_EQ(f.chart.ptLastTrack.y, midY);
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);
     // On the screen only: the off-screen surface holds no crosshair.
-    EXPECT_EQ(f.CountInMem(f.chart.rcClient, kCross), 0);
+    EXPECT_EQ(f.CountInMem(ToRECT(f.chart.rcClient), kCross), 0);
     // Nothing outside the frame.
     EXPECT_EQ(f.CountOnWindow(RECT{0, 0, f.chart.rcClient.right, box.top}, kCross), 0);
     EXPECT_EQ(f.CountOnWindow(RECT{box.right, 0, f.chart.rcClient.right, f.chart.rcClient.bottom}, kCross), 0);
@@ -80,7 +80,7 @@ TEST_F(CrosshairTest, MouseMoveMarksTheRecordUnderTheCursor) {
     // A repaint from dcMem removes it.
     InvalidateRect(f.chart, nullptr, FALSE);
     f.Pump(100);
-    EXPECT_EQ(f.CountOnWindow(f.chart.rcClient, kCross), 0);
+    EXPECT_EQ(f.CountOnWindow(ToRECT(f.chart.rcClient), kCross), 0);
 }
 
 TEST_F(CrosshairTest, TheSynthesisedBarShowsItsDate) {

@@ -153,7 +153,7 @@ TEST_F(TipWndTest, DestroyReleasesTheBuffer) {
     tip.LayoutText();
     EXPECT_TRUE(tip.DestroyWindow());
     EXPECT_FALSE(tip.dcTip);
-    EXPECT_FALSE(tip.bmpTip);
+    EXPECT_FALSE(tip.dcTip.BitmapHandle());
     EXPECT_FALSE(tip.fontTip);
     EXPECT_EQ(tip.m_hWnd, nullptr);
 }

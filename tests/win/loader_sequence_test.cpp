@@ -59,8 +59,8 @@ TEST_F(LoaderTest, TypicalLoadFetchesBothFilesInOrderFillsTheSeriesDrawsAndClean
     EXPECT_EQ(last->close, info.current);
     EXPECT_EQ(last->volume, info.volume);
     // Drawn: candles of both colours are in the surface.
-    EXPECT_GT(CountPixels(chart, chart.crHighCandle), 0);
-    EXPECT_GT(CountPixels(chart, chart.crLowCandle), 0);
+    EXPECT_GT(CountPixels(chart, chart.settings.crHighCandle), 0);
+    EXPECT_GT(CountPixels(chart, chart.settings.crLowCandle), 0);
 
     EXPECT_TRUE(DirEntries(tempDir).empty());
 }

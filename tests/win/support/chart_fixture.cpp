@@ -3,7 +3,7 @@
 #include <wincodec.h>
 
 bool ChartFixture::Create(int width, int height, const std::function<void(ChartWnd&)>& configure) {
-    chart.nIsToolTip = 0;
+    chart.settings.nIsToolTip = 0;
     if (configure) configure(chart);
     if (!host.CreateEx(0, nullptr, "chart host", WS_POPUP, 0, 0, width, height, nullptr, nullptr))
         return false;

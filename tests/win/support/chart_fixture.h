@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "chart/win/chart_wnd.h"
+#include "chart/win/rect_convert.h"
 #include "data/stock_records.h"
 
 class ChartFixture {

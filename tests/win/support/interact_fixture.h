@@ -11,6 +11,7 @@
 #include <string>
 
 #include "chart/win/chart_wnd.h"
+#include "chart/win/rect_convert.h"
 #include "framework/wnd.h"
 
 class ClickRecorder : public Wnd {

@@ -1,0 +1,71 @@
+#include "chart/win/scene_replay.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "framework/gdi.h"
+
+namespace {
+
+// The pens and brushes of one replay, one per colour, deleted at its end.
+class ColourObjects {
+public:
+    HPEN PenFor(Colour colour) { return Find(pens, colour).Get(); }
+    HBRUSH BrushFor(Colour colour) { return Find(brushes, colour).Get(); }
+
+private:
+    template <typename Object>
+    static Object& Find(std::vector<std::pair<Colour, Object>>& cache, Colour colour) {
+        for (auto& [c, object] : cache)
+            if (c == colour) return object;
+        return cache.emplace_back(colour, Object(static_cast<COLORREF>(colour))).second;
+    }
+
+    std::vector<std::pair<Colour, Pen>> pens;
+    std::vector<std::pair<Colour, SolidBrush>> brushes;
+};
+
+UINT TextFormat(TextAlign align) {
+    return align == TextAlign::Center ? DT_CENTER : DT_SINGLELINE | DT_LEFT | DT_TOP;
+}
+
+RECT ToRECT(const Rect& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
+    if (!dc) return;
+    ColourObjects objects;   // outlives the DC state restored below
+    const int saved = SaveDC(dc);
+    SetBkMode(dc, TRANSPARENT);
+    for (const ScenePrim& p : scene.Prims()) {
+        RECT r = ToRECT(p.rect);
+        switch (p.kind) {
+        case PrimKind::Fill:
+            FillRect(dc, &r, objects.BrushFor(p.colour));
+            break;
+        case PrimKind::Frame:
+            SelectObject(dc, objects.PenFor(p.colour));
+            SelectObject(dc, objects.BrushFor(p.fill));
+            Rectangle(dc, r.left, r.top, r.right, r.bottom);
+            break;
+        case PrimKind::Line:
+            SelectObject(dc, objects.PenFor(p.colour));
+            MoveToEx(dc, r.left, r.top, nullptr);
+            LineTo(dc, r.right, r.bottom);
+            break;
+        case PrimKind::Text: {
+            const std::string_view text = scene.TextOf(p);
+            SelectObject(dc, p.font == FontRole::Tip ? fonts.tip : fonts.chart);
+            SetTextColor(dc, static_cast<COLORREF>(p.colour));
+            DrawTextA(dc, text.data(), static_cast<int>(std::min<size_t>(text.size(), INT_MAX)), &r,
+                      TextFormat(p.align));
+            break;
+        }
+        }
+    }
+    RestoreDC(dc, saved);
+}
