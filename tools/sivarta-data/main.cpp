@@ -27,9 +27,12 @@ constexpr const char* kUsage = R"(usage: sivarta-data COMMAND [OPTIONS]
       info file for CODE, or for a data file (with ../info/ beside it) whether
       the date test keeps it and how many bars it gives.
 
-  serve --root DIR [--host 127.0.0.1] [--port 8949]
+  serve --root DIR [--host 127.0.0.1] [--port 8949] [--chart-workers N] [--chart-cache MIB]
       Serves DIR over HTTP as the chart's data host. Port 0 picks a free port.
       Prints "serving DIR on http://HOST:PORT" when ready; stops on SIGINT or SIGTERM.
+      GET /chart/CODE.png?w=228&h=190&NAME=VALUE... answers the day's chart as
+      PNG (NAME: any display property, ignoring case). N render workers (default:
+      one per hardware thread); MIB of pictures cached (default 64, 0: off).
 
 Codes are 1 to 6 ASCII letters and digits (not 5: the chart reads a
 five-character code with a leading '0'). Exit status: 0 done, 1 bad input or
