@@ -21,7 +21,9 @@ bool Contains(const Rect& r, Offset p) { return r.left <= p.x && p.x < r.right &
 // the bar made from the info file.
 std::string Refusal(const StockInfo& info, std::string_view infoBytes, std::string_view dataBytes,
                     std::string_view code) {
-    if (infoBytes.size() != sizeof(StockInfo))
+    // Files are read one byte past what is accepted, so a longer one shows as 129 bytes.
+    if (infoBytes.size() > sizeof(StockInfo)) return "info file refused: more than 128 bytes";
+    if (infoBytes.size() < sizeof(StockInfo))
         return "info file refused: " + std::to_string(infoBytes.size()) + " bytes, not 128";
     if (info.code[0] == '\0') {
         const std::string field(infoBytes.substr(offsetof(StockInfo, code), sizeof info.code).data(),
