@@ -21,6 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr size_t kConnectionThreads = 64;
+
 // A fixed set of render threads, each with its own text engine (FreeType
 // faces and glyph caches are not shared between threads). Requests beyond
 // them wait in the queue, so a flood costs waiting time, not memory or CPU.
@@ -185,6 +187,14 @@ ChartEndpoint::ChartEndpoint(fs::path root, const ChartEndpointConfig& config)
 ChartEndpoint::~ChartEndpoint() = default;
 
 void ChartEndpoint::Mount(httplib::Server& server) {
+    // Many small answers on kept-alive connections: no Nagle delay between
+    // headers and body, a connection reused for more than five requests (each
+    // reconnect risks the short listen backlog), and enough connection threads
+    // that waiting clients do not hold each other up; rendering itself stays
+    // bounded by the worker pool.
+    server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(1000);
+    server.new_task_queue = [] { return new httplib::ThreadPool(kConnectionThreads); };
     server.Get(R"(/chart/([^/]*)\.png)", [this](const httplib::Request& req, httplib::Response& res) { Answer(req, res); });
 }
 

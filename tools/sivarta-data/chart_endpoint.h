@@ -28,7 +28,9 @@ public:
     ChartEndpoint(const ChartEndpoint&) = delete;
     ChartEndpoint& operator=(const ChartEndpoint&) = delete;
 
-    // Registers the route; call before any catch-all route.
+    // Registers the route (call before any catch-all route) and sets the
+    // server up for many small answers: TCP_NODELAY, long keep-alive, 64
+    // connection threads.
     void Mount(httplib::Server& server);
     void Answer(const httplib::Request& req, httplib::Response& res);
 
