@@ -1,6 +1,7 @@
 #include "chart/chart_scales.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cinttypes>
 #include <cstdio>
 #include <limits>
@@ -113,9 +114,11 @@ int32_t VolumeBarHeight(const VolumeScale& scale, int32_t volume) {
 
 std::string VolumeLabel(int64_t value, bool english, const char* tenThousandsFormat) {
     char text[48];
+    // Halves round away from zero (2.5 -> 3) as the classic C runtime printed
+    // them; today's runtimes round to even, so the core rounds before printing.
     if (value > 10000 && !english)
         std::snprintf(text, sizeof text, tenThousandsFormat,
-                      static_cast<double>(static_cast<float>(value) / 10000.0f));
+                      static_cast<double>(std::round(static_cast<float>(value) / 10000.0f)));
     else
         std::snprintf(text, sizeof text, "%" PRId64, value);
     return text;

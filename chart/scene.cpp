@@ -4,8 +4,9 @@
 
 namespace {
 
+// True when a is not empty and shares at least one pixel with b.
 bool Intersects(const Rect& a, const Rect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    return a.left < a.right && a.top < a.bottom && a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 Rect Intersection(const Rect& a, const Rect& b) {
@@ -32,7 +33,7 @@ void Scene::AddFill(const Rect& rect, Colour colour) {
 
 void Scene::AddFrame(const Rect& rect, Colour outline, Colour fill) {
     // An empty rectangle draws nothing (GDI draws nothing for it either).
-    if (rect.right <= rect.left || rect.bottom <= rect.top || !Intersects(rect, Client())) return;
+    if (!Intersects(rect, Client())) return;
     ScenePrim& p = prims.emplace_back();
     p.kind = PrimKind::Frame;
     p.rect = rect;
@@ -71,9 +72,7 @@ void Scene::AddLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Colour colou
 
 void Scene::AddText(const Rect& rect, std::string_view cp949, TextAlign align, Colour colour,
                     FontRole font) {
-    if (cp949.empty() || rect.right <= rect.left || rect.bottom <= rect.top ||
-        !Intersects(rect, Client()))
-        return;
+    if (cp949.empty() || !Intersects(rect, Client())) return;
     ScenePrim& p = prims.emplace_back();
     p.kind = PrimKind::Text;
     p.rect = rect;

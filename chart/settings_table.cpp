@@ -1,6 +1,8 @@
 #include "chart/settings_table.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
@@ -78,7 +80,11 @@ std::optional<int32_t> ParseNumber(std::string_view text, bool colour) {
     const std::string s(text);
     const bool hex = s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
     const char* begin = s.c_str() + (hex ? 2 : 0);
-    if (*begin == '\0' || *begin == ' ' || (hex && (*begin == '-' || *begin == '+'))) return {};
+    // strtoll would also take leading white space and, in hex, a sign or a
+    // second 0x; markup values carry none of them.
+    if (*begin == '\0' || std::isspace(static_cast<unsigned char>(*begin))) return {};
+    const auto isHexDigit = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (hex && !std::all_of(begin, s.c_str() + s.size(), isHexDigit)) return {};
     errno = 0;
     char* end = nullptr;
     const long long v = std::strtoll(begin, &end, hex ? 16 : 10);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "control/click_through.h"
 #include "control/sivarta_ids.h"
 #include "res/resource.h"
 
@@ -38,46 +39,22 @@ LRESULT CSivartaCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CSivartaCtrl::CopySettingsToChart() {
-    ChartWnd& chart = loader.chart;
-    chart.settings.crMainBackGround = crMainBackGround;
-    chart.settings.crValueBackGround = crValueBackGround;
-    chart.settings.crVolumeBackGround = crVolumeBackGround;
-    chart.settings.crBoxLine = crBoxLine;
-    chart.settings.nIsToolTip = nIsToolTip;
-    chart.settings.nIsCurrentBar = nIsCurrentBar;
-    chart.settings.nsizeGapX = nsizeGapX;
-    chart.settings.nsizeGapY = nsizeGapY;
-    chart.settings.crValueText = crValueText;
-    chart.settings.crVolumeText = crVolumeText;
-    chart.settings.crTime = crTime;
-    chart.settings.crValueHorizonalLine = crValueHorizonalLine;
-    chart.settings.crVolumeHorizonalLine = crVolumeHorizonalLine;
-    chart.settings.crStick = crStick;
-    chart.settings.crHighCandle = crHighCandle;
-    chart.settings.crLowCandle = crLowCandle;
-    chart.settings.crCurrentBarBackGround = crCurrentBarBackGround;
-    chart.settings.crCurrentBarText = crCurrentBarText;
-    chart.settings.crCurrentBarUpLine = crCurrentBarUpLine;
-    chart.settings.crCurrentBarDownLine = crCurrentBarDownLine;
-    chart.settings.crToolTipBackGround = crToolTipBackGround;
-    chart.settings.crToolTipOutLine = crToolTipOutLine;
-    chart.settings.crToolTipText = crToolTipText;
+    loader.chart.settings = settings;
 }
 
 int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) return -1;
-    loader.strCode = strCode;
-    CopySettingsToChart();
     // The defaults go into the properties themselves, so a later save keeps
     // them; this is not a change the container has to save.
-    if (strChartUrl.empty()) strChartUrl = SIVARTA_DEFAULT_HOST;
-    loader.strChartUrl = strChartUrl;
-    if (strClickAction.empty()) strClickAction = "Y";
-    loader.chart.settings.strClickAction = strClickAction;
-    loader.chart.settings.strType = strType;
+    if (settings.strChartUrl.empty()) settings.strChartUrl = SIVARTA_DEFAULT_HOST;
+    if (settings.strClickAction.empty()) settings.strClickAction = "Y";
+    loader.strCode = settings.strCode;
+    loader.strChartUrl = settings.strChartUrl;
+    CopySettingsToChart();
 
     // The whole load runs inside this creation; its outcome is not checked.
-    loader.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, nsizeMainX, nsizeMainY}, m_hWnd, 0);
+    const RECT area{0, 0, settings.nsizeMainX, settings.nsizeMainY};
+    loader.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, area, m_hWnd, 0);
     if (loader.m_hWnd) ShowWindow(loader.m_hWnd, SW_SHOW);
     FireEvent(1);   // ReadyInfo
     return 0;
@@ -95,8 +72,7 @@ void CSivartaCtrl::OnDraw(HDC dc, const RECT& bounds) {
 
 LRESULT CSivartaCtrl::OnClickThrough(WPARAM, LPARAM) {
     // Read at every click: a script may have changed it since the last one.
-    std::string command = "iexplore.exe ";
-    command += strURL.empty() ? std::string(SIVARTA_DEFAULT_PAGE) : strURL;
-    WinExec(command.c_str(), SW_SHOW);
+    if (auto command = ClickThroughCommand(settings.strURL, SIVARTA_DEFAULT_PAGE))
+        WinExec(command->c_str(), SW_SHOW);
     return 1;
 }

@@ -13,8 +13,8 @@
 #include <objsafe.h>
 
 #include <cstdint>
-#include <string>
 
+#include "chart/settings_table.h"
 #include "data/win/data_loader_wnd.h"
 #include "framework/ole_control.h"
 
@@ -58,37 +58,8 @@ public:
     ObjectSafety objectSafety{*this};
     DataLoaderWnd loader;
 
-    // --- Properties, in dispatch-table order ------------------------------------
-    std::string strURL;
-    std::string strCode;
-    int32_t nsizeMainX = 228;
-    int32_t nsizeMainY = 190;
-    int32_t crMainBackGround = 0xFCF5EE;
-    int32_t crValueBackGround = 0xF7FFFF;
-    int32_t crVolumeBackGround = 0xF7FFFF;
-    int32_t crBoxLine = 0xFF6363;
-    int32_t nIsToolTip = 1;
-    int32_t nIsCurrentBar = 1;
-    int32_t nsizeGapX = 5;
-    int32_t nsizeGapY = 4;
-    int32_t crValueText = 0x000000;
-    int32_t crVolumeText = 0xFF0094;
-    int32_t crTime = 0x000000;
-    int32_t crValueHorizonalLine = 0xD6D6D6;
-    int32_t crVolumeHorizonalLine = 0xD6D6D6;
-    int32_t crStick = 0xFFA570;
-    int32_t crHighCandle = 0x1701E5;
-    int32_t crLowCandle = 0x89482B;
-    int32_t crCurrentBarBackGround = 0xFFFEDF;
-    int32_t crCurrentBarText = 0x9C3100;
-    int32_t crCurrentBarUpLine = 0xE4FFFE;
-    int32_t crCurrentBarDownLine = 0xD0CFB2;
-    int32_t crToolTipBackGround = 0xFFFEDF;
-    int32_t crToolTipOutLine = 0xFFA570;
-    int32_t crToolTipText = 0x000000;
-    std::string strType;
-    std::string strChartUrl;
-    std::string strClickAction;
+    // The thirty properties, under their own names (chart/settings_table.h).
+    ChartSettings settings;
 
 protected:
     void* FindExtraInterface(REFIID iid) override;
@@ -97,6 +68,7 @@ protected:
     void DoPropExchange(PropExchange& px) override;
     void OnResetState() override;
     void OnDraw(HDC dc, const RECT& bounds) override;
+    HWND KeyboardWindow() const override { return loader.chart.m_hWnd; }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(CREATESTRUCTA* cs);

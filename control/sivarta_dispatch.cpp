@@ -1,7 +1,10 @@
-// Automation of CSivartaCtrl: the dispatch table (DISPIDs are the table
-// positions; the type library repeats them), the methods and the about box.
-#include <array>
+// Automation of CSivartaCtrl: the dispatch table (the settings table's
+// properties, then the methods; the type library repeats the DISPIDs), the
+// methods and the about box.
+#include <string_view>
+#include <vector>
 
+#include "chart/settings_table.h"
 #include "control/sivarta_ctrl.h"
 #include "control/stock_text.h"
 #include "framework/dispatch_table.h"
@@ -9,63 +12,36 @@
 
 namespace {
 
-using E = DispEntry<CSivartaCtrl>;
 using C = CSivartaCtrl;
-constexpr auto kNotify = &C::OnPropertyChanged;
+using Table = DispatchTable<C, ChartSettings>;
+using E = Table::Entry;
 
-E Str(const wchar_t* name, DISPID id, std::string C::*field) {
-    return {name, id, field, nullptr, kNotify, nullptr, 0};
-}
-E Int(const wchar_t* name, DISPID id, int32_t C::*field) {
-    return {name, id, nullptr, field, kNotify, nullptr, 0};
-}
 E Method(const wchar_t* name, DISPID id, HRESULT (C::*method)(DISPPARAMS*, VARIANT*), UINT params = 0) {
     return {name, id, nullptr, nullptr, nullptr, method, params};
 }
 
-const std::array<E, 38> kEntries{
-    Str(L"strURL", 1, &C::strURL),
-    Str(L"strCode", 2, &C::strCode),
-    Int(L"nsizeMainX", 3, &C::nsizeMainX),
-    Int(L"nsizeMainY", 4, &C::nsizeMainY),
-    Int(L"crMainBackGround", 5, &C::crMainBackGround),
-    Int(L"crValueBackGround", 6, &C::crValueBackGround),
-    Int(L"crVolumeBackGround", 7, &C::crVolumeBackGround),
-    Int(L"crBoxLine", 8, &C::crBoxLine),
-    Int(L"nIsToolTip", 9, &C::nIsToolTip),
-    Int(L"nIsCurrentBar", 10, &C::nIsCurrentBar),
-    Int(L"nsizeGapX", 11, &C::nsizeGapX),
-    Int(L"nsizeGapY", 12, &C::nsizeGapY),
-    Int(L"crValueText", 13, &C::crValueText),
-    Int(L"crVolumeText", 14, &C::crVolumeText),
-    Int(L"crTime", 15, &C::crTime),
-    Int(L"crValueHorizonalLine", 16, &C::crValueHorizonalLine),
-    Int(L"crVolumeHorizonalLine", 17, &C::crVolumeHorizonalLine),
-    Int(L"crStick", 18, &C::crStick),
-    Int(L"crHighCandle", 19, &C::crHighCandle),
-    Int(L"crLowCandle", 20, &C::crLowCandle),
-    Int(L"crCurrentBarBackGround", 21, &C::crCurrentBarBackGround),
-    Int(L"crCurrentBarText", 22, &C::crCurrentBarText),
-    Int(L"crCurrentBarUpLine", 23, &C::crCurrentBarUpLine),
-    Int(L"crCurrentBarDownLine", 24, &C::crCurrentBarDownLine),
-    Int(L"crToolTipBackGround", 25, &C::crToolTipBackGround),
-    Int(L"crToolTipOutLine", 26, &C::crToolTipOutLine),
-    Int(L"crToolTipText", 27, &C::crToolTipText),
-    Str(L"strType", 28, &C::strType),
-    Str(L"strChartUrl", 29, &C::strChartUrl),
-    Str(L"strClickAction", 30, &C::strClickAction),
-    Method(L"StratGraph", 31, &C::StratGraph, 1),
-    Method(L"GetStockCode", 32, &C::GetStockCode),
-    Method(L"GetStockName", 33, &C::GetStockName),
-    Method(L"GetStockDate", 34, &C::GetStockDate),
-    Method(L"GetStockTime", 35, &C::GetStockTime),
-    Method(L"GetStockCurrentga", 36, &C::GetStockCurrentga),
-    Method(L"GetStockChange", 37, &C::GetStockChange),
-    Method(L"AboutBox", DISPID_ABOUTBOX, &C::AboutBox),
-};
+// The thirty properties come from the settings table (their DISPIDs are their
+// positions), the methods follow them.
+std::vector<E> Entries() {
+    std::vector<E> entries;
+    for (const PropertyInfo& p : PropertyTable()) {
+        const std::string_view name = p.name;   // ASCII
+        entries.push_back({std::wstring(name.begin(), name.end()), p.dispid, p.string, p.number,
+                           &C::OnPropertyChanged, nullptr, 0});
+    }
+    entries.push_back(Method(L"StratGraph", 31, &C::StratGraph, 1));
+    entries.push_back(Method(L"GetStockCode", 32, &C::GetStockCode));
+    entries.push_back(Method(L"GetStockName", 33, &C::GetStockName));
+    entries.push_back(Method(L"GetStockDate", 34, &C::GetStockDate));
+    entries.push_back(Method(L"GetStockTime", 35, &C::GetStockTime));
+    entries.push_back(Method(L"GetStockCurrentga", 36, &C::GetStockCurrentga));
+    entries.push_back(Method(L"GetStockChange", 37, &C::GetStockChange));
+    entries.push_back(Method(L"AboutBox", DISPID_ABOUTBOX, &C::AboutBox));
+    return entries;
+}
 
-const DispatchTable<CSivartaCtrl>& Table() {
-    static const DispatchTable<CSivartaCtrl> table(kEntries);
+const Table& DispTable() {
+    static const Table table(Entries(), &C::settings);
     return table;
 }
 
@@ -107,11 +83,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 }  // namespace
 
 HRESULT CSivartaCtrl::DispGetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
-    return Table().GetIDsOfNames(names, count, ids);
+    return DispTable().GetIDsOfNames(names, count, ids);
 }
 
 HRESULT CSivartaCtrl::DispInvoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr) {
-    return Table().Invoke(*this, id, flags, params, result, argErr);
+    return DispTable().Invoke(*this, id, flags, params, result, argErr);
 }
 
 HRESULT CSivartaCtrl::StratGraph(DISPPARAMS*, VARIANT*) {

@@ -1,15 +1,18 @@
 // DispatchTable: IDispatch::Invoke and GetIDsOfNames driven by a table of
-// properties bound to member fields (each with a change notification) and of
-// methods. Names match case-insensitively; arguments are coerced with
-// VariantChangeType to the property's type (BSTR or I4).
+// properties and methods of an object T. The properties are fields of one
+// struct F that T holds (so a control can keep its properties in a struct
+// that other code shares), each with a change notification of T. Names match
+// case-insensitively; arguments are coerced with VariantChangeType to the
+// property's type (BSTR or I4).
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstdint>
-#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/bstr.h"
 #include "framework/prop_codec.h"
@@ -24,28 +27,31 @@ HRESULT CheckArgs(DISPPARAMS* params, UINT required, UINT* argErr);
 bool NameMatches(const wchar_t* tableName, const wchar_t* asked);
 }  // namespace dispatch
 
-template <typename T>
+template <typename T, typename F>
 struct DispEntry {
-    const wchar_t* name;
+    std::wstring name;
     DISPID dispid;
-    std::string T::*strField = nullptr;
-    int32_t T::*intField = nullptr;
+    std::string F::*strField = nullptr;   // a property has one of the two fields
+    int32_t F::*intField = nullptr;
     void (T::*notify)() = nullptr;
     HRESULT (T::*method)(DISPPARAMS* params, VARIANT* result) = nullptr;
     UINT params = 0;   // required arguments of a method
 };
 
-template <typename T>
+template <typename T, typename F>
 class DispatchTable {
 public:
-    explicit DispatchTable(std::span<const DispEntry<T>> entries) : entries(entries) {}
+    using Entry = DispEntry<T, F>;
+
+    // `fields`: the member of T that holds the properties' fields.
+    DispatchTable(std::vector<Entry> entries, F T::*fields) : entries(std::move(entries)), fields(fields) {}
 
     HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const {
         if (!names || !ids || count == 0) return E_INVALIDARG;
         HRESULT hr = DISP_E_UNKNOWNNAME;
         ids[0] = DISPID_UNKNOWN;
-        for (const DispEntry<T>& e : entries) {
-            if (dispatch::NameMatches(e.name, names[0])) {
+        for (const Entry& e : entries) {
+            if (dispatch::NameMatches(e.name.c_str(), names[0])) {
                 ids[0] = e.dispid;
                 hr = S_OK;
                 break;
@@ -60,7 +66,7 @@ public:
     }
 
     HRESULT Invoke(T& object, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr) const {
-        const DispEntry<T>* e = Find(id);
+        const Entry* e = Find(id);
         if (!e) return DISP_E_MEMBERNOTFOUND;
         DISPPARAMS none{};
         if (!params) params = &none;
@@ -75,24 +81,25 @@ public:
         if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
         if (params->cArgs) return DISP_E_BADPARAMCOUNT;
         if (!result) return S_OK;
+        const F& values = object.*fields;
         if (e->strField) {
             result->vt = VT_BSTR;
-            result->bstrVal = AnsiToBstr(object.*(e->strField));
+            result->bstrVal = AnsiToBstr(values.*(e->strField));
             return result->bstrVal ? S_OK : E_OUTOFMEMORY;
         }
         result->vt = VT_I4;
-        result->lVal = object.*(e->intField);
+        result->lVal = values.*(e->intField);
         return S_OK;
     }
 
 private:
-    const DispEntry<T>* Find(DISPID id) const {
-        for (const DispEntry<T>& e : entries)
+    const Entry* Find(DISPID id) const {
+        for (const Entry& e : entries)
             if (e.dispid == id) return &e;
         return nullptr;
     }
 
-    HRESULT Put(T& object, const DispEntry<T>& e, DISPPARAMS* params, UINT* argErr) const {
+    HRESULT Put(T& object, const Entry& e, DISPPARAMS* params, UINT* argErr) const {
         VARIANT v;
         VariantInit(&v);
         HRESULT hr = dispatch::PutValue(params, e.strField ? VT_BSTR : VT_I4, v, argErr);
@@ -102,13 +109,14 @@ private:
             VariantClear(&v);
             // Capped like persisted strings: whatever is set can be saved and loaded.
             if (text.size() > kMaxPropString) return E_INVALIDARG;
-            object.*(e.strField) = std::move(text);
+            (object.*fields).*(e.strField) = std::move(text);
         } else {
-            object.*(e.intField) = v.lVal;
+            (object.*fields).*(e.intField) = v.lVal;
         }
         if (e.notify) (object.*(e.notify))();
         return S_OK;
     }
 
-    std::span<const DispEntry<T>> entries;
+    std::vector<Entry> entries;
+    F T::*fields;
 };

@@ -34,6 +34,32 @@ RECT ToRECT(const Rect& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+// The DC's pen, brush, font and text colour as the replay last set them, so
+// a run of primitives in one colour selects its objects once.
+class DcState {
+public:
+    explicit DcState(HDC dc) : dc(dc) {}
+    void Pen(HPEN pen) { Select(pen, currentPen); }
+    void Brush(HBRUSH brush) { Select(brush, currentBrush); }
+    void Font(HFONT font) { Select(font, currentFont); }
+    void TextColour(Colour colour) {
+        if (colour == textColour) return;
+        SetTextColor(dc, static_cast<COLORREF>(colour));
+        textColour = colour;
+    }
+
+private:
+    void Select(HGDIOBJ object, HGDIOBJ& current) {
+        if (!object || object == current) return;
+        SelectObject(dc, object);
+        current = object;
+    }
+
+    HDC dc;
+    HGDIOBJ currentPen = nullptr, currentBrush = nullptr, currentFont = nullptr;
+    Colour textColour = 0xFFFFFFFF;   // no colour reference: the first text sets it
+};
+
 }  // namespace
 
 void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
@@ -41,6 +67,7 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
     ColourObjects objects;   // outlives the DC state restored below
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
+    DcState state(dc);
     for (const ScenePrim& p : scene.Prims()) {
         RECT r = ToRECT(p.rect);
         switch (p.kind) {
@@ -48,19 +75,19 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
             FillRect(dc, &r, objects.BrushFor(p.colour));
             break;
         case PrimKind::Frame:
-            SelectObject(dc, objects.PenFor(p.colour));
-            SelectObject(dc, objects.BrushFor(p.fill));
+            state.Pen(objects.PenFor(p.colour));
+            state.Brush(objects.BrushFor(p.fill));
             Rectangle(dc, r.left, r.top, r.right, r.bottom);
             break;
         case PrimKind::Line:
-            SelectObject(dc, objects.PenFor(p.colour));
+            state.Pen(objects.PenFor(p.colour));
             MoveToEx(dc, r.left, r.top, nullptr);
             LineTo(dc, r.right, r.bottom);
             break;
         case PrimKind::Text: {
             const std::string_view text = scene.TextOf(p);
-            SelectObject(dc, p.font == FontRole::Tip ? fonts.tip : fonts.chart);
-            SetTextColor(dc, static_cast<COLORREF>(p.colour));
+            state.Font(p.font == FontRole::Tip ? fonts.tip : fonts.chart);
+            state.TextColour(p.colour);
             DrawTextA(dc, text.data(), static_cast<int>(std::min<size_t>(text.size(), INT_MAX)), &r,
                       TextFormat(p.align));
             break;

@@ -181,7 +181,10 @@ TEST(ChartVolumeScale, OneRecordAndLabelBoundary) {
     ASSERT_TRUE(one.valid);
     EXPECT_EQ(one.scale.perPixel, 0);
     EXPECT_EQ(VolumeBarHeight(one.scale, 25000), 0);
-    for (const std::string& l : one.labels) EXPECT_EQ(l, "2만");   // 2.5 rounds to even
+    // Halves round away from zero, whatever the runtime's printf does.
+    for (const std::string& l : one.labels) EXPECT_EQ(l, "3만");
+    EXPECT_EQ(VolumeLabel(45000, false, kUnit), "5만");
+    EXPECT_EQ(VolumeLabel(44999, false, kUnit), "4만");
     EXPECT_EQ(VolumeLabel(10000, false, kUnit), "10000");
     EXPECT_EQ(VolumeLabel(10000, true, kUnit), "10000");
     EXPECT_EQ(VolumeLabel(10001, false, kUnit), "1만");

@@ -8,7 +8,7 @@
 #include "chart_picture.h"
 #include "chart_settings.h"
 #include "data/win/data_loader_wnd.h"
-#include "framework/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 
 namespace {
 
