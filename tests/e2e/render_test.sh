@@ -24,7 +24,7 @@ while read -r name code size props; do
   python3 "$here/png_tool.py" compare "$golden/$name.png" "$work/$name.png" --ignore "$work/$name.rects" >"$work/$name.cmp"
   check "$name: no pixel differs outside text ($(head -1 "$work/$name.cmp"))" test $? -eq 0
   share=$(sed -n 's/.*(\([0-9.]*\)%)$/\1/p' "$work/$name.cmp")
-  [ -n "$share" ] && echo "     $name text rectangles: $(sed -n 2p "$work/$name.cmp")"
+  [ -n "$share" ] && echo "     $name $(sed -n 2p "$work/$name.cmp")"
   check "$name: text rectangles at least 95% equal" python3 -c "import sys; sys.exit(0 if float('${share:-100}') >= 95 else 1)"
 done < "$golden/cases.txt"
 
