@@ -36,7 +36,10 @@ fi
 cat "$out"
 
 mapfile -t shots < <(sed -n 's/^snapshot: //p' "$out")
-[ ${#shots[@]} -eq 2 ] || fail "expected two 'snapshot:' lines, got ${#shots[@]}"
+[ ${#shots[@]} -eq 3 ] || fail "expected three 'snapshot:' lines, got ${#shots[@]}"
+# The native renderer draws what the control shows, pixel for pixel.
+python3 "$(dirname "${BASH_SOURCE[0]}")/png_tool.py" compare "${shots[0]}" "${shots[2]}" \
+  || fail "${shots[2]} differs from the control's ${shots[0]}"
 grep -q "^serving .* on http://127.0.0.1:$port\$" "$out" || fail "the server's ready line for port $port is missing"
 # The server must be gone once the demo has ended.
 if python3 -c "import socket,sys; s=socket.socket(); sys.exit(0 if s.connect_ex(('127.0.0.1',$port))==0 else 1)"; then

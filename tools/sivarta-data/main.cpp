@@ -28,11 +28,16 @@ constexpr const char* kUsage = R"(usage: sivarta-data COMMAND [OPTIONS]
       the date test keeps it and how many bars it gives.
 
   serve --root DIR [--host 127.0.0.1] [--port 8949] [--cors ORIGIN] [--web WEBDIR]
+        [--chart-workers N] [--chart-cache MIB]
       Serves DIR over HTTP as the chart's data host. Port 0 picks a free port.
       Prints "serving DIR on http://HOST:PORT" when ready; stops on SIGINT or SIGTERM.
       --cors adds Access-Control-Allow-Origin: ORIGIN (* or scheme://host[:port])
       so pages from elsewhere may read the files. --web serves WEBDIR for every
-      path outside /sisefile/ (/ is its index.html): the web component and a page.
+      path outside /sisefile/ and /chart/ (/ is its index.html): the web
+      component and a page.
+      GET /chart/CODE.png?w=228&h=190&NAME=VALUE... answers the day's chart as
+      PNG (NAME: any display property, ignoring case). N render workers (default:
+      one per hardware thread); MIB of pictures cached (default 64, 0: off).
 
 Codes are 1 to 6 ASCII letters and digits (not 5: the chart reads a
 five-character code with a leading '0'). Exit status: 0 done, 1 bad input or

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "tools/sivarta-data/chart_endpoint.h"
 #include "tools/sivarta-data/commands.h"
 #include "tools/sivarta-data/serve_web.h"
 
@@ -70,7 +71,8 @@ void Answer(const WebServing& web, const fs::path& dataRoot, const httplib::Requ
 }  // namespace
 
 int RunServe(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args, {"--root", "--host", "--port", "--cors", "--web"}, {});
+    const auto options = ParseOptions(args, {"--root", "--host", "--port", "--cors", "--web",
+                                             "--chart-workers", "--chart-cache"}, {});
     if (!options) return kExitUsage;
     const auto rootArg = options->Get("--root");
     if (!rootArg || !options->positional.empty()) {
@@ -108,6 +110,10 @@ int RunServe(const std::vector<std::string>& args) {
         std::lock_guard<std::mutex> hold(logLock);
         std::cout << req.method << " " << req.path << " " << res.status << " " << res.body.size() << std::endl;
     });
+    int chartFault = kExitOk;
+    const auto chart = StartChartEndpoint(root, *options, chartFault);
+    if (!chart) return chartFault;
+    chart->Mount(server);   // before the catch-all file route
     server.Get("/.*", [&](const httplib::Request& req, httplib::Response& res) { Answer(*web, root, req, res); });
 
     int bound = static_cast<int>(*port);

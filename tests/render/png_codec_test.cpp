@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "render/png_codec.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ScratchDir() {
+    const fs::path dir = fs::temp_directory_path() / ("render_png_test." + std::to_string(getpid()));
+    fs::create_directories(dir);
+    return dir;
+}
+
+}  // namespace
+
+TEST(PngCodec, RoundTripsThroughLibpngsReader) {
+    // Flat runs (what charts are made of) and noise (what defeats them), at
+    // sizes that are not a multiple of anything.
+    std::mt19937 random(949);
+    for (const auto& [w, h] : {std::pair{1, 1}, {3, 7}, {228, 190}, {257, 3}}) {
+        PixelBuffer picture(w, h, 0xFCF5EE);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                if ((x + y) % 5 == 0) picture.At(x, y) = random() & 0xFFFFFF;
+        const auto png = EncodePng(picture);
+        ASSERT_TRUE(png.has_value());
+        EXPECT_EQ(png->substr(0, 8), "\x89PNG\r\n\x1a\n");
+        // Colour type 2 (RGB, no alpha), 8 bits, in the header chunk.
+        EXPECT_EQ(static_cast<unsigned char>((*png)[24]), 8);
+        EXPECT_EQ(static_cast<unsigned char>((*png)[25]), 2);
+        const auto back = DecodePng(*png);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->width, w);
+        EXPECT_EQ(back->height, h);
+        EXPECT_EQ(back->pixels, picture.pixels) << w << "x" << h;
+    }
+}
+
+TEST(PngCodec, ChannelsGoOutAsRedGreenBlue) {
+    PixelBuffer one(1, 1, 0x00332211);   // red 0x11, green 0x22, blue 0x33
+    const fs::path file = ScratchDir() / "one.png";
+    std::string error;
+    ASSERT_TRUE(WritePngFile(file, one, error)) << error;
+    const auto back = ReadPngFile(file);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->At(0, 0), 0x00332211u);
+    fs::remove_all(file.parent_path());
+}
+
+TEST(PngCodec, WritesWholeOrNothing) {
+    const fs::path dir = ScratchDir();
+    std::string error;
+    // An empty picture cannot be a PNG; a folder in the way cannot be replaced;
+    // a missing folder cannot take the file: no file and no leftover either way.
+    fs::create_directories(dir / "taken.png");
+    const std::pair<fs::path, PixelBuffer> failures[] = {
+        {dir / "empty.png", PixelBuffer(0, 0)},
+        {dir / "taken.png", PixelBuffer(4, 4)},
+        {dir / "missing" / "x.png", PixelBuffer(4, 4)},
+    };
+    for (const auto& [path, picture] : failures) {
+        error.clear();
+        EXPECT_FALSE(WritePngFile(path, picture, error)) << path;
+        EXPECT_FALSE(error.empty());
+    }
+    size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) entries += entry.path().filename() != "taken.png";
+    EXPECT_EQ(entries, 0u) << "a temporary file was left behind";
+    EXPECT_TRUE(fs::is_directory(dir / "taken.png"));
+
+    // A good write replaces an older file completely.
+    std::ofstream(dir / "chart.png") << "old";
+    ASSERT_TRUE(WritePngFile(dir / "chart.png", PixelBuffer(5, 2, 7), error)) << error;
+    const auto back = ReadPngFile(dir / "chart.png");
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->pixels, PixelBuffer(5, 2, 7).pixels);
+    fs::remove_all(dir);
+}
+
+TEST(PngCodec, RefusesWhatIsNoPng) {
+    const auto good = EncodePng(PixelBuffer(8, 8, 1));
+    ASSERT_TRUE(good.has_value());
+    for (const std::string& bad : {std::string(), std::string("GIF89a"), good->substr(0, good->size() / 2),
+                                   std::string(good->data(), 40)})
+        EXPECT_FALSE(DecodePng(bad).has_value()) << bad.size() << " bytes";
+}
