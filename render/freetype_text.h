@@ -27,7 +27,6 @@ public:
     // The width GetTextExtentPoint32 reports: the sum of the advances.
     int32_t Width(std::string_view cp949);
     int32_t CellHeight() const { return cellHeight; }
-    int32_t Ascent() const { return ascent; }
 
 private:
     struct Glyph {

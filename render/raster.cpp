@@ -4,6 +4,14 @@
 
 namespace {
 
+// The common part of two rectangles (empty when right <= left or bottom <= top).
+Rect Intersect(const Rect& a, const Rect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+bool IsEmpty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
 Rect Shift(const Rect& r, Offset by) {
     // 64-bit sums clamped: a scene placed far outside the buffer must not wrap.
     const auto add = [](int32_t v, int32_t d) {
@@ -41,13 +49,6 @@ PixelBuffer::PixelBuffer(int32_t w, int32_t h, Colour background)
     : width(std::max(w, 0)),
       height(std::max(h, 0)),
       pixels(static_cast<size_t>(width) * static_cast<size_t>(height), background) {}
-
-Rect Intersect(const Rect& a, const Rect& b) {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-            std::min(a.bottom, b.bottom)};
-}
-
-bool IsEmpty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 void Replay(const Scene& scene, PixelBuffer& buffer, TextPainter* text, Offset origin) {
     const Rect clip = Intersect(Shift({0, 0, scene.Width(), scene.Height()}, origin), buffer.Bounds());

@@ -46,7 +46,3 @@ struct Offset {
 // outside the scene's client area or the buffer changes. Without a painter
 // text primitives are skipped.
 void Replay(const Scene& scene, PixelBuffer& buffer, TextPainter* text, Offset origin = {});
-
-// The common part of two rectangles (empty when right <= left or bottom <= top).
-Rect Intersect(const Rect& a, const Rect& b);
-bool IsEmpty(const Rect& r);
