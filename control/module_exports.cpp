@@ -12,36 +12,47 @@
 #include "control/sivarta_prop_page.h"
 #include "framework/class_factory.h"
 #include "framework/module_lock.h"
+#include "framework/wnd.h"
 #include "res/resource.h"
 
 namespace {
 
-ClassFactory controlFactory(CLSID_Sivarta, &CSivartaCtrl::Create);
-ClassFactory pageFactory(CLSID_SivartaPropPage, &CSivartaPropPage::Create);
-bool socketsStarted = false;
-
-void StartSockets(HINSTANCE module) {
+// Windows Sockets start with the first object, never inside DllMain: the
+// loader lock is held there, and a message box or WSAStartup under it can
+// deadlock the host. It stays started until the process ends.
+BOOL CALLBACK StartSocketsOnce(INIT_ONCE*, void*, void**) {
     WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
-        socketsStarted = true;
-        return;
-    }
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) return TRUE;
     // The module's string table has no entry 104: say plainly what failed.
     char text[256];
-    if (LoadStringA(module, IDS_WINSOCK_INIT_FAILED, text, sizeof text) <= 0)
+    if (LoadStringA(ModuleInstance(), IDS_WINSOCK_INIT_FAILED, text, sizeof text) <= 0)
         lstrcpynA(text, "Windows Sockets could not be initialised.", sizeof text);
     MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return TRUE;
 }
+
+void StartSockets() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&once, &StartSocketsOnce, nullptr, nullptr);
+}
+
+IUnknown* CreateControl() {
+    StartSockets();
+    return CSivartaCtrl::Create();
+}
+
+IUnknown* CreatePropertyPage() {
+    StartSockets();
+    return CSivartaPropPage::Create();
+}
+
+ClassFactory controlFactory(CLSID_Sivarta, &CreateControl);
+ClassFactory pageFactory(CLSID_SivartaPropPage, &CreatePropertyPage);
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(module);
-        StartSockets(module);
-    } else if (reason == DLL_PROCESS_DETACH && socketsStarted && !reserved) {
-        WSACleanup();
-    }
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(module);
     return TRUE;
 }
 

@@ -46,6 +46,17 @@ bool SetValue(const std::string& key, const char* name, const std::string& value
     return result == ERROR_SUCCESS;
 }
 
+// Removes one value; a value that is not there is fine.
+bool DeleteValue(const std::string& key, const char* name) {
+    HKEY hkey = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &hkey);
+    if (result == ERROR_FILE_NOT_FOUND) return true;
+    if (result != ERROR_SUCCESS) return false;
+    result = RegDeleteValueA(hkey, name);
+    RegCloseKey(hkey);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
 bool DeleteTree(const std::string& key) {
     LONG result = RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
     if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
@@ -79,8 +90,10 @@ bool RegisterControl(const std::string& path) {
 
 bool RegisterPropertyPage(const std::string& path) {
     std::string key = "CLSID\\" + GuidText(CLSID_SivartaPropPage);
+    // The page has no threading model: one written by anything else goes.
     return SetValue(key, nullptr, ResourceString(IDS_SIVARTA_PPG, CLSID_SivartaPropPage)) &&
-           SetValue(key + "\\InprocServer32", nullptr, path);
+           SetValue(key + "\\InprocServer32", nullptr, path) &&
+           DeleteValue(key + "\\InprocServer32", "ThreadingModel");
 }
 
 // Deletes a class's key; a 16-bit server of the same class keeps its own.

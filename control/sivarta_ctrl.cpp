@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "control/click_through.h"
 #include "control/sivarta_ids.h"
 #include "res/resource.h"
 
@@ -37,10 +38,6 @@ LRESULT CSivartaCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void CSivartaCtrl::CopySettingsToChart() {
-    loader.chart.settings = settings;
-}
-
 int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) return -1;
     // The defaults go into the properties themselves, so a later save keeps
@@ -49,7 +46,7 @@ int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (settings.strClickAction.empty()) settings.strClickAction = "Y";
     loader.strCode = settings.strCode;
     loader.strChartUrl = settings.strChartUrl;
-    CopySettingsToChart();
+    loader.chart.settings = settings;
 
     // The whole load runs inside this creation; its outcome is not checked.
     const RECT area{0, 0, settings.nsizeMainX, settings.nsizeMainY};
@@ -71,8 +68,7 @@ void CSivartaCtrl::OnDraw(HDC dc, const RECT& bounds) {
 
 LRESULT CSivartaCtrl::OnClickThrough(WPARAM, LPARAM) {
     // Read at every click: a script may have changed it since the last one.
-    std::string command = "iexplore.exe ";
-    command += settings.strURL.empty() ? std::string(SIVARTA_DEFAULT_PAGE) : settings.strURL;
-    WinExec(command.c_str(), SW_SHOW);
+    if (auto command = ClickThroughCommand(settings.strURL, SIVARTA_DEFAULT_PAGE))
+        WinExec(command->c_str(), SW_SHOW);
     return 1;
 }

@@ -68,12 +68,10 @@ protected:
     void DoPropExchange(PropExchange& px) override;
     void OnResetState() override;
     void OnDraw(HDC dc, const RECT& bounds) override;
+    HWND KeyboardWindow() const override { return loader.chart.m_hWnd; }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(CREATESTRUCTA* cs);
     void OnDestroy();
     LRESULT OnClickThrough(WPARAM wParam, LPARAM lParam);
-
-private:
-    void CopySettingsToChart();
 };

@@ -1,5 +1,6 @@
 #include "framework/class_factory.h"
 
+#include "framework/com_guard.h"
 #include "framework/module_lock.h"
 
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** ppv) {
@@ -16,11 +17,13 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** pp
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    IUnknown* object = create();
-    if (!object) return E_OUTOFMEMORY;
-    HRESULT hr = object->QueryInterface(iid, ppv);
-    object->Release();   // the caller's reference, if any, keeps it alive
-    return hr;
+    return GuardCall([&] {
+        IUnknown* object = create();
+        if (!object) return E_OUTOFMEMORY;
+        HRESULT hr = object->QueryInterface(iid, ppv);
+        object->Release();   // the caller's reference, if any, keeps it alive
+        return hr;
+    });
 }
 
 STDMETHODIMP ClassFactory::LockServer(BOOL lock) {

@@ -1,8 +1,8 @@
 #include "framework/connection_point.h"
 
-EventConnectionPoint::~EventConnectionPoint() {
-    for (Sink& s : sinks) s.dispatch->Release();
-}
+#include "framework/com_enum.h"
+#include "framework/com_guard.h"
+#include "framework/variant.h"
 
 STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID iid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -33,21 +33,23 @@ STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     *cookie = 0;
     if (!sink) return E_POINTER;
     // Script hosts hand in a plain IDispatch rather than the event interface.
-    IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(eventIid, reinterpret_cast<void**>(&dispatch))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(QueryInto(sink, eventIid, dispatch)) && FAILED(QueryInto(sink, IID_IDispatch, dispatch)))
         return CONNECT_E_CANNOTCONNECT;
-    sinks.push_back({nextCookie, dispatch});
-    *cookie = nextCookie++;
-    return S_OK;
+    // When the list cannot grow, `dispatch` still owns the reference.
+    return GuardCall([&] {
+        sinks.push_back({nextCookie, dispatch});
+        *cookie = nextCookie++;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
     for (auto it = sinks.begin(); it != sinks.end(); ++it) {
         if (it->cookie == cookie) {
-            IDispatch* dispatch = it->dispatch;
+            // Released after the list is consistent: the sink may call back.
+            ComPtr<IDispatch> dispatch = std::move(it->dispatch);
             sinks.erase(it);
-            dispatch->Release();
             return S_OK;
         }
     }
@@ -55,19 +57,22 @@ STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 STDMETHODIMP EventConnectionPoint::EnumConnections(IEnumConnections** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return GuardCall([&] {
+        std::vector<CONNECTDATA> connections;
+        for (const Sink& s : sinks) connections.push_back({s.dispatch.Get(), s.cookie});
+        return ConnectionEnum::Create(connections, 0, out);
+    });
 }
 
 void EventConnectionPoint::Fire(DISPID id) {
     // A sink may unadvise (or advise) from inside its handler: fire on a copy.
     std::vector<ComPtr<IDispatch>> targets;
-    for (const Sink& s : sinks) targets.emplace_back(s.dispatch);
+    for (const Sink& s : sinks) targets.push_back(s.dispatch);
     for (ComPtr<IDispatch>& target : targets) {
         DISPPARAMS none{};
-        VARIANT result;
-        VariantInit(&result);
-        target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr, nullptr);
-        VariantClear(&result);
+        VariantValue result;
+        target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, result.Get(), nullptr, nullptr);
     }
 }

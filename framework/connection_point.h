@@ -17,7 +17,6 @@ public:
     // carries this point's lifetime.
     EventConnectionPoint(IConnectionPointContainer* container, const IID& eventIid)
         : container(container), eventIid(eventIid) {}
-    ~EventConnectionPoint();
 
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return container->AddRef(); }
@@ -29,12 +28,13 @@ public:
     STDMETHODIMP Unadvise(DWORD cookie) override;
     STDMETHODIMP EnumConnections(IEnumConnections** out) override;
 
+    // Delivers the event to every sink connected when it starts.
     void Fire(DISPID id);
 
 private:
     struct Sink {
         DWORD cookie;
-        IDispatch* dispatch;   // owned reference
+        ComPtr<IDispatch> dispatch;
     };
     IConnectionPointContainer* container;
     const IID& eventIid;

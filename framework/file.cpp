@@ -41,6 +41,11 @@ HANDLE CreateFileForWrite(const std::string& path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+HANDLE CreateNewFile(const std::string& path) {
+    return CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
 BOOL DeleteFileAnyLength(const std::string& path) {
     return DeleteFileW(ExtendedPath(path).c_str());
 }

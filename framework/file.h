@@ -36,4 +36,6 @@ std::wstring ExtendedPath(const std::string& path);
 // Opens an existing file for reading, or creates (truncating) one for writing.
 HANDLE OpenFileForRead(const std::string& path);
 HANDLE CreateFileForWrite(const std::string& path);
+// Creates a file that must not exist yet (ERROR_FILE_EXISTS when it does).
+HANDLE CreateNewFile(const std::string& path);
 BOOL DeleteFileAnyLength(const std::string& path);

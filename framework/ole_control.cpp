@@ -2,17 +2,17 @@
 // property pages, connection points and the control's window.
 #include "framework/ole_control.h"
 
-#include <new>
-
+#include "framework/com_enum.h"
+#include "framework/com_guard.h"
+#include "framework/gdi.h"
 #include "framework/module_lock.h"
 
 namespace {
 
 // The extent a control has before any container sets one: 100 x 50 pixels.
 int32_t PixelsToHimetric(int pixels, int axis) {
-    HDC screen = GetDC(nullptr);
+    ClientDC screen(nullptr);
     int dpi = screen ? GetDeviceCaps(screen, axis) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
     if (dpi <= 0) dpi = 96;
     return static_cast<int32_t>(static_cast<int64_t>(pixels) * 2540 / dpi);
 }
@@ -109,19 +109,13 @@ STDMETHODIMP OleControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
 
 STDMETHODIMP OleControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    return DispGetIDsOfNames(names, count, ids);
+    return GuardCall([&] { return DispGetIDsOfNames(names, count, ids); });
 }
 
 STDMETHODIMP OleControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                 EXCEPINFO*, UINT* argErr) {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    try {
-        return DispInvoke(id, flags, params, result, argErr);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return GuardCall([&] { return DispInvoke(id, flags, params, result, argErr); });
 }
 
 // --- IOleObject ----------------------------------------------------------------
@@ -162,6 +156,10 @@ STDMETHODIMP OleControl::GetClipboardData(DWORD, IDataObject** data) {
 }
 
 STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT) {
+    // Activation runs the window's creation, with its message boxes and
+    // events: a container that drops its last reference meanwhile must not
+    // leave us running on a freed object.
+    ComPtr<IUnknown> self(static_cast<IOleObject*>(this));
     if (site && !clientSite) clientSite = site;
     switch (verb) {
     case OLEIVERB_PRIMARY:
@@ -272,7 +270,13 @@ STDMETHODIMP OleControl::FreezeEvents(BOOL freeze) {
 }
 
 void OleControl::FireEvent(DISPID id) {
-    if (freezeCount == 0) events.Fire(id);
+    if (freezeCount != 0) return;
+    // A sink may release the control from its handler.
+    ComPtr<IUnknown> self(static_cast<IOleObject*>(this));
+    GuardCall([&] {
+        events.Fire(id);
+        return S_OK;
+    });
 }
 
 // --- Class info, property pages, connection points -------------------------------
@@ -308,8 +312,9 @@ STDMETHODIMP OleControl::GetPages(CAUUID* pages) {
 }
 
 STDMETHODIMP OleControl::EnumConnectionPoints(IEnumConnectionPoints** e) {
-    if (e) *e = nullptr;
-    return E_NOTIMPL;
+    if (!e) return E_POINTER;
+    *e = nullptr;
+    return GuardCall([&] { return ConnectionPointEnum::Create({&events}, 0, e); });
 }
 
 STDMETHODIMP OleControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
@@ -343,16 +348,24 @@ LRESULT OleControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_MOUSEACTIVATE:
+        return OnMouseActivate();
     default:
         return Wnd::WindowProc(msg, wParam, lParam);
     }
 }
 
 void OleControl::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    RECT client;
+    PaintDC dc(m_hWnd);
+    RECT client{};
     GetClientRect(m_hWnd, &client);
     OnDraw(dc, client);
-    EndPaint(m_hWnd, &ps);
+}
+
+// A click anywhere in the control (its children pass the message up) makes
+// it UI-active, as users expect: the container then offers it the keys.
+LRESULT OleControl::OnMouseActivate() {
+    LRESULT answer = Default();
+    if (inPlaceSite && !uiActive) UIActivate();
+    return answer;
 }

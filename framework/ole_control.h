@@ -162,8 +162,13 @@ protected:
     void InvalidateControl();
     HRESULT GetTypeLib(ITypeLib** lib);
 
+    // The window that takes arrow keys meant for the control (none: the
+    // control's own window keeps them).
+    virtual HWND KeyboardWindow() const { return nullptr; }
+
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnPaint();
+    LRESULT OnMouseActivate();
 
     int32_t loadedVersion = 0;
     const ClassInfo& classInfo;

@@ -95,9 +95,27 @@ STDMETHODIMP OleControl::SetObjectRects(LPCRECT pos, LPCRECT) {
 
 STDMETHODIMP OleControl::ReactivateAndUndo() { return E_NOTIMPL; }
 
+namespace {
+
+bool IsArrowKeyDown(const MSG& msg) {
+    return msg.message == WM_KEYDOWN &&
+           (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT || msg.wParam == VK_UP || msg.wParam == VK_DOWN);
+}
+
+}  // namespace
+
 STDMETHODIMP OleControl::TranslateAccelerator(LPMSG msg) {
     if (!msg || !m_hWnd) return S_FALSE;
     if (msg->hwnd != m_hWnd && !IsChild(m_hWnd, msg->hwnd)) return S_FALSE;
+    // Containers focus the control's own window; its arrow keys belong to the
+    // window that handles them, and nothing else is to be done with them.
+    HWND target = KeyboardWindow();
+    if (uiActive && msg->hwnd == m_hWnd && target && IsArrowKeyDown(*msg)) {
+        MSG routed = *msg;
+        routed.hwnd = target;
+        Wnd::WalkPreTranslateTree(target, &routed);
+        return S_OK;
+    }
     return Wnd::WalkPreTranslateTree(m_hWnd, msg) ? S_OK : S_FALSE;
 }
 

@@ -2,7 +2,9 @@
 // class's DoPropExchange and hands the entry list to the medium.
 #include "framework/ole_control.h"
 
-#include <new>
+#include <cstring>
+
+#include "framework/com_guard.h"
 
 namespace {
 const wchar_t kContents[] = L"Contents";
@@ -37,60 +39,56 @@ STDMETHODIMP OleControl::IsDirty() {
 }
 
 STDMETHODIMP OleControl::InitNew() {
-    OnResetState();
-    return S_OK;
+    return GuardCall([&] {
+        OnResetState();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::Load(IStream* stream) {
-    try {
+    return GuardCall([&] {
         PropExchange px;
         DoPropExchange(px);
         return AfterLoad(px.Load(stream));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::Save(IStream* stream, BOOL clearDirty) {
-    try {
+    return GuardCall([&] {
         PropExchange px;
         DoPropExchange(px);
         HRESULT hr = px.Save(stream);
         if (SUCCEEDED(hr) && clearDirty) SetModifiedFlag(false);
         return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::GetSizeMax(ULARGE_INTEGER* size) {
     if (!size) return E_POINTER;
-    PropExchange px;
-    DoPropExchange(px);
-    size->QuadPart = px.SaveSize();
-    return S_OK;
+    return GuardCall([&] {
+        PropExchange px;
+        DoPropExchange(px);
+        size->QuadPart = px.SaveSize();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::Load(IPropertyBag* bag, IErrorLog* log) {
-    try {
+    return GuardCall([&] {
         PropExchange px;
         DoPropExchange(px);
         return AfterLoad(px.Load(bag, log));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
-    try {
+    return GuardCall([&] {
         PropExchange px;
         DoPropExchange(px);
         HRESULT hr = px.Save(bag);
         if (SUCCEEDED(hr) && clearDirty) SetModifiedFlag(false);
         return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::InitNew(IStorage*) {
@@ -117,19 +115,17 @@ STDMETHODIMP OleControl::HandsOffStorage() { return S_OK; }
 
 STDMETHODIMP OleControl::Load(LPVOID memory, ULONG size) {
     if (!memory) return E_POINTER;
-    try {
+    return GuardCall([&] {
         PropExchange px;
         DoPropExchange(px);
         MemorySource source(memory, size);
         return AfterLoad(px.Load(source));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::Save(LPVOID memory, BOOL clearDirty, ULONG size) {
     if (!memory) return E_POINTER;
-    try {
+    return GuardCall([&] {
         PropExchange px;
         DoPropExchange(px);
         std::vector<uint8_t> bytes = px.SaveBytes();
@@ -138,16 +134,16 @@ STDMETHODIMP OleControl::Save(LPVOID memory, BOOL clearDirty, ULONG size) {
         memcpy(memory, bytes.data(), bytes.size());
         if (clearDirty) SetModifiedFlag(false);
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::GetSizeMax(ULONG* size) {
     if (!size) return E_POINTER;
-    PropExchange px;
-    DoPropExchange(px);
-    uint64_t bytes = px.SaveSize();
-    *size = bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<ULONG>(bytes);
-    return S_OK;
+    return GuardCall([&] {
+        PropExchange px;
+        DoPropExchange(px);
+        uint64_t bytes = px.SaveSize();
+        *size = bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<ULONG>(bytes);
+        return S_OK;
+    });
 }

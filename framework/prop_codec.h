@@ -29,7 +29,7 @@ using PropValue = std::variant<int32_t, std::string>;
 
 constexpr uint32_t kPropStreamMagic = 0x58505653;
 // No real property comes near this; anything longer is refused, not truncated.
-constexpr size_t kMaxPropString = 64 * 1024;
+constexpr size_t kMaxPropString = 1024 * 1024;
 
 // Where the decoder reads from: Read fills exactly n bytes or returns false.
 class ByteSource {

@@ -1,6 +1,7 @@
 #include "framework/prop_exchange.h"
 
 #include "framework/bstr.h"
+#include "framework/variant.h"
 
 namespace {
 
@@ -111,25 +112,20 @@ HRESULT PropExchange::Load(IPropertyBag* bag, IErrorLog* log) {
     std::vector<PropValue> values = Values();
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[i];
-        VARIANT v;
-        VariantInit(&v);
+        // Cleared first: a bag that answers without writing leaves a null
+        // BSTR here, never stack garbage.
+        VariantValue v;
         VARTYPE want = e.kind == PropKind::I4 ? VT_I4 : VT_BSTR;
-        v.vt = want;
-        if (FAILED(bag->Read(Wide(e.name).c_str(), &v, log))) continue;   // missing: keep
-        HRESULT hr = VariantChangeType(&v, &v, 0, want);
-        if (SUCCEEDED(hr)) {
-            if (want == VT_I4) {
-                values[i] = static_cast<int32_t>(v.lVal);
-            } else {
-                std::string text = BstrToAnsi(v.bstrVal);
-                if (text.size() > kMaxPropString) {
-                    VariantClear(&v);
-                    return E_FAIL;
-                }
-                values[i] = std::move(text);
-            }
+        v->vt = want;
+        if (FAILED(bag->Read(Wide(e.name).c_str(), v.Get(), log))) continue;   // missing: keep
+        if (FAILED(VariantChangeType(v.Get(), v.Get(), 0, want))) continue;
+        if (want == VT_I4) {
+            values[i] = static_cast<int32_t>(v->lVal);
+            continue;
         }
-        VariantClear(&v);
+        std::string text = BstrToAnsi(v->bstrVal);
+        if (text.size() > kMaxPropString) return E_FAIL;
+        values[i] = std::move(text);
     }
     // Keep the version entry's loaded value; missing means the current one.
     Commit(values);
@@ -140,18 +136,16 @@ HRESULT PropExchange::Save(IPropertyBag* bag) const {
     if (!bag) return E_POINTER;
     std::vector<PropValue> values = Values();
     for (size_t i = 0; i < entries.size(); ++i) {
-        VARIANT v;
-        VariantInit(&v);
+        VariantValue v;
         if (const int32_t* n = std::get_if<int32_t>(&values[i])) {
-            v.vt = VT_I4;
-            v.lVal = *n;
+            v->vt = VT_I4;
+            v->lVal = *n;
         } else {
-            v.vt = VT_BSTR;
-            v.bstrVal = AnsiToBstr(std::get<std::string>(values[i]));
-            if (!v.bstrVal) return E_OUTOFMEMORY;
+            v->bstrVal = AnsiToBstr(std::get<std::string>(values[i]));
+            if (!v->bstrVal) return E_OUTOFMEMORY;
+            v->vt = VT_BSTR;
         }
-        HRESULT hr = bag->Write(Wide(entries[i].name).c_str(), &v);
-        VariantClear(&v);
+        HRESULT hr = bag->Write(Wide(entries[i].name).c_str(), v.Get());
         if (FAILED(hr)) return hr;
     }
     return S_OK;

@@ -1,5 +1,6 @@
 #include "framework/property_page.h"
 
+#include "framework/com_guard.h"
 #include "framework/module_lock.h"
 #include "framework/wnd.h"
 
@@ -82,8 +83,10 @@ STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
 
 STDMETHODIMP PropertyPage::SetObjects(ULONG count, IUnknown** newObjects) {
     if (count && !newObjects) return E_POINTER;
-    objects.assign(newObjects, newObjects + count);
-    return S_OK;
+    return GuardCall([&] {
+        objects.assign(newObjects, newObjects + count);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP PropertyPage::Show(UINT cmdShow) {

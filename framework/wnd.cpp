@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -34,7 +35,10 @@ Wnd::~Wnd() {
 
 const char* Wnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     using Key = std::tuple<UINT, HCURSOR, HBRUSH, HICON>;
+    // Controls may be created on several apartment threads at once.
+    static std::mutex lock;
     static std::map<Key, std::string> registered;
+    std::lock_guard<std::mutex> guard(lock);
     if (!cursor) cursor = LoadCursor(nullptr, IDC_ARROW);
     Key key{classStyle, cursor, background, icon};
     auto found = registered.find(key);
@@ -116,6 +120,17 @@ LRESULT Wnd::Default() {
     return DefWindowProcA(m_hWnd, current.msg, current.wParam, current.lParam);
 }
 
+// No exception leaves a window procedure: a creation that throws is refused
+// (-1, or FALSE for WM_NCCREATE), any other message answers 0.
+LRESULT Wnd::GuardedWindowProc(Wnd& wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        return wnd.WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        if (msg == WM_CREATE) return -1;
+        return 0;
+    }
+}
+
 LRESULT CALLBACK Wnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Wnd* wnd = FromHandle(hwnd);
     if (!wnd && creating) {
@@ -127,7 +142,7 @@ LRESULT CALLBACK Wnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
     CurrentMessage saved = wnd->current;
     wnd->current = {msg, wParam, lParam};
-    LRESULT result = wnd->WindowProc(msg, wParam, lParam);
+    LRESULT result = GuardedWindowProc(*wnd, msg, wParam, lParam);
     wnd->current = saved;
 
     if (msg == WM_NCDESTROY) {

@@ -57,6 +57,7 @@ protected:
 
 private:
     static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT GuardedWindowProc(Wnd& wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
     struct CurrentMessage {
         UINT msg;

@@ -72,7 +72,9 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
         RECT r = ToRECT(p.rect);
         switch (p.kind) {
         case PrimKind::Fill:
-            FillRect(dc, &r, objects.BrushFor(p.colour));
+            // FillRect's own fill, with the brush selected once for a run of one colour.
+            state.Brush(objects.BrushFor(p.colour));
+            PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
             break;
         case PrimKind::Frame:
             state.Pen(objects.PenFor(p.colour));
@@ -80,10 +82,12 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
             Rectangle(dc, r.left, r.top, r.right, r.bottom);
             break;
         case PrimKind::Line:
+        {
             state.Pen(objects.PenFor(p.colour));
-            MoveToEx(dc, r.left, r.top, nullptr);
-            LineTo(dc, r.right, r.bottom);
+            const POINT ends[2] = {{r.left, r.top}, {r.right, r.bottom}};
+            Polyline(dc, ends, 2);   // as MoveToEx and LineTo: the end point stays out
             break;
+        }
         case PrimKind::Text: {
             const std::string_view text = scene.TextOf(p);
             state.Font(p.font == FontRole::Tip ? fonts.tip : fonts.chart);

@@ -2,6 +2,7 @@
 // caller until both files are fetched (or have failed), read and drawn.
 #include "data/win/data_loader_wnd.h"
 
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
@@ -52,6 +53,24 @@ bool ReadAndDelete(const std::string& path, std::vector<unsigned char>& bytes) {
     return true;
 }
 
+// A file of its own in the temporary folder for each download, created
+// exclusively: CODE.<process>.<n>.dat. Two charts of one code, in this process
+// or another, never share or clobber a file. Empty when none can be made
+// (the download then fails on the file like any other).
+std::string CreatePrivateFile(const std::string& dir, const std::string& code) {
+    static std::atomic<unsigned long> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[96];
+        std::snprintf(name, sizeof name, "\\%s.%lu.%lu.dat", code.c_str(), GetCurrentProcessId(), ++counter);
+        std::string path = dir + name;
+        FileHandle file(CreateNewFile(path));
+        if (file.IsOpen()) return path;
+        // Left behind by an earlier process with the same id: take the next number.
+        if (DWORD error = GetLastError(); error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
+}
+
 }  // namespace
 
 DataLoaderWnd::DataLoaderWnd() : strTempDir(ExpandTempDir()) {}
@@ -80,13 +99,17 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     // The code becomes a file name and a URL path: anything but letters and
     // digits fails here, as an unreachable server would, touching nothing.
     if (!IsValidStockCode(strCode)) return FailLoad();
-    const std::string path = Format("%s\\%s.dat", strTempDir, strCode);
 
+    // Both downloads share one WinINet handle, closed when the load ends.
+    struct CloseAtEnd {
+        DownloadSession& session;
+        ~CloseAtEnd() { session.Close(); }
+    } closeAtEnd{session};
     std::vector<unsigned char> bytes;
-    if (!Fetch(Format("http://%s/sisefile/info/%s.dat", strChartUrl, strCode), path, bytes)) return -1;
+    if (!Fetch(Format("http://%s/sisefile/info/%s.dat", strChartUrl, strCode), bytes)) return -1;
     AcceptInfoFile(bytes.data(), bytes.size(), strCode, info);
 
-    if (!Fetch(Format("http://%s/sisefile/Date/%s.dat", strChartUrl, strCode), path, bytes)) return -1;
+    if (!Fetch(Format("http://%s/sisefile/Date/%s.dat", strChartUrl, strCode), bytes)) return -1;
     ReadDataFile(bytes.data(), bytes.size(), info,
                  [this](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
                      chart.AddBar(time, open, high, low, close, volume);
@@ -96,7 +119,13 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     return 0;
 }
 
-bool DataLoaderWnd::Fetch(const std::string& url, const std::string& path, std::vector<unsigned char>& bytes) {
+std::string DataLoaderWnd::DownloadFile(const std::string& url, const std::string& path) {
+    return DownloadToFile(url, path, limits, session).Text();
+}
+
+bool DataLoaderWnd::Fetch(const std::string& url, std::vector<unsigned char>& bytes) {
+    std::string path = CreatePrivateFile(strTempDir, strCode);
+    if (path.empty()) return FailLoad(), false;
     // A failed download leaves no file, and nothing stale is read in its place.
     if (DownloadFile(url, path) != "YES") return FailLoad(), false;
     return ReadAndDelete(path, bytes);

@@ -27,6 +27,7 @@ public:
     StockInfo info{};          // all zero until an info file is accepted
     ChartWnd chart;
     DownloadLimits limits;     // time-outs and size bound of each download
+    DownloadSession session;   // open only while a load runs
 
     static constexpr UINT kChartId = 5000;
 
@@ -36,9 +37,9 @@ protected:
     void OnDestroy();
 
 private:
-    // Downloads url to path, then reads and deletes the file. A failed download
-    // shows the failure message; false when nothing can be read.
-    bool Fetch(const std::string& url, const std::string& path, std::vector<unsigned char>& bytes);
+    // Downloads url to a file of its own, then reads and deletes the file. A
+    // failed download shows the failure message; false when nothing can be read.
+    bool Fetch(const std::string& url, std::vector<unsigned char>& bytes);
     // Shows the failure message; returns -1 for the creation handler.
     int FailLoad();
 };

@@ -1,13 +1,15 @@
-// The download: one WinINet handle (InternetOpen), connection and request per file, the body copied in
+// The download: a connection and a request per file on the load's WinINet handle, the body copied in
 // 8192-byte pieces. Beyond a plain copy it refuses non-2xx answers, bounds the
-// time and the size, notices a body cut short, and never leaves a partial file.
+// time (each call and the whole download) and the size, notices a body cut
+// short, and never leaves a partial file.
 #include "data/win/download_file.h"
 
 #include <winsock2.h>
+#include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 
-#include "data/win/data_loader_wnd.h"
 #include "framework/app_name.h"
 #include "framework/file.h"
 #include "framework/internet.h"
@@ -118,75 +120,156 @@ bool ContentLength(HINTERNET request, uint64_t& length) {
     return end != text;
 }
 
-std::string TooLarge(uint64_t maxBytes) {
-    return "The answer is larger than " + std::to_string(maxBytes) + " bytes";
+// Whether the headers end the body at the connection's close. Without a
+// length, only such an answer (or a chunked one, which WinINet delimits) can
+// tell a complete body from one cut short.
+bool EndsAtClose(HINTERNET request) {
+    char text[64] = {};
+    DWORD size = sizeof text;
+    if (HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, text, &size, nullptr) &&
+        StrStrIA(text, "chunked"))
+        return true;
+    size = sizeof text;
+    text[0] = '\0';
+    if (HttpQueryInfoA(request, HTTP_QUERY_CONNECTION, text, &size, nullptr)) return StrStrIA(text, "close") != nullptr;
+    // HTTP/1.0 closes unless it asked to keep the connection.
+    size = sizeof text;
+    return HttpQueryInfoA(request, HTTP_QUERY_VERSION, text, &size, nullptr) && lstrcmpiA(text, "HTTP/1.0") == 0;
 }
 
-std::string CopyBody(HINTERNET request, HANDLE file, uint64_t maxBytes, uint64_t& copied) {
+DownloadResult TooLarge(uint64_t maxBytes) {
+    return DownloadResult::Failure("The answer is larger than " + std::to_string(maxBytes) + " bytes");
+}
+
+// The whole download's time limit, on top of the per-call time-outs.
+class Deadline {
+public:
+    explicit Deadline(DWORD ms) : end(GetTickCount64() + ms), total(ms) {}
+    // Milliseconds left (0 when past).
+    DWORD Left() const {
+        ULONGLONG now = GetTickCount64();
+        return now >= end ? 0 : static_cast<DWORD>(end - now);
+    }
+    // No single wait may run past the deadline.
+    DWORD Cap(DWORD timeoutMs) const { return std::max<DWORD>(1, std::min(timeoutMs, Left())); }
+    DownloadResult Failure() const {
+        return DownloadResult::Failure("The download took longer than " + std::to_string(total / 1000) + " s");
+    }
+
+private:
+    ULONGLONG end;
+    DWORD total;
+};
+
+void SetReceiveTimeout(HINTERNET request, DWORD ms) {
+    InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+}
+
+DownloadResult CopyBody(HINTERNET request, HANDLE file, const DownloadLimits& limits, const Deadline& deadline,
+                        uint64_t& copied) {
     char buffer[kChunkBytes];
     for (;;) {
+        if (deadline.Left() == 0) return deadline.Failure();
+        SetReceiveTimeout(request, deadline.Cap(limits.receiveTimeoutMs));
+        // A read waits until its buffer is full or the body ends, however
+        // slowly the bytes come: ask only for what has arrived, so the
+        // deadline is looked at between the server's pieces.
+        DWORD available = 0;
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer, sizeof buffer, &got)) return ErrorText(GetLastError());
-        if (got == 0) return "YES";
-        if (copied + got > maxBytes) return TooLarge(maxBytes);
+        if (!InternetQueryDataAvailable(request, &available, 0, 0) ||
+            !InternetReadFile(request, buffer, available ? std::min<DWORD>(available, sizeof buffer) : sizeof buffer,
+                              &got))
+            return deadline.Left() == 0 ? deadline.Failure() : DownloadResult::Failure(ErrorText(GetLastError()));
+        if (got == 0) return DownloadResult::Complete();
+        if (copied + got > limits.maxBytes) return TooLarge(limits.maxBytes);
         DWORD written = 0;
-        if (!WriteFile(file, buffer, got, &written, nullptr)) return ErrorText(GetLastError());
-        if (written != got) return ErrorText(ERROR_HANDLE_DISK_FULL);
+        if (!WriteFile(file, buffer, got, &written, nullptr)) return DownloadResult::Failure(ErrorText(GetLastError()));
+        if (written != got) return DownloadResult::Failure(ErrorText(ERROR_HANDLE_DISK_FULL));
         copied += got;
         Sleep(0);
     }
 }
 
-std::string Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits) {
-    InternetHandle internet(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!internet) return ErrorText(GetLastError());
-    SetTimeouts(internet.Get(), limits);
+DownloadResult Failure(DWORD error) {
+    return DownloadResult::Failure(ErrorText(error));
+}
+
+DownloadResult Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits,
+                     DownloadSession& session) {
+    const Deadline deadline(limits.deadlineMs);
+    DownloadLimits capped = limits;
+    capped.connectTimeoutMs = deadline.Cap(limits.connectTimeoutMs);
+    capped.sendTimeoutMs = deadline.Cap(limits.sendTimeoutMs);
+    capped.receiveTimeoutMs = deadline.Cap(limits.receiveTimeoutMs);
+    HINTERNET internet = session.Handle();
+    if (!internet) return Failure(GetLastError());
+    SetTimeouts(internet, capped);
 
     // The steps of InternetOpenUrl taken one by one, so that the time-outs can
     // be set on the request itself (some WinINets ignore them on the InternetOpen handle).
     UrlParts parts;
-    if (!CrackUrl(url, parts)) return ErrorText(GetLastError());
-    InternetHandle connection(InternetConnectA(internet.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
+    if (!CrackUrl(url, parts)) return Failure(GetLastError());
+    InternetHandle connection(InternetConnectA(internet, parts.host.c_str(), parts.port, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 1));
-    if (!connection) return ErrorText(GetLastError());
+    if (!connection) return Failure(GetLastError());
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY | (parts.secure ? INTERNET_FLAG_SECURE : 0);
     InternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parts.object.c_str(), nullptr, nullptr, nullptr,
                                             flags, 1));
-    if (!request) return ErrorText(GetLastError());
-    SetTimeouts(request.Get(), limits);
-    if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return ErrorText(GetLastError());
+    if (!request) return Failure(GetLastError());
+    SetTimeouts(request.Get(), capped);
+    if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
+        return deadline.Left() == 0 ? deadline.Failure() : Failure(GetLastError());
 
     DWORD status = 0;
     DWORD size = sizeof status;
     if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return ErrorText(GetLastError());
+        return Failure(GetLastError());
     // An error page is not the file.
-    if (status < 200 || status > 299) return "HTTP status " + std::to_string(status);
+    if (status < 200 || status > 299) return DownloadResult::Failure("HTTP status " + std::to_string(status));
 
     uint64_t announced = 0;
     bool hasLength = ContentLength(request.Get(), announced);
     if (hasLength && announced > limits.maxBytes) return TooLarge(limits.maxBytes);
+    if (!hasLength && !EndsAtClose(request.Get()))
+        return DownloadResult::Failure("The answer has no length and its end cannot be told from a cut");
 
     FileHandle file(CreateFileForWrite(path));
-    if (!file.IsOpen()) return ErrorText(GetLastError());
+    if (!file.IsOpen()) return Failure(GetLastError());
     uint64_t copied = 0;
-    std::string result = CopyBody(request.Get(), file.Get(), limits.maxBytes, copied);
-    if (!file.Close() && result == "YES") result = ErrorText(GetLastError());
+    DownloadResult result = CopyBody(request.Get(), file.Get(), limits, deadline, copied);
+    if (!file.Close() && result.IsComplete()) result = Failure(GetLastError());
     // A connection closed early can look like a normal end of the body.
-    if (result == "YES" && hasLength && copied != announced)
-        result = "The connection closed after " + std::to_string(copied) + " of " + std::to_string(announced) + " bytes";
+    if (result.IsComplete() && hasLength && copied != announced)
+        result = DownloadResult::Failure("The connection closed after " + std::to_string(copied) + " of " +
+                                         std::to_string(announced) + " bytes");
     return result;
 }
 
 }  // namespace
 
-std::string DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits) {
-    std::string result = IsHttpUrl(url) ? Fetch(url, path, limits) : "NO";
-    // Stale or partial bytes must never be read as the file.
-    if (result != "YES") DeleteFileAnyLength(path);
-    return result;
+std::string DownloadResult::Text() const {
+    switch (kind) {
+    case Kind::Complete: return "YES";
+    case Kind::NotHttp: return "NO";
+    default: return error;
+    }
 }
 
-std::string DataLoaderWnd::DownloadFile(const std::string& url, const std::string& path) {
-    return DownloadToFile(url, path, limits);
+HINTERNET DownloadSession::Handle() {
+    if (!internet) internet.Reset(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    return internet.Get();
+}
+
+DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits) {
+    DownloadSession session;
+    return DownloadToFile(url, path, limits, session);
+}
+
+DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits,
+                              DownloadSession& session) {
+    DownloadResult result =
+        IsHttpUrl(url) ? Fetch(url, path, limits, session) : DownloadResult{DownloadResult::Kind::NotHttp, {}};
+    // Stale or partial bytes must never be read as the file.
+    if (!result.IsComplete()) DeleteFileAnyLength(path);
+    return result;
 }

@@ -16,6 +16,8 @@ BOOL ChartWnd::OnSetCursor(HWND, UINT, UINT) {
 }
 
 void ChartWnd::OnLButtonDown(UINT, POINT) {
+    // Click, then the arrow keys move the crosshair: the keyboard comes here.
+    SetFocus(m_hWnd);
     // Only exactly "N" switches the click off ("n" and "NO" do not).
     if (settings.ClickEnabled()) {
         if (HWND control = GetParent(GetParent(m_hWnd))) SendMessageA(control, kClickMessage, 0, 0);

@@ -8,11 +8,13 @@ win64="$(cd "${1:?usage: control_script_test.sh WIN64_BUILD_DIR}" && pwd)"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export SIVARTA_BUILD="$(dirname "$win64")"
 source "$root/scripts/lib.sh"
+sivarta_start_display || exit 1
+trap sivarta_stop_display EXIT
 export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
 scripts="$root/tests/e2e/scripts"
 run() { "$root/scripts/wine-run" "$@"; }
 
-run regsvr32 /s "$(winepath -w "$win64/bin/SIVARTA.OCX" 2>/dev/null)" || { echo "FAIL: regsvr32"; exit 1; }
+run regsvr32 /s "$(sivarta_winpath "$win64/bin/SIVARTA.OCX")" || { echo "FAIL: regsvr32"; exit 1; }
 
 names=(strURL strCode nsizeMainX nsizeMainY crMainBackGround crValueBackGround crVolumeBackGround crBoxLine
   nIsToolTip nIsCurrentBar nsizeGapX nsizeGapY crValueText crVolumeText crTime crValueHorizonalLine
@@ -71,7 +73,7 @@ EOT
 status=0
 check() {   # NAME SCRIPT EXPECTED-FUNCTION
   local got
-  got="$(run cscript //nologo "$(winepath -w "$2" 2>/dev/null)" 2>&1 | tr -d '\r')" || true
+  got="$(run cscript //nologo "$(sivarta_winpath "$2")" 2>&1 | tr -d '\r')" || true
   if diff -u <($3) <(printf '%s\n' "$got"); then
     echo "$1: output as expected"
   else

@@ -8,9 +8,11 @@ win64="$(cd "${1:?usage: register_test.sh WIN64_BUILD_DIR}" && pwd)"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export SIVARTA_BUILD="$(dirname "$win64")"
 source "$root/scripts/lib.sh"
+sivarta_start_display || exit 1
+trap sivarta_stop_display EXIT
 export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
 
-ocx="$(winepath -w "$win64/bin/SIVARTA.OCX" 2>/dev/null)"
+ocx="$(sivarta_winpath "$win64/bin/SIVARTA.OCX")"
 clsid='{32CE8465-2D18-4AEE-9098-837844E6E926}'
 page='{613A5DE9-123F-41F4-B991-03F6B4B2A2C2}'
 libid='{C73D92E2-834A-43E6-BDB5-85A1DB7FE510}'
@@ -67,7 +69,11 @@ tlb="$(regval "HKCR\\TypeLib\\$libid\\1.0\\409\\win64" "")" || fail "type librar
 case "$tlb" in *SIVARTA.OCX) ;; *) fail "type library path '$tlb'" ;; esac
 
 first="$(dump)"
+# A threading model that something else wrote under the page's server key
+# does not survive re-registration.
+wine reg add "HKCR\\CLSID\\$page\\InprocServer32" /v ThreadingModel /d Both /f >/dev/null 2>&1
 run regsvr32 /s "$ocx" || fail "second regsvr32 /s exited $?"
+regval "HKCR\\CLSID\\$page\\InprocServer32" ThreadingModel >/dev/null && fail "re-registration kept a stale ThreadingModel"
 [ "$first" = "$(dump)" ] || { fail "registering twice changed the entries"; diff <(echo "$first") <(dump) >&2 || true; }
 
 run regsvr32 /u /s "$ocx" || fail "regsvr32 /u /s exited $?"

@@ -13,7 +13,6 @@ view="$win64/bin/sivarta-view.exe"
 [ -x "$data_tool" ] && [ -f "$view" ] || { echo "FAIL: build native and win64 first"; exit 1; }
 
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 wine_run="$root/scripts/wine-run"
 png_size() { python3 -c "import struct,sys; d=open(sys.argv[1],'rb').read(24); print('%dx%d' % struct.unpack('>II', d[16:24]))" "$1"; }
 # The RGB colour at (x, y) of a PNG (colour type 2 or 6, 8 bits, filters undone).
@@ -48,11 +47,11 @@ server_pid=$!
 for _ in $(seq 1 100); do grep -q '^serving ' "$work/serve.log" && break; sleep 0.1; done
 host="$(sed -n 's|^serving .* on http://||p' "$work/serve.log")"
 [ -n "$host" ] || { cat "$work/serve.log"; echo "FAIL: the data server did not start"; exit 1; }
-"$wine_run" regsvr32 /s "$(winpath "$win64/bin/SIVARTA.OCX")" || { echo "FAIL: regsvr32"; exit 1; }
+"$wine_run" regsvr32 /s "$(sivarta_winpath "$win64/bin/SIVARTA.OCX")" || { echo "FAIL: regsvr32"; exit 1; }
 
 # PARAMs are loaded before activation: the code and host come from the bag.
 out="$(timeout 120 "$wine_run" "$view" --param "strChartUrl=$host" --param strCode=000660 --print-info \
-        --snapshot "$(winpath "$work/a.png")" 2>"$work/a.err")"
+        --snapshot "$(sivarta_winpath "$work/a.png")" 2>"$work/a.err")"
 status=$?
 check "a snapshot with PARAMs exits 0" [ "$status" -eq 0 ]
 check "strCode from the bag picks the instrument" grep -qx 'code=000660' <<<"$out"
@@ -63,10 +62,10 @@ check "the object has the default size 228x190" [ "$(png_size "$work/a.png")" = 
 # Size params size the object; --size makes the page area larger than the chart,
 # which keeps its property size with the control's white placeholder around it.
 timeout 120 "$wine_run" "$view" --param "strChartUrl=$host" --param nsizeMainX=300 --param nsizeMainY=200 \
-  --snapshot "$(winpath "$work/b.png")" 2>/dev/null
+  --snapshot "$(sivarta_winpath "$work/b.png")" 2>/dev/null
 check "nsizeMainX/Y params size the object" [ "$(png_size "$work/b.png")" = 300x200 ]
 timeout 120 "$wine_run" "$view" --param "strChartUrl=$host" --param nsizeMainX=300 --param nsizeMainY=200 \
-  --size 400x250 --snapshot "$(winpath "$work/c.png")" 2>/dev/null
+  --size 400x250 --snapshot "$(sivarta_winpath "$work/c.png")" 2>/dev/null
 check "--size wins over the params" [ "$(png_size "$work/c.png")" = 400x250 ]
 corner="$(png_pixel "$work/b.png" 299 199)"
 check "the chart's corner is not the placeholder white" [ -n "$corner" ] && [ "$corner" != 255,255,255 ]
@@ -76,7 +75,7 @@ check "outside the chart is the white placeholder (390,5)" [ "$(png_pixel "$work
 # An unreachable data host: the failure box is answered, ReadyInfo still comes,
 # and the info is empty.
 out="$(timeout 120 "$wine_run" "$view" --param strChartUrl=127.0.0.1:1 --print-info \
-        --snapshot "$(winpath "$work/d.png")" 2>"$work/d.err")"
+        --snapshot "$(sivarta_winpath "$work/d.png")" 2>"$work/d.err")"
 status=$?
 check "an unreachable host still ends in ReadyInfo (exit 0)" [ "$status" -eq 0 ]
 check "the failure box is reported" grep -q 'the control said: fail Loading Datafile!' "$work/d.err"
@@ -89,7 +88,7 @@ check "an unknown option exits 2" [ $? -eq 2 ]
 check "and names the option" grep -q "unknown option '--bogus'" "$work/e.err"
 timeout 60 "$wine_run" "$view" --size 0x10 >/dev/null 2>&1
 check "a zero size exits 2" [ $? -eq 2 ]
-timeout 60 "$wine_run" "$view" --progid No.Such.Control --snapshot "$(winpath "$work/f.png")" >/dev/null 2>"$work/f.err"
+timeout 60 "$wine_run" "$view" --progid No.Such.Control --snapshot "$(sivarta_winpath "$work/f.png")" >/dev/null 2>"$work/f.err"
 check "an unknown ProgID exits 3" [ $? -eq 3 ]
 check "and says to register SIVARTA.OCX" grep -q 'SIVARTA.OCX is not registered: run' "$work/f.err"
 

@@ -9,12 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "data/stock_records.h"
-#include "framework/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 #include "sivarta_h.h"
 #include "win/support/test_http_server.h"
 
@@ -175,6 +176,54 @@ void PumpMessages() {
     }
 }
 
+// Real input, as the user gives it: through the system's input queue.
+void SendMouse(DWORD flags, POINT screen) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD key) {
+    INPUT input[2]{};
+    for (INPUT& i : input) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// The message loop of an ATL host: keyboard messages go to the active
+// object's TranslateAccelerator before they are dispatched.
+void PumpLikeAHost(IOleInPlaceActiveObject* active) {
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && active->TranslateAccelerator(&msg) == S_OK)
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+// The columns of one row of the window that show the crosshair colour.
+std::vector<int> CrosshairColumns(HWND window, int y) {
+    constexpr COLORREF kCrosshair = 0xA56E3A;
+    RECT client{};
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    std::vector<int> columns;
+    for (int x = 0; x < client.right; ++x)
+        if (GetPixel(dc, x, y) == kCrosshair) columns.push_back(x);
+    ReleaseDC(window, dc);
+    return columns;
+}
+
 std::wstring OcxPath() {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -225,7 +274,7 @@ protected:
 
     // A control configured by a script and saved by its own IPersistStreamInit,
     // as a container keeps it from one visit to the next.
-    IStream* SavedControl(const wchar_t* host) {
+    IStream* SavedControl(const wchar_t* host, LONG toolTip = 1) {
         IDispatch* control = nullptr;
         IPersistStreamInit* persist = nullptr;
         IStream* stream = nullptr;
@@ -237,6 +286,7 @@ protected:
         EXPECT_EQ(S_OK, PutString(control, L"strCode", L"005930"));
         EXPECT_EQ(S_OK, PutLong(control, L"nsizeMainX", 300));
         EXPECT_EQ(S_OK, PutLong(control, L"nsizeMainY", 200));
+        EXPECT_EQ(S_OK, PutLong(control, L"nIsToolTip", toolTip));
         EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
         EXPECT_EQ(S_OK, persist->Save(stream, TRUE));
         LARGE_INTEGER start{};
@@ -397,6 +447,63 @@ TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
 
     DestroyWindow(window);
     PumpMessages();
+    if (container) container->Release();
+}
+
+TEST_F(AtlContainerTest, ClickThenArrowKeysMoveTheCrosshair) {
+    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str(), 0);
+    ASSERT_NE(nullptr, stream);
+    HWND window = ContainerWindow();
+    ASSERT_NE(nullptr, window);
+    IUnknown* container = nullptr;
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(S_OK, createControl(kClsidText, window, stream, &container, &unknown, IID_NULL, nullptr));
+    stream->Release();
+    IOleInPlaceActiveObject* active = nullptr;
+    ASSERT_EQ(S_OK, unknown->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)));
+    SetForegroundWindow(window);
+    PumpLikeAHost(active);
+    HWND chart = FindDescendant(window, kChartId);
+    ASSERT_NE(nullptr, chart);
+
+    // A click on the price pane: the crosshair follows the mouse there, and
+    // the keyboard goes to the chart.
+    POINT click{150, 60};
+    POINT screen = click;
+    ClientToScreen(chart, &screen);
+    SendMouse(MOUSEEVENTF_MOVE, screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+    PumpLikeAHost(active);
+    EXPECT_EQ(chart, GetFocus());
+    const int below = click.y + 20;   // a row only the vertical line crosses
+    std::vector<int> column = CrosshairColumns(chart, below);
+    ASSERT_EQ(1u, column.size());
+    const int x0 = column[0];
+    EXPECT_LE(std::abs(x0 - click.x), 2);
+    EXPECT_GT(CrosshairColumns(chart, click.y).size(), 100u);
+
+    // Left moves to the previous slot, three columns over; down one row.
+    SendKey(VK_LEFT);
+    PumpLikeAHost(active);
+    EXPECT_EQ(std::vector<int>{x0 - 3}, CrosshairColumns(chart, below));
+    SendKey(VK_DOWN);
+    PumpLikeAHost(active);
+    EXPECT_GT(CrosshairColumns(chart, click.y + 1).size(), 100u);
+    EXPECT_LE(CrosshairColumns(chart, click.y).size(), 1u);
+
+    // With the focus on the control's own window (where containers put it),
+    // the arrow keys still reach the chart.
+    HWND controlWindow = GetParent(GetParent(chart));
+    SetFocus(controlWindow);
+    SendKey(VK_RIGHT);
+    PumpLikeAHost(active);
+    EXPECT_EQ(std::vector<int>{x0}, CrosshairColumns(chart, below));
+
+    active->Release();
+    DestroyWindow(window);
+    PumpMessages();
+    unknown->Release();
     if (container) container->Release();
 }
 

@@ -75,7 +75,7 @@ TEST(ChartSnapshot, WritesAPngOfTheRequestedSize) {
         const std::string out = dir.File(std::string("day-") + size + ".png");
         const std::string args = "--info \"" + dir.File("info.dat") + "\" --data \"" +
                                  dir.File("data.dat") + "\" --code 005930 --size " + size +
-                                 " --out \"" + out + "\" --prop strType=ENG --prop crTime=0x5D5D5D";
+                                 " --out \"" + out + "\" --prop strType=ENG --prop CRTIME=0x5D5D5D";
         ASSERT_EQ(RunTool(args), 0) << size;
         UINT w = 0, h = 0;
         ASSERT_TRUE(ReadPngSize(out, w, h)) << size;
@@ -96,6 +96,9 @@ TEST(ChartSnapshot, BadArgumentsAndMissingFilesFailWithoutOutput) {
     EXPECT_EQ(RunTool(files + " --size 228x190 --out \"" + out + "\" --prop"), 2);
     EXPECT_EQ(RunTool(files + " --size 228x190 --out \"" + out + "\" --prop crNothing=1"), 1);
     EXPECT_EQ(RunTool(files + " --size 228x190 --out \"" + out + "\" --prop crTime=12zz"), 1);
+    // The size, the code and the host are options of their own, not --prop.
+    for (const char* prop : {"nsizeMainX=10", "strCode=000660", "strChartUrl=x", "strURL=http://a/"})
+        EXPECT_EQ(RunTool(files + " --size 228x190 --out \"" + out + "\" --prop " + prop), 1) << prop;
     EXPECT_EQ(RunTool("--info \"" + dir.File("missing.dat") + "\" --data \"" + dir.File("data.dat") +
                       "\" --size 228x190 --out \"" + out + "\""),
               1);

@@ -1,6 +1,7 @@
 // The control's COM surface as containers and script hosts meet it:
 // IObjectSafety answers, IDispatch errors and DISPIDs, type information,
 // class-level answers, the property page, and unload bookkeeping.
+#include <winsock2.h>
 #include <windows.h>
 #include <objsafe.h>
 #include <ocidl.h>
@@ -63,6 +64,33 @@ HRESULT InvokeRaw(IDispatch* control, DISPID id, WORD flags, DISPPARAMS* params,
 }
 
 }  // namespace
+
+// Ends every Windows Sockets start-up of this process; returns how many there were.
+int EndAllSocketStarts() {
+    int n = 0;
+    while (WSACleanup() == 0) ++n;
+    return n;
+}
+
+TEST(ModuleStart, SocketsStartWithTheFirstObjectNotWhenTheModuleLoads) {
+    // Runs first, so this load is the module's first in the process.
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"SIVARTA.OCX"));
+    const int before = EndAllSocketStarts();
+    {
+        OcxModule ocx;   // loading runs DllMain under the loader lock: nothing may start there
+        ASSERT_NE(nullptr, ocx.Handle());
+        EXPECT_EQ(0, EndAllSocketStarts());
+        ComPtr<IDispatch> first = ocx.NewControl();
+        ASSERT_TRUE(first);
+        ComPtr<IDispatch> second = ocx.NewControl();
+        EXPECT_EQ(1, EndAllSocketStarts());   // once, for the first object
+        // The module's start-up stays in place while it is loaded.
+        WSADATA data;
+        EXPECT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
+    }
+    WSADATA data;
+    for (int i = 0; i < before; ++i) WSAStartup(MAKEWORD(2, 2), &data);
+}
 
 TEST_F(ComTest, ObjectSafetyAnswersForEachKindOfInterface) {
     ComPtr<IDispatch> control = ocx.NewControl();

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "control/sivarta_ids.h"
-#include "framework/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 #include "win/support/control_client.h"
 #include "win/support/day_files.h"
 #include "win/support/scratch_dir.h"
@@ -305,15 +305,27 @@ TEST_F(InPlaceTest, ClickThroughStartsTheBrowserWithThePage) {
     EXPECT_EQ(1, SendMessageA(window, WM_APP + 100, 0, 0));
     EXPECT_EQ(std::multiset<std::string>{defaultPage}, waitForStarts(1));
 
-    // Changed while running, used by the next clicks on the chart; not quoted.
-    // Two quick clicks start two browsers.
-    ASSERT_EQ(S_OK, PutText(control.Get(), L"strURL", L"http://127.0.0.1/page?a=1 b"));
-    const std::string page = "iexplore.exe http://127.0.0.1/page?a=1 b";
-    for (int x : {20, 40}) {
+    // Changed while running, used by the next clicks on the chart; the page
+    // reaches the browser as one argument. Two quick clicks start two browsers.
+    ASSERT_EQ(S_OK, PutText(control.Get(), L"strURL", L"http://127.0.0.1/page?a=1 b\" -extoff"));
+    const std::string page = "iexplore.exe http://127.0.0.1/page?a=1%20b%22%20-extoff";
+    auto click = [&](int x) {
         SendMessageA(chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 20));
         SendMessageA(chart, WM_LBUTTONUP, 0, MAKELPARAM(x, 20));
-    }
+    };
+    click(20);
+    click(40);
     EXPECT_EQ((std::multiset<std::string>{defaultPage, page, page}), waitForStarts(3));
+
+    // Anything but a web page starts nothing, and the click still answers 1.
+    for (const wchar_t* url : {L"file:///c:/windows/system32/calc.exe", L"\\\\host\\share\\x.exe",
+                               L"-extoff http://127.0.0.1/", L"javascript:alert(1)"}) {
+        ASSERT_EQ(S_OK, PutText(control.Get(), L"strURL", url));
+        click(30);
+        EXPECT_EQ(1, SendMessageA(window, WM_APP + 100, 0, 0));
+    }
+    Sleep(1500);
+    EXPECT_EQ(3u, scratch.Entries().size());
 
     // "N" is taken at the next window creation and then nothing starts.
     ASSERT_EQ(S_OK, PutText(control.Get(), L"strClickAction", L"N"));
@@ -321,6 +333,7 @@ TEST_F(InPlaceTest, ClickThroughStartsTheBrowserWithThePage) {
     ASSERT_EQ(S_OK, Activate());
     chart = GetDlgItem(GetDlgItem(ControlWindow(), 0), 5000);
     ASSERT_TRUE(chart);
+    ASSERT_EQ(S_OK, PutText(control.Get(), L"strURL", L""));
     SendMessageA(chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     Sleep(1500);
     EXPECT_EQ(3u, scratch.Entries().size());
@@ -353,4 +366,93 @@ TEST_F(InPlaceTest, FrozenEventsAreNotDelivered) {
     object->Close(OLECLOSE_NOSAVE);
     ASSERT_EQ(S_OK, Activate());
     EXPECT_EQ(1, sink.ready);
+}
+
+TEST_F(InPlaceTest, ClientThatEnumeratesFindsTheEventsAndEverySinkGetsReadyInfo) {
+    Configure(Wide(server.Host()));
+    auto container = As<IConnectionPointContainer>(control.Get(), IID_IConnectionPointContainer);
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(S_OK, container->EnumConnectionPoints(points.Put()));
+    IConnectionPoint* found[2] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(S_FALSE, points->Next(2, found, &fetched));
+    ASSERT_EQ(1u, fetched);
+    ComPtr<IConnectionPoint> events;
+    events.Attach(found[0]);
+    IID iid{};
+    ASSERT_EQ(S_OK, events->GetConnectionInterface(&iid));
+    EXPECT_TRUE(iid == DIID__DSivartaEvents);
+    // Skip past the end, Reset, and a Clone that keeps its own position.
+    EXPECT_EQ(S_FALSE, points->Skip(1));
+    ASSERT_EQ(S_OK, points->Reset());
+    ComPtr<IEnumConnectionPoints> clone;
+    ASSERT_EQ(S_OK, points->Clone(clone.Put()));
+    EXPECT_EQ(S_OK, points->Skip(1));
+    IConnectionPoint* again = nullptr;
+    ASSERT_EQ(S_OK, clone->Next(1, &again, nullptr));
+    EXPECT_EQ(events.Get(), again);
+    again->Release();
+
+    ReadySink sinks[3];
+    DWORD cookies[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        sinks[i].control = control.Get();
+        ASSERT_EQ(S_OK, events->Advise(&sinks[i], &cookies[i]));
+    }
+    ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(S_OK, events->EnumConnections(connections.Put()));
+    CONNECTDATA data[4] = {};
+    ASSERT_EQ(S_FALSE, connections->Next(4, data, &fetched));
+    ASSERT_EQ(3u, fetched);
+    for (ULONG i = 0; i < fetched; ++i) {
+        EXPECT_EQ(cookies[i], data[i].dwCookie);
+        EXPECT_EQ(static_cast<IUnknown*>(&sinks[i]), data[i].pUnk);
+        data[i].pUnk->Release();
+    }
+
+    ASSERT_EQ(S_OK, Activate());
+    for (const ReadySink& sink : sinks) {
+        EXPECT_EQ(1, sink.ready);
+        EXPECT_EQ(L"005930", sink.codeAtEvent);
+    }
+    for (DWORD cookie : cookies) EXPECT_EQ(S_OK, events->Unadvise(cookie));
+}
+
+// Lets go of the control from inside ReadyInfo, as a page's script may when
+// it removes the object.
+class ReleasingSink : public ReadySink {
+public:
+    ComPtr<IDispatch>* heldControl = nullptr;
+    ComPtr<IOleObject>* heldObject = nullptr;
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        if (id == 1) {
+            ++ready;
+            heldObject->Reset();
+            heldControl->Reset();
+        }
+        return S_OK;
+    }
+};
+
+TEST_F(InPlaceTest, SinkThatReleasesTheControlFromReadyInfoEndsItCleanly) {
+    Configure(Wide(server.Host()));
+    ReleasingSink releasing;
+    releasing.heldControl = &control;
+    releasing.heldObject = &object;
+    {
+        auto points = As<IConnectionPointContainer>(control.Get(), IID_IConnectionPointContainer);
+        ComPtr<IConnectionPoint> events;
+        ASSERT_EQ(S_OK, points->FindConnectionPoint(DIID__DSivartaEvents, events.Put()));
+        ASSERT_EQ(S_OK, events->Advise(&releasing, &cookie));
+    }
+    IOleObject* raw = object.Get();
+    raw->SetClientSite(site.get());
+    EXPECT_EQ(S_OK, raw->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, host, &kSiteRect));
+    Pump();
+    EXPECT_EQ(1, releasing.ready);
+    EXPECT_FALSE(control);
+    // The control finished its activation, then went, and let go of the site.
+    EXPECT_EQ(nullptr, GetWindow(host, GW_CHILD));
+    EXPECT_EQ(1, site->refs);
+    EXPECT_EQ(S_OK, ocx.CanUnloadNow());
 }

@@ -216,6 +216,45 @@ TEST_F(PersistTest, BagRoundTripAndABagHoldingOnlyTheCode) {
     EXPECT_EQ(240, GetI4(coded.Get(), L"nsizeMainY"));
 }
 
+namespace {
+
+// Notes the BSTR slot of every string request as it arrives, then answers
+// like a real bag: VariantChangeType into the caller's VARIANT, which first
+// clears what the caller put there.
+class WatchingBag : public MapBag {
+public:
+    int stringReads = 0;
+    int dirtyReads = 0;
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog* log) override {
+        if (v->vt == VT_BSTR) {
+            ++stringReads;
+            if (v->bstrVal) ++dirtyReads;
+        }
+        return MapBag::Read(name, v, log);
+    }
+};
+
+// Leaves a non-zero pattern on the stack below the caller's frame, where the
+// next call's locals will lie.
+__attribute__((noinline)) void DirtyTheStack() {
+    volatile unsigned char junk[32768];
+    for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0xA5;
+}
+
+}  // namespace
+
+TEST_F(PersistTest, BagReadsStartFromAClearedVariant) {
+    ComPtr<IDispatch> control = ocx.NewControl();
+    WatchingBag bag;
+    for (const std::wstring& name : kPropertyNames)
+        if (IsStringProperty(name)) bag.values[name] = L"v" + name;
+    DirtyTheStack();
+    ASSERT_EQ(S_OK, As<IPersistPropertyBag>(control.Get(), IID_IPersistPropertyBag)->Load(&bag, nullptr));
+    EXPECT_EQ(5, bag.stringReads);
+    EXPECT_EQ(0, bag.dirtyReads);
+    EXPECT_EQ(L"vstrCode", GetText(control.Get(), L"strCode"));
+}
+
 TEST_F(PersistTest, ResetChangesNothing) {
     ComPtr<IDispatch> control = ocx.NewControl();
     SetAllProperties(control.Get(), 9);
@@ -260,8 +299,10 @@ TEST_F(PersistTest, HostileStreamsAreRefusedAndChangeNothing) {
 }
 
 TEST_F(PersistTest, LongStringsAreStoredUpToTheCapAndRefusedBeyondIt) {
+    // The cap is 1 MiB, the same for automation, streams and bags.
+    constexpr size_t kCap = 1024 * 1024;
     ComPtr<IDispatch> control = ocx.NewControl();
-    std::wstring longest(kMaxPropString, L'u');
+    std::wstring longest(kCap, L'u');
     ASSERT_EQ(S_OK, PutText(control.Get(), L"strURL", longest));
     EXPECT_EQ(E_INVALIDARG, PutText(control.Get(), L"strCode", longest + L"x"));
     EXPECT_EQ(L"", GetText(control.Get(), L"strCode"));
@@ -272,7 +313,7 @@ TEST_F(PersistTest, LongStringsAreStoredUpToTheCapAndRefusedBeyondIt) {
 
     MapBag bag;
     bag.values[L"strCode"] = L"005930";
-    bag.values[L"strType"] = std::wstring(kMaxPropString + 1, L't');
+    bag.values[L"strType"] = std::wstring(kCap + 1, L't');
     EXPECT_EQ(E_FAIL, As<IPersistPropertyBag>(copy.Get(), IID_IPersistPropertyBag)->Load(&bag, nullptr));
     EXPECT_EQ(L"", GetText(copy.Get(), L"strCode"));   // nothing of the refused bag was taken
 }

@@ -32,7 +32,7 @@ std::string Pattern(size_t size) {
 class DownloadTest : public ::testing::Test {
 protected:
     std::string Url(const std::string& path) const { return "http://" + server.Host() + path; }
-    std::string Fetch(const std::string& path) { return DownloadToFile(Url(path), target, limits); }
+    std::string Fetch(const std::string& path) { return DownloadToFile(Url(path), target, limits).Text(); }
 
     TestHttpServer server;
     ScratchDir dir;
@@ -88,7 +88,7 @@ TEST_F(DownloadTest, BodyCutShortFailsAndLeavesNoPartialFile) {
 
 TEST_F(DownloadTest, UnreachableServerAndForeignUrlsFailWithoutAFile) {
     ASSERT_TRUE(WriteWholeFile(target, "stale"));
-    std::string refused = DownloadToFile("http://127.0.0.1:" + std::to_string(TestHttpServer::ClosedPort()) + "/x.dat", target, limits);
+    std::string refused = DownloadToFile("http://127.0.0.1:" + std::to_string(TestHttpServer::ClosedPort()) + "/x.dat", target, limits).Text();
     EXPECT_NE(refused, "YES");
     EXPECT_NE(refused, "NO");
     EXPECT_EQ(refused, WinInetText(ERROR_INTERNET_CANNOT_CONNECT));
@@ -96,7 +96,7 @@ TEST_F(DownloadTest, UnreachableServerAndForeignUrlsFailWithoutAFile) {
 
     for (const char* url : {"ftp://127.0.0.1/x.dat", "file:///c:/windows/win.ini", "x.dat", ""}) {
         ASSERT_TRUE(WriteWholeFile(target, "stale"));
-        EXPECT_EQ(DownloadToFile(url, target, limits), "NO") << url;
+        EXPECT_EQ(DownloadToFile(url, target, limits).Text(), "NO") << url;
         EXPECT_FALSE(FileExists(target)) << url;
     }
     EXPECT_TRUE(server.Requests().empty());
@@ -104,7 +104,7 @@ TEST_F(DownloadTest, UnreachableServerAndForeignUrlsFailWithoutAFile) {
 
 TEST_F(DownloadTest, MissingTargetFolderGivesTheFileErrorText) {
     server.Serve("/f.dat", "data");
-    std::string result = DownloadToFile(Url("/f.dat"), dir.File("no-such-folder\\f.dat"), limits);
+    std::string result = DownloadToFile(Url("/f.dat"), dir.File("no-such-folder\\f.dat"), limits).Text();
     EXPECT_NE(result, "YES");
     char text[512] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_PATH_NOT_FOUND, 0, text,
@@ -130,6 +130,46 @@ TEST_F(DownloadTest, StalledServerTimesOutBeforeAndDuringTheBody) {
     EXPECT_FALSE(FileExists(target));
 }
 
+TEST_F(DownloadTest, ServerThatDripsBytesMeetsTheOverallDeadline) {
+    // Each byte comes well inside the receive time-out; only the deadline for
+    // the whole download stops it (without it this takes 100 x 100 ms).
+    limits.receiveTimeoutMs = 1500;
+    limits.deadlineMs = 1000;
+    server.Serve("/drip.dat", Pattern(100));
+    server.Fail("/drip.dat", Fault::Drip, 100);
+    EXPECT_EQ(Fetch("/drip.dat"), "The download took longer than 1 s");
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_LT(server.BytesSent(), 50u);
+
+    // A server that falls silent near the deadline is not waited for past it.
+    limits.deadlineMs = 800;
+    server.Serve("/late.dat", Pattern(5000));
+    server.Fail("/late.dat", Fault::StallAfter, 10);
+    EXPECT_NE(Fetch("/late.dat"), "YES");
+    EXPECT_FALSE(FileExists(target));
+
+    // The deadline is per download: a quick one right after is complete.
+    server.Serve("/quick.dat", Pattern(3000));
+    EXPECT_EQ(Fetch("/quick.dat"), "YES");
+}
+
+TEST_F(DownloadTest, BodyWithoutALengthCountsOnlyWhenItEndsAtAnAnnouncedClose) {
+    std::string body = Pattern(30000);
+    server.Serve("/keep.dat", body);
+    server.Fail("/keep.dat", Fault::UnsizedKeepAlive);
+    server.Serve("/reset.dat", body);
+    server.Fail("/reset.dat", Fault::UnsizedReset, 20000);
+    for (const char* path : {"/keep.dat", "/reset.dat"}) {
+        ASSERT_TRUE(WriteWholeFile(target, "stale"));
+        EXPECT_NE(Fetch(path), "YES") << path;
+        EXPECT_FALSE(FileExists(target)) << path;
+    }
+    // "Connection: close" and an orderly close: the body is complete.
+    server.Fail("/close.dat", Fault::OversizeUnsized, 30000);
+    EXPECT_EQ(Fetch("/close.dat"), "YES");
+    EXPECT_EQ(ReadWholeFile(target).size(), 30000u);
+}
+
 TEST_F(DownloadTest, BodiesOverTheLimitFailWhetherAnnouncedOrNot) {
     server.Fail("/big.dat", Fault::Oversize, kMaxDataFileBytes + 1);
     server.Fail("/stream.dat", Fault::OversizeUnsized, kMaxDataFileBytes + 1);
@@ -152,10 +192,10 @@ TEST_F(DownloadTest, TargetPastMaxPathIsWrittenAndCleanedUp) {
     std::string path = deep.File("005930.dat");
     std::string body = Pattern(20000);
     server.Serve("/f.dat", body);
-    EXPECT_EQ(DownloadToFile(Url("/f.dat"), path, limits), "YES");
+    EXPECT_EQ(DownloadToFile(Url("/f.dat"), path, limits).Text(), "YES");
     EXPECT_EQ(ReadWholeFile(path), body);
     server.Fail("/f.dat", Fault::NotFound);
-    EXPECT_NE(DownloadToFile(Url("/f.dat"), path, limits), "YES");
+    EXPECT_NE(DownloadToFile(Url("/f.dat"), path, limits).Text(), "YES");
     EXPECT_FALSE(FileExists(path));
 }
 

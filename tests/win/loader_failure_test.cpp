@@ -74,13 +74,22 @@ TEST_F(LoaderTest, EveryFaultOfTheInfoDownloadStopsBeforeTheDataFile) {
 }
 
 TEST_F(LoaderTest, FaultsOfTheDataDownloadShowOneMessageAndLeaveNoFile) {
-    // The empty code loads 005930 into 005930.dat; the poller sees the data
-    // file appear while the server stalls in the middle of its body.
+    // The empty code loads 005930, each file into one of its own,
+    // 005930.<process>.<n>.dat; the poller sees the data file appear while the
+    // server stalls in the middle of its body.
     ServeDay("005930", MakeInfo("005930", kDate), MakeTicks(kDate, 200));
     server.Fail(DataPath("005930"), Fault::StallAfter, 28 * 50);
     FolderPoller poller(tempDir);
     EXPECT_FALSE(Load(""));
-    EXPECT_EQ(poller.Stop(), std::set<std::string>{"005930.dat"});
+    std::set<std::string> seen = poller.Stop();
+    EXPECT_FALSE(seen.empty());
+    const std::string prefix = "005930." + std::to_string(GetCurrentProcessId()) + ".";
+    for (const std::string& name : seen) {
+        EXPECT_EQ(name.rfind(prefix, 0), 0u) << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".dat") << name;
+        std::string number = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        EXPECT_TRUE(!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) << name;
+    }
     EXPECT_EQ(FailureBoxes(), 1u);
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{InfoPath("005930"), DataPath("005930")}));
     EXPECT_EQ(loader->info.date, kDate);
@@ -101,14 +110,15 @@ TEST_F(LoaderTest, EmptyInfoBodyIsAnUnusableFileNotAFailedDownload) {
     EXPECT_EQ(loader->chart.series.Count(), 0);   // zero info: the data fails the date test
 }
 
-TEST_F(LoaderTest, StaleFileFromAnEarlierLoadIsNeverReadAfterAFailedDownload) {
+TEST_F(LoaderTest, StaleFileInTheTemporaryFolderIsNeverReadNorTouched) {
+    // Another chart's file under the code's plain name: each load has its own.
     StockInfo stale = MakeInfo("005930", kDate);
     ASSERT_TRUE(WriteWholeFile(tempDir + "\\005930.dat", InfoFile(stale)));
     server.Fail(InfoPath("005930"), Fault::NotFound);
     EXPECT_FALSE(Load("005930"));
     EXPECT_EQ(FailureBoxes(), 1u);
     EXPECT_EQ(loader->info.date, 0);
-    EXPECT_TRUE(DirEntries(tempDir).empty());
+    EXPECT_EQ(DirEntries(tempDir), std::vector<std::string>{"005930.dat"});
 }
 
 TEST_F(LoaderTest, UnsafeCodesFetchNothingAndTouchNoFile) {

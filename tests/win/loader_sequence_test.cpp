@@ -1,5 +1,6 @@
 // Whole loads that succeed: requests, info acceptance, bars, drawing, cleanup.
 #include <cstring>
+#include <thread>
 
 #include "win/support/loader_fixture.h"
 
@@ -129,6 +130,46 @@ TEST_F(LoaderTest, TemporaryFolderPastMaxPathStillLoads) {
     EXPECT_EQ(loader->chart.series.Count(), 392);
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_TRUE(DirEntries(deep.Path()).empty());
+}
+
+// Loads `rounds` times from `host` on this thread, each in a fresh loader
+// window; returns how many rounds showed something other than exactly the
+// day `date` with `bars` bars, or a message box.
+int LoadRepeatedly(const std::string& host, int32_t date, int bars, int rounds) {
+    MessageBoxWatcher watcher;
+    HWND parent = CreateWindowExA(0, "STATIC", "parallel", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    int wrong = 0;
+    for (int i = 0; i < rounds; ++i) {
+        DataLoaderWnd loader;
+        loader.strCode = "005930";
+        loader.strChartUrl = host;
+        bool created = loader.Create(nullptr, "", WS_CHILD, RECT{0, 0, 280, 180}, parent, 0);
+        if (!created || loader.info.date != date || loader.chart.series.Count() != bars) ++wrong;
+    }
+    DestroyWindow(parent);
+    return wrong + static_cast<int>(watcher.Boxes().size());
+}
+
+TEST_F(LoaderTest, TwoChartsOfOneCodeLoadingAtOnceEachShowTheirOwnDay) {
+    // Two servers, two days of the same code, loaded side by side on two
+    // threads: each download has its own file, so neither sees the other's.
+    constexpr int32_t kOtherDate = 20021118;
+    TestHttpServer other;
+    ServeDay("005930", MakeInfo("005930", kDate), MakeTicks(kDate, 391));
+    other.Serve(InfoPath("005930"), InfoFile(MakeInfo("005930", kOtherDate)));
+    other.Serve(DataPath("005930"), DataFile(MakeTicks(kOtherDate, 120)));
+    constexpr int kRounds = 50;
+    int wrongA = -1, wrongB = -1;
+    std::thread a([&] { wrongA = LoadRepeatedly(server.Host(), kDate, 392, kRounds); });
+    std::thread b([&] { wrongB = LoadRepeatedly(other.Host(), kOtherDate, 121, kRounds); });
+    a.join();
+    b.join();
+    EXPECT_EQ(wrongA, 0);
+    EXPECT_EQ(wrongB, 0);
+    EXPECT_EQ(server.Requests().size(), 2u * kRounds);
+    EXPECT_EQ(other.Requests().size(), 2u * kRounds);
+    EXPECT_TRUE(DirEntries(tempDir).empty());
 }
 
 }  // namespace

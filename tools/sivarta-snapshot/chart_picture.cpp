@@ -4,7 +4,7 @@
 
 #include "chart/win/chart_wnd.h"
 #include "framework/gdi.h"
-#include "framework/png_writer.h"
+#include "support/png_writer.h"
 #include "hover_capture.h"
 
 namespace {

@@ -3,15 +3,16 @@
 #include "chart/settings_table.h"
 #include "chart/win/chart_wnd.h"
 
-void ApplyControlDefaults(ChartWnd& chart) {
-    chart.settings = ChartSettings();
-}
-
 bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& value,
                    std::string& error) {
     const PropertyInfo* property = FindProperty(name);
-    if (!property || property->use != PropUse::Display) {
+    if (!property) {
         error = "unknown property: " + name;
+        return false;
+    }
+    // The size, the code and the host have their own options.
+    if (property->use != PropUse::Display) {
+        error = "not a display property: " + name + " (see --size, --code, --host)";
         return false;
     }
     if (auto failure = SetPropertyText(chart.settings, *property, value)) {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "chart/win/chart_wnd.h"
-#include "framework/png_writer.h"
+#include "support/png_writer.h"
 #include "interact/win/tip_wnd.h"
 
 namespace {

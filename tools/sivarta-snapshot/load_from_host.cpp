@@ -8,7 +8,7 @@
 #include "chart_picture.h"
 #include "chart_settings.h"
 #include "data/win/data_loader_wnd.h"
-#include "framework/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 
 namespace {
 
@@ -21,7 +21,6 @@ int Fail(const std::string& message) {
 
 int SnapshotFromHost(const SnapshotOptions& options) {
     DataLoaderWnd loader;
-    ApplyControlDefaults(loader.chart);
     std::string error;
     for (const auto& [name, value] : options.props)
         if (!ApplyProperty(loader.chart, name, value, error)) return Fail(error);

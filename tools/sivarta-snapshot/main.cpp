@@ -54,7 +54,6 @@ int main(int argc, char** argv) {
 
     SnapshotHost host;
     ChartWnd chart;
-    ApplyControlDefaults(chart);
     for (const auto& [name, value] : options.props)
         if (!ApplyProperty(chart, name, value, error)) return Fail(error);
 

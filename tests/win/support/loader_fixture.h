@@ -10,7 +10,7 @@
 #include <string>
 
 #include "data/win/data_loader_wnd.h"
-#include "framework/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 #include "win/support/day_files.h"
 #include "win/support/scratch_dir.h"
 #include "win/support/test_http_server.h"

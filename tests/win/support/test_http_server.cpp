@@ -9,13 +9,25 @@ namespace {
 
 const char kNotFoundPage[] = "<html><body><h1>404 Not Found</h1></body></html>";
 
-std::string StatusHead(int status, const char* reason, const uint64_t* length) {
+int64_t Ticks() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+std::string StatusHead(int status, const char* reason, const uint64_t* length, const char* connection = "close") {
     char head[256];
     int n = std::snprintf(head, sizeof head, "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\n",
                           status, reason);
     std::string text(head, n);
     if (length) text += "Content-Length: " + std::to_string(*length) + "\r\n";
-    return text + "Connection: close\r\n\r\n";
+    return text + "Connection: " + connection + "\r\n\r\n";
+}
+
+// Ends the connection with a reset instead of an orderly close.
+void Reset(SOCKET s) {
+    linger hard{1, 0};
+    setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
 }
 
 // The path of "GET /path HTTP/1.1".
@@ -100,6 +112,11 @@ std::vector<std::string> TestHttpServer::RequestTexts() const {
     return requestTexts;
 }
 
+std::vector<TestHttpServer::Exchange> TestHttpServer::Exchanges() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return exchanges;
+}
+
 uint64_t TestHttpServer::BytesSent() const {
     std::lock_guard<std::mutex> lock(mutex);
     return bytesSent;
@@ -165,10 +182,13 @@ void TestHttpServer::Answer(SOCKET client) {
         request.append(buffer, got);
     }
     std::string path = RequestPath(request);
+    size_t exchange = 0;
     {
         std::lock_guard<std::mutex> lock(mutex);
         requests.push_back(path);
         requestTexts.push_back(request);
+        exchange = exchanges.size();
+        exchanges.push_back({path, Ticks(), 0});
     }
     Route route = Lookup(path);
     uint64_t length = route.body.size();
@@ -219,6 +239,30 @@ void TestHttpServer::Answer(SOCKET client) {
             WaitForStop(INFINITE);
             break;
         }
+        case Fault::Drip: {
+            std::string head = StatusHead(200, "OK", &length);
+            if (!SendAll(client, head.data(), head.size())) break;
+            for (char c : route.body) {
+                if (WaitForSingleObject(stopEvent, static_cast<DWORD>(route.n)) == WAIT_OBJECT_0) break;
+                if (!SendAll(client, &c, 1)) break;
+                std::lock_guard<std::mutex> lock(mutex);
+                ++bytesSent;
+            }
+            break;
+        }
+        case Fault::UnsizedKeepAlive: {
+            std::string head = StatusHead(200, "OK", nullptr, "keep-alive");
+            if (SendAll(client, head.data(), head.size())) sendBody(route.body);
+            break;
+        }
+        case Fault::UnsizedReset: {
+            std::string head = StatusHead(200, "OK", nullptr);
+            if (SendAll(client, head.data(), head.size()))
+                sendBody(route.body.substr(0, static_cast<size_t>(std::min<uint64_t>(route.n, length))));
+            Sleep(100);   // the bytes leave before the reset does
+            Reset(client);
+            break;
+        }
         case Fault::Oversize:
         case Fault::OversizeUnsized: {
             std::string head = StatusHead(200, "OK", route.fault == Fault::Oversize ? &route.n : nullptr);
@@ -227,7 +271,12 @@ void TestHttpServer::Answer(SOCKET client) {
         }
         }
     }
-    shutdown(client, SD_SEND);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        exchanges[exchange].answered = Ticks();
+    }
+    // An orderly end would hide the reset.
+    if (!route.faulty || route.fault != Fault::UnsizedReset) shutdown(client, SD_SEND);
     std::lock_guard<std::mutex> lock(mutex);
     closesocket(client);
     clients.erase(std::find(clients.begin(), clients.end(), client));

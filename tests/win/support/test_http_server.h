@@ -24,6 +24,9 @@ public:
         StallAfter,      // headers and `n` body bytes, then silence until stopped
         Oversize,        // 200 with `n` bytes streamed, Content-Length announced
         OversizeUnsized, // 200 with `n` bytes streamed, no Content-Length (ends at close)
+        Drip,            // Content-Length of the whole body, then one byte every `n` ms
+        UnsizedKeepAlive,// the whole body, no Content-Length, "Connection: keep-alive", then close
+        UnsizedReset,    // no Content-Length, "Connection: close", `n` body bytes, then a reset
     };
 
     // Listens on 127.0.0.1 with a port chosen by the system.
@@ -48,6 +51,14 @@ public:
     std::vector<std::string> RequestTexts() const;
     // Body bytes the server managed to send in all answers (streamed faults included).
     uint64_t BytesSent() const;
+    // When each request had arrived and when its answer had been sent
+    // (QueryPerformanceCounter ticks), in the order the requests arrived.
+    struct Exchange {
+        std::string path;
+        int64_t received = 0;
+        int64_t answered = 0;
+    };
+    std::vector<Exchange> Exchanges() const;
 
 private:
     struct Route {
@@ -71,6 +82,7 @@ private:
     std::map<std::string, Route> routes;
     std::vector<std::string> requests;
     std::vector<std::string> requestTexts;
+    std::vector<Exchange> exchanges;
     std::vector<SOCKET> clients;
     std::vector<std::thread> workers;
     uint64_t bytesSent = 0;

@@ -1,4 +1,4 @@
-#include "framework/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 
 #include <type_traits>
 

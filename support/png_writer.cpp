@@ -1,4 +1,4 @@
-#include "framework/png_writer.h"
+#include "support/png_writer.h"
 
 #include <wincodec.h>
 

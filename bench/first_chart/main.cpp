@@ -1,0 +1,285 @@
+// Time to the first chart: in one process, from loading SIVARTA.OCX through
+// creation, property setup and activation in Wine's ATL container (both
+// loopback downloads, reading, drawing, ReadyInfo) to the chart's first
+// paint. Each run is a fresh process, so every run is cold; the parent prints
+// the median of each phase. Phases inside the activation are told apart by
+// the moments the loopback server saw each request arrive and its answer go.
+//   first_chart_bench [RUNS]       (default 15)
+#include <windows.h>
+#include <ole2.h>
+#include <ocidl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sivarta_h.h"
+#include "win/support/day_files.h"
+#include "win/support/test_http_server.h"
+
+namespace {
+
+using AtlAxWinInitFn = BOOL(WINAPI*)();
+using AtlAxAttachControlFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
+using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+
+const char* const kPhases[] = {
+    "dll load",       // LoadLibrary of the OCX and its class object
+    "creation",       // CoCreateInstance, InitNew, properties, event sink
+    "to 1st request", // activation: windows, surface, font, WinINet set-up, connect
+    "info download",  // request in to answer out, at the server
+    "between files",  // info read and checked, the next connection
+    "data download",
+    "read + draw",    // data read, bars, redraw, up to ReadyInfo
+    "event to return",
+    "first paint",    // the container's loop until the chart's WM_PAINT is done
+    "total",
+};
+constexpr int kPhaseCount = sizeof kPhases / sizeof kPhases[0];
+constexpr int32_t kDate = 20021115;
+
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+int64_t Ticks() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+double Ms(int64_t from, int64_t to) {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    return static_cast<double>(to - from) * 1000.0 / frequency;
+}
+
+std::wstring BesideThisProgram(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
+}
+
+// Notes when ReadyInfo arrives.
+class ReadySink final : public IDispatch {
+public:
+    int64_t at = 0;
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(_DSivartaEvents)) {
+            *ppv = static_cast<IDispatch*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        if (id == 1 && !at) at = Ticks();
+        return S_OK;
+    }
+};
+
+HRESULT PutText(IDispatch* control, const wchar_t* name, const std::wstring& text) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return E_FAIL;
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(text.c_str());
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &put, 1, 1};
+    HRESULT hr = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                                 nullptr, nullptr);
+    VariantClear(&value);
+    return hr;
+}
+
+HWND FindChart(HWND root) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        root,
+        [](HWND window, LPARAM param) -> BOOL {
+            if (GetDlgCtrlID(window) != 5000) return TRUE;
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The container's loop until the chart's first WM_PAINT has been handled.
+bool PumpUntilChartPainted(HWND window) {
+    HWND chart = FindChart(window);
+    if (!chart) return false;
+    int64_t limit = Ticks();
+    MSG msg;
+    while (Ms(limit, Ticks()) < 5000) {
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (msg.message == WM_PAINT && msg.hwnd == chart) return true;
+    }
+    return false;
+}
+
+// One cold run in this process; prints the phases in milliseconds.
+int RunOnce() {
+    // The container and the data server exist before the page asks for the control.
+    OleInitialize(nullptr);
+    HMODULE atl = LoadLibraryW(L"atl.dll");
+    auto init = atl ? Export<AtlAxWinInitFn>(atl, "AtlAxWinInit") : nullptr;
+    auto attach = atl ? Export<AtlAxAttachControlFn>(atl, "AtlAxAttachControl") : nullptr;
+    if (!init || !attach || !init()) return std::fprintf(stderr, "no AtlAxWin\n"), 1;
+    TestHttpServer server;
+    server.Serve("/sisefile/info/005930.dat", InfoFile(MakeInfo("005930", kDate)));
+    server.Serve("/sisefile/Date/005930.dat", DataFile(MakeTicks(kDate, 391)));
+    HWND window = CreateWindowExW(0, L"AtlAxWin", L"", WS_POPUP | WS_VISIBLE, 0, 0, 228, 190, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!window) return std::fprintf(stderr, "no container window\n"), 1;
+
+    const int64_t start = Ticks();
+    HMODULE ocx = LoadLibraryW(BesideThisProgram(L"SIVARTA.OCX").c_str());
+    auto getClassObject = ocx ? Export<DllGetClassObjectFn>(ocx, "DllGetClassObject") : nullptr;
+    IClassFactory* factory = nullptr;
+    DWORD registration = 0;
+    if (!getClassObject ||
+        FAILED(getClassObject(__uuidof(Sivarta), IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
+        FAILED(CoRegisterClassObject(__uuidof(Sivarta), factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                     &registration)))
+        return std::fprintf(stderr, "SIVARTA.OCX not usable\n"), 1;
+    const int64_t loaded = Ticks();
+
+    IDispatch* control = nullptr;
+    if (FAILED(CoCreateInstance(__uuidof(Sivarta), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                reinterpret_cast<void**>(&control))))
+        return std::fprintf(stderr, "CoCreateInstance failed\n"), 1;
+    IPersistStreamInit* persist = nullptr;
+    control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
+    persist->InitNew();
+    persist->Release();
+    std::string host = server.Host();
+    PutText(control, L"strChartUrl", std::wstring(host.begin(), host.end()));
+    PutText(control, L"strCode", L"005930");
+    IConnectionPointContainer* points = nullptr;
+    IConnectionPoint* point = nullptr;
+    DWORD cookie = 0;
+    ReadySink sink;
+    control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
+    points->FindConnectionPoint(__uuidof(_DSivartaEvents), &point);
+    point->Advise(&sink, &cookie);
+    const int64_t created = Ticks();
+
+    IUnknown* container = nullptr;
+    HRESULT hr = attach(control, window, &container);
+    const int64_t activated = Ticks();
+    bool painted = SUCCEEDED(hr) && PumpUntilChartPainted(window);
+    const int64_t shown = Ticks();
+
+    std::vector<TestHttpServer::Exchange> ex = server.Exchanges();
+    if (!painted || ex.size() != 2 || !sink.at) return std::fprintf(stderr, "the chart did not come up\n"), 1;
+    const double phases[kPhaseCount] = {
+        Ms(start, loaded),
+        Ms(loaded, created),
+        Ms(created, ex[0].received),
+        Ms(ex[0].received, ex[0].answered),
+        Ms(ex[0].answered, ex[1].received),
+        Ms(ex[1].received, ex[1].answered),
+        Ms(ex[1].answered, sink.at),
+        Ms(sink.at, activated),
+        Ms(activated, shown),
+        Ms(start, shown),
+    };
+    for (double ms : phases) std::printf("%.3f ", ms);
+    std::printf("\n");
+
+    point->Unadvise(cookie);
+    point->Release();
+    points->Release();
+    DestroyWindow(window);
+    if (container) container->Release();
+    control->Release();
+    CoRevokeClassObject(registration);
+    factory->Release();
+    return 0;
+}
+
+// Runs this program with --once and returns what it printed.
+bool RunChild(std::string& output) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring command = L"\"" + BesideThisProgram(L"first_chart_bench.exe") + L"\" --once";
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &process);
+    CloseHandle(writeEnd);
+    if (started) {
+        char buffer[512];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    return started;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--once") return RunOnce();
+    int runs = argc > 1 ? std::atoi(argv[1]) : 15;
+    if (runs < 1) runs = 15;
+    std::vector<std::vector<double>> samples(kPhaseCount);
+    int failed = 0;
+    for (int run = 0; run < runs; ++run) {
+        std::string output;
+        std::istringstream line(RunChild(output) ? output : std::string());
+        std::vector<double> values;
+        for (double v; line >> v;) values.push_back(v);
+        if (values.size() != kPhaseCount) {
+            ++failed;
+            continue;
+        }
+        for (int i = 0; i < kPhaseCount; ++i) samples[i].push_back(values[i]);
+    }
+    if (samples[0].empty()) return std::fprintf(stderr, "no run completed\n"), 1;
+    std::printf("first chart, 391 records at 228 x 190, %zu cold runs (%d failed): median ms\n", samples[0].size(),
+                failed);
+    for (int i = 0; i < kPhaseCount; ++i) {
+        auto [low, high] = std::minmax_element(samples[i].begin(), samples[i].end());
+        std::printf("  %-16s %8.2f   (min %.2f, max %.2f)\n", kPhases[i], Median(samples[i]), *low, *high);
+    }
+    std::printf("target: total <= 25 ms (%s)\n", Median(samples[kPhaseCount - 1]) <= 25 ? "met" : "missed");
+    return 0;
+}

@@ -1,0 +1,12 @@
+// The browser command line of a click on the chart. strURL is set by any page
+// that can script the control, so it must never add arguments of its own.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// "iexplore.exe " and the page (defaultPage when url is empty) as exactly one
+// argument: spaces, double quotes and control characters percent-encoded.
+// Nothing (no browser starts) unless the page is an absolute http:// or
+// https:// URL (scheme in any letter case) or it holds a NUL.
+std::optional<std::string> ClickThroughCommand(const std::string& url, const std::string& defaultPage);
