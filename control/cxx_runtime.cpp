@@ -6,15 +6,16 @@
 // alone is a sixth of the module. This one only ends the process, as the
 // default does after its message.
 //
-// The library's helpers for std::logic_error, std::length_error and
-// std::out_of_range construct those types, and with them the reference-counted
-// string and the rest of its library object (about 75 KB of the 32-bit module,
-// where the linker cannot drop unused functions that have unwind entries).
-// The control catches only std::bad_alloc and everything else (`...`), so a
-// plain std::exception with the same text takes every path the library's
-// exception took. std::bad_alloc and std::bad_array_new_length stay as they are.
-// Should new code need another of the library's helpers, the library's object
-// comes back and the link fails on the duplicates here: add that helper too.
+// The library's helpers for std::logic_error, std::length_error,
+// std::out_of_range and std::system_error (a failing std::mutex) construct
+// those types, and with them the reference-counted string and the rest of its
+// library object (about 75 KB of the 32-bit module, where the linker cannot
+// drop unused functions that have unwind entries). The control catches only
+// std::bad_alloc and everything else (`...`), so a plain std::exception takes
+// every path the library's exception took. std::bad_alloc and
+// std::bad_array_new_length stay as they are. Should new code need another of
+// the library's helpers, the library's objects come back and the link fails
+// on the duplicates here: add that helper too.
 #include <cstdlib>
 #include <exception>
 #include <new>
@@ -56,6 +57,10 @@ void __throw_logic_error(const char* text) {
 
 void __throw_length_error(const char* text) {
     throw LibraryError(text);
+}
+
+void __throw_system_error(int) {
+    throw LibraryError("system error");
 }
 
 // The format's arguments (the position and the size) are left out of the text.

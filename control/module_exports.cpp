@@ -33,6 +33,7 @@ BOOL CALLBACK StartSocketsOnce(INIT_ONCE*, void*, void**) {
 
 void StartSockets() {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    static_assert(std::is_same_v<decltype(&StartSocketsOnce), PINIT_ONCE_FN>);
     InitOnceExecuteOnce(&once, &StartSocketsOnce, nullptr, nullptr);
 }
 

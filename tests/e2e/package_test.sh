@@ -170,9 +170,9 @@ check "a PKCS#12 certificate with a password signs, no password file is left" si
 
 # --- 32-bit calling conventions (the module cannot run here) -------------------
 # i686 objects name stdcall functions with the size of their arguments (@N):
-# the exports, the window, dialog and hook procedures, and the COM methods of
-# every class that answers QueryInterface must carry it. (Adjustor thunks
-# jump to those and are named without it.)
+# the exports, the window and dialog procedures, the start-up callback, and
+# the COM methods of every class that answers QueryInterface must carry it.
+# (Adjustor thunks jump to those and are named without it.)
 com_methods=(QueryInterface AddRef Release CreateInstance LockServer GetIDsOfNames Invoke DoVerb SetClientSite
   Advise Load Save InitNew SetObjects Apply GetInterfaceSafetyOptions SetInterfaceSafetyOptions)
 stdcall_symbols() {
@@ -185,9 +185,9 @@ stdcall_symbols() {
   local classes
   classes="$(sed -n 's/^__ZN\(.*[^0-9]\)14QueryInterfaceERK5_GUIDPPv.*/\1/p' "$work/symbols32" | sort -u)"
   [ -n "$classes" ] || { echo "no COM class found"; return 1; }
-  for name in StaticWindowProc AboutProc AfterMessage "${com_methods[@]}"; do
+  for name in StaticWindowProc AboutProc StartSocketsOnce "${com_methods[@]}"; do
     case "$name" in
-      StaticWindowProc|AboutProc|AfterMessage) defs="$(grep -E "${#name}${name}E" "$work/symbols32")" ;;
+      StaticWindowProc|AboutProc|StartSocketsOnce) defs="$(grep -E "${#name}${name}E" "$work/symbols32")" ;;
       *) defs="$(for class in $classes; do grep -E "^__ZN${class}${#name}${name}E" "$work/symbols32"; done)" ;;
     esac
     [ -n "$defs" ] || { echo "no definition of $name"; bad=1; continue; }
@@ -195,7 +195,7 @@ stdcall_symbols() {
   done
   return $bad
 }
-check "x86: exports, window, dialog and hook procedures and COM methods are stdcall" stdcall_symbols
+check "x86: exports, window and dialog procedures, start-up callback and COM methods are stdcall" stdcall_symbols
 
 # --- the released x64 OCX in use -----------------------------------------------
 # A folder that looks like a build tree's bin/: the script clients register the
