@@ -6,10 +6,9 @@
 // alone is a sixth of the module. This one only ends the process, as the
 // default does after its message.
 //
-// The library's helpers for std::logic_error, std::length_error,
-// std::out_of_range and std::system_error (a failing std::mutex) construct
-// those types, and with them the reference-counted string and the rest of its
-// library object (about 75 KB of the 32-bit module, where the linker cannot
+// The library's helpers for std::logic_error, std::length_error and
+// std::out_of_range construct those types, and with them the
+// reference-counted string and the rest of its library object (about 75 KB of the 32-bit module, where the linker cannot
 // drop unused functions that have unwind entries). The control catches only
 // std::bad_alloc and everything else (`...`), so a plain std::exception takes
 // every path the library's exception took. std::bad_alloc and
@@ -57,10 +56,6 @@ void __throw_logic_error(const char* text) {
 
 void __throw_length_error(const char* text) {
     throw LibraryError(text);
-}
-
-void __throw_system_error(int) {
-    throw LibraryError("system error");
 }
 
 // The format's arguments (the position and the size) are left out of the text.
