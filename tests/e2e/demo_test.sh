@@ -57,39 +57,9 @@ for key in code name date time current change; do
   [ "$got" = "${want[$key]}" ] || fail "$key: printed '$got', the info file holds '${want[$key]}'"
 done
 
-python3 - "${shots[0]}" "${shots[1]}" <<'EOF'
-import struct, sys, zlib
-
-def read_png(path):
-    data = open(path, "rb").read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", f"{path}: not a PNG"
-    pos, idat, head = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            head = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    width, height, depth, ctype, _, _, interlace = head
-    assert depth == 8 and ctype in (2, 6) and interlace == 0, f"{path}: unexpected format {head}"
-    bpp = 3 if ctype == 2 else 4
-    raw, stride, rows, prev = zlib.decompress(idat), width * bpp, [], bytearray(width * bpp)
-    for y in range(height):
-        f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b, c = prev[i], prev[i - bpp] if i >= bpp else 0
-            if f == 1: line[i] = (line[i] + a) & 255
-            elif f == 2: line[i] = (line[i] + b) & 255
-            elif f == 3: line[i] = (line[i] + (a + b) // 2) & 255
-            elif f == 4:
-                p = a + b - c; pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * bpp:x * bpp + 3]) for x in range(width)])
-        prev = line
-    return width, height, rows
+PYTHONPATH="$root/tests/e2e" python3 - "${shots[0]}" "${shots[1]}" <<'EOF'
+import sys
+from png_tool import read_png
 
 STRIP, STRIP_TEXT = (223, 254, 255), (0, 49, 156)
 CANDLES = {(229, 1, 23), (43, 72, 137)}
