@@ -203,7 +203,9 @@ check "x86: exports, window and dialog procedures, start-up callback and COM met
 release_bin="$SIVARTA_BUILD/release-check/bin"
 rm -rf "$SIVARTA_BUILD/release-check"
 mkdir -p "$release_bin"
-cp "$dist/x64/SIVARTA.OCX" "$win64/bin/atl_container_test.exe" "$release_bin/"
+# The recording iexplore.exe takes the click-through launches, as beside the
+# development tests; without it Wine's own browser would take the focus.
+cp "$dist/x64/SIVARTA.OCX" "$win64/bin/atl_container_test.exe" "$win64/bin/iexplore.exe" "$release_bin/"
 check "released x64 OCX: regsvr32, VBScript and JScript clients" \
   bash "$root/tests/e2e/control_script_test.sh" "$SIVARTA_BUILD/release-check"
 check "released x64 OCX: ATL container test" "$root/scripts/wine-run" "$release_bin/atl_container_test.exe"
