@@ -102,9 +102,9 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
 
     // Both downloads share one WinINet handle, closed when the load ends.
     struct CloseAtEnd {
-        DownloadSession& session;
-        ~CloseAtEnd() { session.Close(); }
-    } closeAtEnd{session};
+        SharedInternet& internetRoot;
+        ~CloseAtEnd() { internetRoot.Close(); }
+    } closeAtEnd{internetRoot};
     std::vector<unsigned char> bytes;
     if (!Fetch(Format("http://%s/sisefile/info/%s.dat", strChartUrl, strCode), bytes)) return -1;
     AcceptInfoFile(bytes.data(), bytes.size(), strCode, info);
@@ -120,7 +120,7 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
 }
 
 std::string DataLoaderWnd::DownloadFile(const std::string& url, const std::string& path) {
-    return DownloadToFile(url, path, limits, session).Text();
+    return DownloadToFile(url, path, limits, internetRoot).Text();
 }
 
 bool DataLoaderWnd::Fetch(const std::string& url, std::vector<unsigned char>& bytes) {

@@ -27,7 +27,7 @@ public:
     StockInfo info{};          // all zero until an info file is accepted
     ChartWnd chart;
     DownloadLimits limits;     // time-outs and size bound of each download
-    DownloadSession session;   // open only while a load runs
+    SharedInternet internetRoot;   // open only while a load runs
 
     static constexpr UINT kChartId = 5000;
 

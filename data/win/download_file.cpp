@@ -195,13 +195,13 @@ DownloadResult Failure(DWORD error) {
 }
 
 DownloadResult Fetch(const std::string& url, const std::string& path, const DownloadLimits& limits,
-                     DownloadSession& session) {
+                     SharedInternet& internetRoot) {
     const Deadline deadline(limits.deadlineMs);
     DownloadLimits capped = limits;
     capped.connectTimeoutMs = deadline.Cap(limits.connectTimeoutMs);
     capped.sendTimeoutMs = deadline.Cap(limits.sendTimeoutMs);
     capped.receiveTimeoutMs = deadline.Cap(limits.receiveTimeoutMs);
-    HINTERNET internet = session.Handle();
+    HINTERNET internet = internetRoot.Handle();
     if (!internet) return Failure(GetLastError());
     SetTimeouts(internet, capped);
 
@@ -255,20 +255,20 @@ std::string DownloadResult::Text() const {
     }
 }
 
-HINTERNET DownloadSession::Handle() {
+HINTERNET SharedInternet::Handle() {
     if (!internet) internet.Reset(InternetOpenA(AppName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     return internet.Get();
 }
 
 DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits) {
-    DownloadSession session;
-    return DownloadToFile(url, path, limits, session);
+    SharedInternet internetRoot;
+    return DownloadToFile(url, path, limits, internetRoot);
 }
 
 DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits,
-                              DownloadSession& session) {
+                              SharedInternet& internetRoot) {
     DownloadResult result =
-        IsHttpUrl(url) ? Fetch(url, path, limits, session) : DownloadResult{DownloadResult::Kind::NotHttp, {}};
+        IsHttpUrl(url) ? Fetch(url, path, limits, internetRoot) : DownloadResult{DownloadResult::Kind::NotHttp, {}};
     // Stale or partial bytes must never be read as the file.
     if (!result.IsComplete()) DeleteFileAnyLength(path);
     return result;

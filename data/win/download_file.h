@@ -38,7 +38,7 @@ struct DownloadResult {
 
 // The WinINet handle (InternetOpen) the downloads of one load share: WinINet
 // sets itself up once per load, not once per file. Opened on first use.
-class DownloadSession {
+class SharedInternet {
 public:
     HINTERNET Handle();
     void Close() { internet.Reset(); }
@@ -51,5 +51,5 @@ private:
 // truncated). Complete only when the whole body of a 2xx answer arrived; on
 // any failure no file is left at path.
 DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits,
-                              DownloadSession& session);
+                              SharedInternet& internetRoot);
 DownloadResult DownloadToFile(const std::string& url, const std::string& path, const DownloadLimits& limits);
