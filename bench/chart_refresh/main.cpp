@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/synthetic_day.h"
 #include "chart/win/chart_wnd.h"
 #include "chart/win/scene_replay.h"
 
@@ -44,13 +45,7 @@ void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     host.CreateEx(0, nullptr, "bench", WS_POPUP, 0, 0, width, height, nullptr, nullptr);
     chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, host, 5000);
     chart.ResetSeries();
-    for (int i = 0; i < bars; ++i) {
-        const int s = i * stepSeconds;
-        const int32_t time = (9 + s / 3600) * 10000 + (s / 60 % 60) * 100 + s % 60;
-        const int32_t p = 50000 + (i * 37 % 400) - 200;
-        chart.AddBar(time, p, p + 50, p - 50, p + (i % 3 - 1) * 20, 1000 + i * 13 % 5000);
-    }
-    chart.AddBar(20240315, 50000, 50300, 49700, 50100, 2000000);
+    AddSyntheticDay(chart, bars, stepSeconds);
     std::printf("%s: %dx%d, %d bars, %d slots\n", name, width, height, chart.series.Count(),
                 chart.nViewCount);
     Report("  RefreshChart(false)", 500, [&] { chart.RefreshChart(FALSE); });

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/synthetic_day.h"
 #include "chart/chart_model.h"
 
 namespace {
@@ -14,13 +15,7 @@ void Run(const char* name, int32_t width, int32_t height, int bars, int stepSeco
     ChartModel chart;
     chart.rcClient = {0, 0, width, height};
     chart.ResetSeries();
-    for (int i = 0; i < bars; ++i) {
-        const int s = i * stepSeconds;
-        const int32_t time = (9 + s / 3600) * 10000 + (s / 60 % 60) * 100 + s % 60;
-        const int32_t p = 50000 + (i * 37 % 400) - 200;
-        chart.AddBar(time, p, p + 50, p - 50, p + (i % 3 - 1) * 20, 1000 + i * 13 % 5000);
-    }
-    chart.AddBar(20240315, 50000, 50300, 49700, 50100, 2000000);
+    AddSyntheticDay(chart, bars, stepSeconds);
     chart.DrawChart(false);   // warm up: the scene's storage is kept from here on
 
     std::vector<double> times;
