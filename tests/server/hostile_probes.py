@@ -502,6 +502,41 @@ def probe_event_limit(_, root):
         srv.stop()
 
 
+def probe_feed(srv, root):
+    """Trades on a feed's standard input reach /events and the files; bad
+    lines are named and skipped."""
+    s = connect(srv.port)
+    s.sendall(b"GET /events?code=035420 HTTP/1.1\r\nHost: p\r\n\r\n")
+    read_answer_head(s)
+    feed = subprocess.Popen([TOOL, "feed", "--root", root, "--date", "20240105", "--prev-close", "035420=200000"],
+                            stdin=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    start = time.perf_counter()
+    feed.stdin.write("035420,090001,201000,10\nbad line\n035420,090130,203000,5\n")
+    feed.stdin.flush()
+    s.settimeout(5)
+    got = b""
+    try:
+        while b"data: 035420" not in got:
+            got += s.recv(4096)
+    except OSError:
+        pass
+    latency = (time.perf_counter() - start) * 1000
+    s.close()
+    feed.stdin.write("035420,090200,199000,1\n")
+    feed.stdin.close()
+    err = feed.stderr.read()
+    rc = feed.wait(10)
+    status, _, data = get(srv.port, "/sisefile/Date/035420.dat")
+    info = get(srv.port, "/sisefile/info/035420.dat")[2]
+    import struct
+    minutes = [struct.unpack("<7i", data[i:i + 28]) for i in range(0, len(data), 28)]
+    current, change = struct.unpack("<2i", info[68:72] + info[76:80]) if len(info) == 128 else (None, None)
+    ok = (b"event: change" in got and "line 2:" in err and rc == 1 and
+          [m[1] for m in minutes] == [90000, 90100, 90200] and current == 199000 and change == -1000)
+    return ok, "event after %.0f ms; minutes %s; current %s change %s; stderr %r" % (
+        latency, [m[1] for m in minutes], current, change, err.strip())
+
+
 PROBES = [
     ("ranges", probe_ranges),
     ("slow-headers", probe_slow_headers),
@@ -519,6 +554,7 @@ PROBES = [
     ("rewrites", probe_rewrites),
     ("events", probe_events),
     ("event-limit", probe_event_limit),
+    ("feed", probe_feed),
 ]
 
 
