@@ -105,9 +105,18 @@ bool WritePngFile(const fs::path& path, const PixelBuffer& buffer, std::string& 
         error = "cannot encode the picture";
         return false;
     }
-    // A unique name beside the target: the rename stays within one file
-    // system, and two writers of the same file never share a temporary.
-    std::string temp = path.string() + ".XXXXXX";
+    // Only a regular file is replaced: a device, FIFO or folder in the way
+    // is someone else's.
+    struct stat existing {};
+    if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        error = "refused to write " + path.string() + ": it exists and is not a regular file";
+        return false;
+    }
+    // A short unique name beside the target: the rename stays within one file
+    // system, two writers never share a temporary, and a target name near the
+    // length limit still leaves room for it.
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::string temp = (folder / ".png-XXXXXX").string();
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         error = "cannot write " + path.string() + ": " + std::strerror(errno);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -59,10 +60,13 @@ TEST(PngCodec, WritesWholeOrNothing) {
     std::string error;
     // An empty picture cannot be a PNG; a folder in the way cannot be replaced;
     // a missing folder cannot take the file: no file and no leftover either way.
+    // A FIFO (or a device) is never replaced by a regular file.
     fs::create_directories(dir / "taken.png");
+    ASSERT_EQ(mkfifo((dir / "fifo.png").c_str(), 0600), 0);
     const std::pair<fs::path, PixelBuffer> failures[] = {
         {dir / "empty.png", PixelBuffer(0, 0)},
         {dir / "taken.png", PixelBuffer(4, 4)},
+        {dir / "fifo.png", PixelBuffer(4, 4)},
         {dir / "missing" / "x.png", PixelBuffer(4, 4)},
     };
     for (const auto& [path, picture] : failures) {
@@ -71,9 +75,17 @@ TEST(PngCodec, WritesWholeOrNothing) {
         EXPECT_FALSE(error.empty());
     }
     size_t entries = 0;
-    for (const auto& entry : fs::directory_iterator(dir)) entries += entry.path().filename() != "taken.png";
+    for (const auto& entry : fs::directory_iterator(dir))
+        entries += entry.path().filename() != "taken.png" && entry.path().filename() != "fifo.png";
     EXPECT_EQ(entries, 0u) << "a temporary file was left behind";
     EXPECT_TRUE(fs::is_directory(dir / "taken.png"));
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo.png"));
+
+    // A name of 253 characters: the temporary beside it is short.
+    const fs::path longName = dir / (std::string(249, 'n') + ".png");
+    ASSERT_TRUE(WritePngFile(longName, PixelBuffer(3, 3, 1), error)) << error;
+    EXPECT_TRUE(ReadPngFile(longName).has_value());
+    fs::remove(longName);
 
     // A good write replaces an older file completely.
     std::ofstream(dir / "chart.png") << "old";

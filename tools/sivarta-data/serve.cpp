@@ -52,7 +52,7 @@ void RaiseDescriptorLimit() {
 // /chart/CODE.png: the CODE, or nothing for any other path.
 std::optional<std::string_view> ChartCode(std::string_view path) {
     constexpr std::string_view prefix = "/chart/", suffix = ".png";
-    if (!path.starts_with(prefix) || !path.ends_with(suffix) || path.size() <= prefix.size() + suffix.size())
+    if (!path.starts_with(prefix) || !path.ends_with(suffix) || path.size() < prefix.size() + suffix.size())
         return std::nullopt;
     const std::string_view code = path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
     if (code.find('/') != std::string_view::npos) return std::nullopt;
