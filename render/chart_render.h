@@ -12,7 +12,7 @@
 
 #include "chart/settings_table.h"
 #include "render/freetype_text.h"
-#include "render/raster.h"
+#include "chart/raster.h"
 
 inline constexpr int32_t kMaxRenderSide = 4096;
 

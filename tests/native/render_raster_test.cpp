@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/raster.h"
+#include "chart/raster.h"
 
 namespace {
 
