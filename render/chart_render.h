@@ -21,7 +21,7 @@ struct RenderRequest {
     int32_t width = 228;
     int32_t height = 190;
     ChartSettings settings;        // display properties; the size comes from width and height
-    std::optional<Offset> hover;   // client point under the mouse
+    std::optional<Point> hover;   // client point under the mouse
 };
 
 struct RenderedChart {

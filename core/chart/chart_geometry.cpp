@@ -57,3 +57,12 @@ ExcessArea UncoveredArea(const Rect& client, int32_t bitmapWidth, int32_t bitmap
         out.rects[out.count++] = {client.left, coverBottom, bandRight, client.bottom};
     return out;
 }
+
+Rect Rect::Intersect(const Rect& o) const {
+    return {std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
+}
+
+Rect Rect::Translated(Point by) const {
+    return {Clamp32(int64_t{left} + by.x), Clamp32(int64_t{top} + by.y), Clamp32(int64_t{right} + by.x),
+            Clamp32(int64_t{bottom} + by.y)};
+}

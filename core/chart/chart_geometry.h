@@ -4,10 +4,27 @@
 
 #include <cstdint>
 
+// A point, or an offset, in pixels.
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
 // Left, top, right, bottom in client pixels; right and bottom exclusive.
 struct Rect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
     friend bool operator==(const Rect&, const Rect&) = default;
+
+    // No pixel: right <= left or bottom <= top.
+    bool Empty() const { return right <= left || bottom <= top; }
+    bool Contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
+    bool Contains(Point p) const { return Contains(p.x, p.y); }
+    // The pixels both hold (Empty() when none).
+    Rect Intersect(const Rect& other) const;
+    bool Intersects(const Rect& other) const { return !Intersect(other).Empty(); }
+    // Moved by `by`; each coordinate clamped to 32 bits, so a far move never wraps.
+    Rect Translated(Point by) const;
 };
 
 struct PaneLayout {

@@ -37,12 +37,7 @@ public:
                           std::string_view cp949, TextAlign align, Colour colour, FontRole font) = 0;
 };
 
-struct Offset {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
 // Replays the scene with its client origin at `origin` in the buffer. Nothing
 // outside the scene's client area or the buffer changes. Without a painter
 // text primitives are skipped.
-void Replay(const Scene& scene, PixelBuffer& buffer, TextPainter* text, Offset origin = {});
+void Replay(const Scene& scene, PixelBuffer& buffer, TextPainter* text, Point origin = {});

@@ -2,20 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// True when a is not empty and shares at least one pixel with b.
-bool Intersects(const Rect& a, const Rect& b) {
-    return a.left < a.right && a.top < a.bottom && a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-Rect Intersection(const Rect& a, const Rect& b) {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-            std::min(a.bottom, b.bottom)};
-}
-
-}  // namespace
-
 void Scene::Reset(int32_t w, int32_t h) {
     prims.clear();
     text.clear();
@@ -24,16 +10,16 @@ void Scene::Reset(int32_t w, int32_t h) {
 }
 
 void Scene::AddFill(const Rect& rect, Colour colour) {
-    if (!Intersects(rect, Client())) return;
+    if (!rect.Intersects(Client())) return;
     ScenePrim& p = prims.emplace_back();
     p.kind = PrimKind::Fill;
-    p.rect = Intersection(rect, Client());
+    p.rect = rect.Intersect(Client());
     p.colour = colour;
 }
 
 void Scene::AddFrame(const Rect& rect, Colour outline, Colour fill) {
     // An empty rectangle draws nothing (GDI draws nothing for it either).
-    if (!Intersects(rect, Client())) return;
+    if (!rect.Intersects(Client())) return;
     ScenePrim& p = prims.emplace_back();
     p.kind = PrimKind::Frame;
     p.rect = rect;
@@ -72,7 +58,7 @@ void Scene::AddLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Colour colou
 
 void Scene::AddText(const Rect& rect, std::string_view cp949, TextAlign align, Colour colour,
                     FontRole font) {
-    if (cp949.empty() || !Intersects(rect, Client())) return;
+    if (cp949.empty() || !rect.Intersects(Client())) return;
     ScenePrim& p = prims.emplace_back();
     p.kind = PrimKind::Text;
     p.rect = rect;

@@ -39,6 +39,7 @@ enum class TextAlign : uint8_t {
 // Both roles are the face "굴림체" (Nanum Gothic Coding where it is replaced),
 // 11 pixels high, Hangul character set; the tooltip keeps its own font object.
 enum class FontRole : uint8_t { Chart, Tip };
+inline constexpr int32_t kChartFontHeight = 11;   // pixels, both roles
 
 struct ScenePrim {
     Rect rect;

@@ -27,6 +27,9 @@ static_assert(offsetof(StockInfo, open) == 56);
 static_assert(offsetof(StockInfo, current) == 68);
 static_assert(offsetof(StockInfo, change) == 76);
 
+// The two files of a day.
+enum class DayFile : uint8_t { Info, Data };
+
 // One record of the intraday data file, 28 bytes.
 struct TickRecord {
     int32_t date;        // only the first record's date is read

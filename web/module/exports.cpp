@@ -1,18 +1,16 @@
-// The WebAssembly boundary of <sivarta-chart>: one WebChart per module
+// The WebAssembly boundary of <sivarta-chart>: one ChartSession per module
 // instance (each element instantiates the compiled module once). Strings and
 // file bytes cross through buffers in linear memory that the module owns;
-// scenes leave as a flat int32 array, nine values per primitive:
-//   kind | align << 8 | font << 16, left, top, right, bottom, colour, fill,
-//   text offset, text length (offsets into the flat text buffer).
+// scenes leave as a flat int32 array, PrimField::Count values per primitive.
+// Everything both sides must agree on is exported by sv_constants, so the
+// JavaScript side restates none of it.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "chart/settings_table.h"
-#include "data/stock_text.h"
-#include "interact/tip_place.h"
-#include "interact/web_chart.h"
+#include "interact/chart_session.h"
+#include "web/module/constants.h"
 
 #define SV_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -22,15 +20,14 @@ TextWidthImport(const char* cp949, int32_t length);
 
 namespace {
 
-constexpr int kPrimInts = 9;
-
 struct Boundary {
-    WebChart chart{[](std::string_view text) {
+    ChartSession session{[](std::string_view text) {
         return TextWidthImport(text.data(), static_cast<int32_t>(text.size()));
     }};
     std::string scratch;
     std::vector<unsigned char> files[2];
-    bool arrived[2] = {false, false};
+    FetchedFile fetched[2];
+    bool requestMade = false;
     std::vector<int32_t> flat;
     std::string flatText;
     int32_t place[2] = {0, 0};
@@ -46,9 +43,14 @@ int32_t ToScratch(std::string text) {
     return static_cast<int32_t>(State().scratch.size());
 }
 
-const Scene& SceneOf(int32_t which) {
-    const WebChart& chart = State().chart;
-    return which == 1 ? chart.CrosshairScene() : which == 2 ? chart.TipScene() : chart.ChartScene();
+const Scene& SceneOf(int32_t layer) {
+    const ChartSession& session = State().session;
+    switch (static_cast<SceneLayer>(layer)) {
+    case SceneLayer::Crosshair: return session.CrosshairScene();
+    case SceneLayer::Tip: return session.TipScene();
+    case SceneLayer::Chart: break;
+    }
+    return session.ChartScene();
 }
 
 // The table entry of an index from the page, or nullptr.
@@ -57,13 +59,9 @@ const PropertyInfo* Prop(int32_t index) {
     return index >= 0 && static_cast<size_t>(index) < table.size() ? &table[index] : nullptr;
 }
 
-bool Cp949Lead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 }  // namespace
 
-// --- Buffers ---------------------------------------------------------------
+// --- Buffers and constants -------------------------------------------------
 SV_EXPORT(sv_scratch) char* SvScratch(uint32_t size) {
     State().scratch.resize(size);
     return State().scratch.data();
@@ -71,14 +69,23 @@ SV_EXPORT(sv_scratch) char* SvScratch(uint32_t size) {
 SV_EXPORT(sv_scratch_data) const char* SvScratchData() {
     return State().scratch.data();
 }
-// The buffer a file's bytes are copied into (0 info, 1 data); size 0 with
-// arrived 0 marks a failed download.
+// The boundary's constants as JSON into scratch (see web/module/constants.h).
+SV_EXPORT(sv_constants) int32_t SvConstants() {
+    return ToScratch(BoundaryConstantsJson());
+}
+// The buffer a file's bytes are copied into (DayFile: 0 info, 1 data);
+// arrived 0 marks a failed download, whose text follows through sv_file_failure.
 SV_EXPORT(sv_file) unsigned char* SvFile(int32_t which, uint32_t size, int32_t arrived) {
     Boundary& s = State();
     const int i = which == 1 ? 1 : 0;
     s.files[i].assign(size, 0);
-    s.arrived[i] = arrived != 0;
+    s.fetched[i] = {s.files[i].data(), s.files[i].size(), arrived != 0, {}};
     return s.files[i].data();
+}
+// Why a file did not arrive: the text in scratch.
+SV_EXPORT(sv_file_failure) void SvFileFailure(int32_t which, uint32_t length) {
+    Boundary& s = State();
+    s.fetched[which == 1 ? 1 : 0].failure = std::string_view(s.scratch).substr(0, length);
 }
 
 // --- Settings ----------------------------------------------------------------
@@ -100,46 +107,50 @@ SV_EXPORT(sv_prop_set) int32_t SvPropSet(int32_t index, uint32_t length) {
     const PropertyInfo* p = Prop(index);
     if (!p) return 1;
     const std::string_view text = std::string_view(s.scratch).substr(0, length);
-    return SetPropertyText(s.chart.Settings(), *p, text) ? 1 : 0;
+    return SetPropertyText(s.session.Settings(), *p, text) ? 1 : 0;
 }
 SV_EXPORT(sv_prop_string) int32_t SvPropString(int32_t index) {
     const PropertyInfo* p = Prop(index);
-    return p && p->string ? ToScratch(State().chart.Settings().*(p->string)) : 0;
+    return p && p->string ? ToScratch(State().session.Settings().*(p->string)) : 0;
 }
 SV_EXPORT(sv_prop_number) int32_t SvPropNumber(int32_t index) {
     const PropertyInfo* p = Prop(index);
-    return p && p->number ? State().chart.Settings().*(p->number) : 0;
+    return p && p->number ? State().session.Settings().*(p->number) : 0;
 }
 SV_EXPORT(sv_size) void SvSize(int32_t width, int32_t height) {
-    State().chart.SetSize(width, height);
+    State().session.SetSize(width, height);
 }
 
 // --- Load and draw -----------------------------------------------------------
-// The two URLs, "info\ndata", into scratch; 0 when the code loads nothing.
+// The two URLs, "info\ndata", or why none is made, into scratch; sv_request_made says which.
 SV_EXPORT(sv_request) int32_t SvRequest(int32_t pageIsHttps) {
-    const auto urls = State().chart.RequestUrls(pageIsHttps != 0);
-    return urls ? ToScratch(*urls) : 0;
+    const DayRequest request = State().session.Request(pageIsHttps != 0);
+    State().requestMade = request.Made();
+    return ToScratch(request.Made() ? request.infoUrl + "\n" + request.dataUrl : request.refusal);
 }
+SV_EXPORT(sv_request_made) int32_t SvRequestMade() {
+    return State().requestMade ? 1 : 0;
+}
+// LoadOutcome bits; sv_load_reason says why a load was not accepted.
 SV_EXPORT(sv_load) int32_t SvLoad() {
     Boundary& s = State();
-    const DayBytes info{s.files[0].data(), s.files[0].size(), s.arrived[0]};
-    const DayBytes data{s.files[1].data(), s.files[1].size(), s.arrived[1]};
-    const bool ok = s.chart.Load(info, data);
+    const LoadVerdict& verdict = s.session.Load(s.fetched[0], s.fetched[1]);
     for (auto& f : s.files) std::vector<unsigned char>().swap(f);   // a day's bytes are not kept
-    return ok ? 1 : 0;
+    for (auto& f : s.fetched) f = {};
+    return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
+           (verdict.Failed() ? static_cast<int32_t>(LoadOutcome::Failed) : 0);
 }
-// The text the chart shows for a failed load, into scratch; 0 after a good one.
-SV_EXPORT(sv_failure_text) int32_t SvFailureText() {
-    return State().chart.Failed() ? ToScratch(kLoadFailedText) : 0;
+SV_EXPORT(sv_load_reason) int32_t SvLoadReason() {
+    return ToScratch(State().session.LastLoad().Reason());
 }
 SV_EXPORT(sv_redraw) void SvRedraw() {
-    State().chart.Redraw();
+    State().session.Redraw();
 }
 
-// Flattens a scene (0 chart, 1 crosshair, 2 tooltip); returns its primitive count.
-SV_EXPORT(sv_scene) int32_t SvScene(int32_t which) {
+// Flattens a layer's scene (SceneLayer); returns its primitive count.
+SV_EXPORT(sv_scene) int32_t SvScene(int32_t layer) {
     Boundary& s = State();
-    const Scene& scene = SceneOf(which);
+    const Scene& scene = SceneOf(layer);
     s.flat.clear();
     s.flatText.clear();
     for (const ScenePrim& p : scene.Prims()) {
@@ -150,13 +161,9 @@ SV_EXPORT(sv_scene) int32_t SvScene(int32_t which) {
             length = static_cast<int32_t>(text.size());
             s.flatText += text;
         }
-        const int32_t head = static_cast<int32_t>(p.kind) | static_cast<int32_t>(p.align) << 8 |
-                             static_cast<int32_t>(p.font) << 16;
-        s.flat.insert(s.flat.end(), {head, p.rect.left, p.rect.top, p.rect.right, p.rect.bottom,
-                                     static_cast<int32_t>(p.colour), static_cast<int32_t>(p.fill),
-                                     offset, length});
+        FlattenPrim(p, offset, length, s.flat);
     }
-    return static_cast<int32_t>(s.flat.size() / kPrimInts);
+    return static_cast<int32_t>(s.flat.size() / static_cast<size_t>(PrimField::Count));
 }
 SV_EXPORT(sv_flat) const int32_t* SvFlat() {
     return State().flat.data();
@@ -167,56 +174,60 @@ SV_EXPORT(sv_flat_text) const char* SvFlatText() {
 SV_EXPORT(sv_flat_text_size) int32_t SvFlatTextSize() {
     return static_cast<int32_t>(State().flatText.size());
 }
-SV_EXPORT(sv_scene_width) int32_t SvSceneWidth(int32_t which) {
-    return SceneOf(which).Width();
+SV_EXPORT(sv_scene_width) int32_t SvSceneWidth(int32_t layer) {
+    return SceneOf(layer).Width();
 }
-SV_EXPORT(sv_scene_height) int32_t SvSceneHeight(int32_t which) {
-    return SceneOf(which).Height();
+SV_EXPORT(sv_scene_height) int32_t SvSceneHeight(int32_t layer) {
+    return SceneOf(layer).Height();
 }
 
-// --- Interaction -------------------------------------------------------------
-SV_EXPORT(sv_track) int32_t SvTrack(int32_t x, int32_t y, int32_t fromPointer) {
-    return State().chart.Track(x, y, fromPointer != 0);
+// --- Pointer, keys, tooltip, click ---------------------------------------------
+// Each returns ChartSession's kCrosshairMoved and kTipChanged bits.
+SV_EXPORT(sv_pointer_move) int32_t SvPointerMove(int32_t x, int32_t y) {
+    return State().session.PointerMove(x, y);
 }
 SV_EXPORT(sv_retrack) int32_t SvRetrack() {
-    return State().chart.Retrack();
+    return State().session.Retrack();
 }
-// 0 down, 1 up, 2 left, 3 right
 SV_EXPORT(sv_key) int32_t SvKey(int32_t key) {
-    if (key < 0 || key > 3) return 0;
-    return State().chart.PressKey(static_cast<WebChart::Key>(key));
+    if (key < 0 || key > static_cast<int32_t>(ArrowKey::Right)) return 0;
+    return State().session.PressKey(static_cast<ArrowKey>(key));
 }
-SV_EXPORT(sv_in_box) int32_t SvInBox(int32_t x, int32_t y) {
-    return State().chart.InBox(x, y) ? 1 : 0;
+// 0 x, 1 y of the crosshair's point, 2 whether the pointer has been over the frame.
+SV_EXPORT(sv_crosshair) int32_t SvCrosshair(int32_t field) {
+    const ChartSession& session = State().session;
+    return field == 0 ? session.Crosshair().x : field == 1 ? session.Crosshair().y : session.HasTracked() ? 1 : 0;
 }
-// The tooltip's left and top beside a cursor at (x, y) in a viewport screenWidth wide.
-SV_EXPORT(sv_place_tip) const int32_t* SvPlaceTip(int32_t x, int32_t y, int32_t screenWidth) {
+SV_EXPORT(sv_shows_tip) int32_t SvShowsTip(int32_t x, int32_t y) {
+    return State().session.ShowsTip(x, y) ? 1 : 0;
+}
+// The tooltip's left and top beside a cursor at (x, y) in a viewport that wide.
+SV_EXPORT(sv_tip_place) const int32_t* SvTipPlace(int32_t x, int32_t y, int32_t viewportWidth) {
     Boundary& s = State();
-    const TipPlace place = PlaceTip(x, y, s.chart.TipScene().Width(), screenWidth);
+    const TipPlace place = s.session.TipPlacement(x, y, viewportWidth);
     s.place[0] = place.left;
     s.place[1] = place.top;
     return s.place;
 }
-SV_EXPORT(sv_click_url) int32_t SvClickUrl() {
-    const auto url = State().chart.ClickUrl();
+SV_EXPORT(sv_click_page) int32_t SvClickPage() {
+    const auto url = State().session.ClickPage();
     return url ? ToScratch(*url) : 0;
 }
 
 // --- The info record of the last load ---------------------------------------
-// 0 date, 1 time, 2 current, 3 change
 SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
-    const StockInfo& info = State().chart.Info();
-    switch (field) {
-    case 0: return info.date;
-    case 1: return info.time;
-    case 2: return info.current;
-    case 3: return info.change;
+    const StockInfo& info = State().session.Info();
+    switch (static_cast<InfoNumber>(field)) {
+    case InfoNumber::Date: return info.date;
+    case InfoNumber::Time: return info.time;
+    case InfoNumber::Current: return info.current;
+    case InfoNumber::Change: return info.change;
     }
     return 0;
 }
-// 0 code, 1 name (code page 949) into scratch
+// The field (InfoTextField) in code page 949 into scratch.
 SV_EXPORT(sv_info_text) int32_t SvInfoText(int32_t field) {
-    const StockInfo& info = State().chart.Info();
-    return ToScratch(field == 1 ? FieldText(info.name, sizeof info.name, Cp949Lead)
-                                : FieldText(info.code, sizeof info.code, Cp949Lead));
+    const ChartSession& session = State().session;
+    return ToScratch(static_cast<InfoTextField>(field) == InfoTextField::Name ? session.InfoName()
+                                                                            : session.InfoCode());
 }
