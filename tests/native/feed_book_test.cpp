@@ -1,4 +1,4 @@
-#include "tools/sivarta-data/feed_book.h"
+#include "data/feed_book.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 
 #include "render/day_read.h"
 #include "tools/sivarta-data/commands.h"
-#include "tools/sivarta-data/feed_book.h"
+#include "data/feed_book.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
