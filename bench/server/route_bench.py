@@ -5,8 +5,12 @@ once with the picture cache off and once on. Prints requests per second,
 p50/p99 latency and the server's peak RSS; never fails on time.
 
   route_bench.py TOOL [--requests N] [--queries Q] [--connections C] [--workers W]
+  route_bench.py TOOL --front HOST:PORT [...]
 
 TOOL is a sivarta-data binary; it is started on a free port over a sample day.
+With --front, the load goes to a running front (nginx with deploy/nginx.conf
+over a server with code 005930) instead, once, and the X-Cache answers are
+counted: the cache hit rate.
 """
 import argparse
 import asyncio
@@ -32,16 +36,19 @@ async def read_answer(reader):
     head = await reader.readuntil(b"\r\n\r\n")
     status = int(head.split(b" ", 2)[1])
     length = 0
+    cache = ""
     for line in head.split(b"\r\n")[1:]:
         name, _, value = line.partition(b":")
         if name.strip().lower() == b"content-length":
             length = int(value)
+        if name.strip().lower() == b"x-cache":
+            cache = "/" + value.strip().decode()
     if length:
         await reader.readexactly(length)
-    return status
+    return "%d%s" % (status, cache)
 
 
-async def connection(port, paths, next_index, total, latencies, statuses):
+async def connection(host, port, paths, next_index, total, latencies, statuses):
     """One client: requests in turn; a dropped connection is counted and reopened."""
     writer = None
     try:
@@ -51,7 +58,7 @@ async def connection(port, paths, next_index, total, latencies, statuses):
             start = time.perf_counter()
             try:
                 if writer is None:
-                    reader, writer = await asyncio.open_connection("127.0.0.1", port)
+                    reader, writer = await asyncio.open_connection(host, port)
                 writer.write(f"GET {paths[i % len(paths)]} HTTP/1.1\r\nHost: bench\r\n\r\n".encode())
                 status = await read_answer(reader)
             except (ConnectionError, asyncio.IncompleteReadError):
@@ -64,10 +71,10 @@ async def connection(port, paths, next_index, total, latencies, statuses):
             writer.close()
 
 
-async def load(port, paths, total, connections):
+async def load(host, port, paths, total, connections):
     latencies, statuses, next_index = [], {}, [0]
     start = time.perf_counter()
-    await asyncio.gather(*(connection(port, paths, next_index, total, latencies, statuses)
+    await asyncio.gather(*(connection(host, port, paths, next_index, total, latencies, statuses)
                            for _ in range(connections)))
     return time.perf_counter() - start, sorted(latencies), statuses
 
@@ -94,6 +101,7 @@ def main():
     ap.add_argument("--queries", type=int, default=500)
     ap.add_argument("--connections", type=int, default=64)
     ap.add_argument("--workers", type=int, default=0)
+    ap.add_argument("--front")
     opts = ap.parse_args()
 
     root = tempfile.mkdtemp(prefix="route-bench-")
@@ -103,10 +111,19 @@ def main():
     paths = [f"/chart/005930.png?w=228&h=190&crHighCandle={q}" for q in range(opts.queries)]
     print(f"chart route: {opts.requests} requests over {opts.queries} distinct queries, "
           f"{opts.connections} connections, {os.cpu_count()} cores")
+    if opts.front:
+        host, port = opts.front.rsplit(":", 1)
+        elapsed, lat, statuses = asyncio.run(load(host, int(port), paths, opts.requests, opts.connections))
+        n = len(lat)
+        hits = sum(v for k, v in statuses.items() if k.endswith("/HIT"))
+        print(f"  through {opts.front}: {n / elapsed:7.0f} req/s  p50 {lat[n // 2] * 1000:6.1f} ms  "
+              f"p99 {lat[min(n - 1, int(0.99 * n))] * 1000:6.1f} ms  cache hits {100 * hits / n:.1f}%  "
+              f"statuses {statuses}")
+        return
     for cache_mib in (0, 64):
         proc, port = start_server(opts.tool, root, cache_mib, opts.workers)
         try:
-            elapsed, lat, statuses = asyncio.run(load(port, paths, opts.requests, opts.connections))
+            elapsed, lat, statuses = asyncio.run(load("127.0.0.1", port, paths, opts.requests, opts.connections))
             rss = peak_rss_mib(proc.pid)
         finally:
             proc.send_signal(signal.SIGTERM)
