@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/raster.h"
+#include "chart/raster.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string Picture(const PixelBuffer& b) {
 struct RasterCase {
     const char* name;
     std::function<void(Scene&)> build;   // on an 8 x 5 scene
-    Offset origin;
+    Point origin;
     const char* expected;                // the 8 x 5 buffer afterwards
 };
 
