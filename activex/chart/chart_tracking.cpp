@@ -42,22 +42,41 @@ void ChartWnd::OnMouseMove(UINT, POINT point) {
 
 BOOL ChartWnd::PreTranslateMessage(MSG* msg) {
     if (msg->message != WM_KEYDOWN) return Wnd::PreTranslateMessage(msg);
-    switch (msg->wParam) {
+    if (MoveCrosshairByKey(msg->wParam) && msg->hwnd == m_hWnd)
+        keyPreTranslated = {msg->wParam, msg->lParam, msg->time, true};
+    // Never consumed: the key is still dispatched as usual.
+    return FALSE;
+}
+
+// Hosts whose loop never offers keys to the control (a plain message loop, a
+// dialog) deliver them here; a host that did offer them dispatches the same
+// message afterwards, which has moved the crosshair already.
+void ChartWnd::OnKeyDown(WPARAM key, LPARAM flags) {
+    const KeySeen seen = keyPreTranslated;
+    keyPreTranslated = {};
+    const bool alreadyMoved =
+        seen.valid && seen.key == key && seen.flags == flags && seen.time == static_cast<DWORD>(GetMessageTime());
+    if (!alreadyMoved) MoveCrosshairByKey(key);
+    Default();
+}
+
+bool ChartWnd::MoveCrosshairByKey(WPARAM key) {
+    switch (key) {
     case VK_DOWN:
         TrackMouse(ptLastTrack.x, ptLastTrack.y + 1);
-        break;
+        return true;
     case VK_UP:
         TrackMouse(ptLastTrack.x, ptLastTrack.y - 1);
-        break;
+        return true;
     case VK_LEFT:
         // ptLastTrack.x is a slot line; 3 columns left is the previous one
         // (x - 1 would snap back up to the same line).
         TrackMouse(ptLastTrack.x - 3, ptLastTrack.y);
-        break;
+        return true;
     case VK_RIGHT:
         TrackMouse(ptLastTrack.x + 1, ptLastTrack.y);
-        break;
+        return true;
+    default:
+        return false;
     }
-    // Never consumed: the key is still dispatched as usual.
-    return FALSE;
 }

@@ -46,6 +46,12 @@ LRESULT ChartWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         OnLButtonDown(static_cast<UINT>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(wParam, lParam);
+        return 0;
+    case WM_GETDLGCODE:
+        // Dialog hosts pass the arrow keys on instead of moving the focus.
+        return DLGC_WANTARROWS;
     case WM_USER + 100:
         return 1;
     default:

@@ -69,6 +69,9 @@ protected:
     void OnTimer(UINT_PTR id);
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
     void OnLButtonDown(UINT flags, POINT point);
+    void OnKeyDown(WPARAM key, LPARAM flags);
+    // The arrow keys' move of the crosshair; false for any other key.
+    bool MoveCrosshairByKey(WPARAM key);
 
     // OnCreate steps 3 and 4: the TipWnd object, and with nIsToolTip == 1 the
     // hover timer and the tooltip window with its first text.
@@ -77,6 +80,15 @@ protected:
     void DestroyTooltip();
 
 private:
+    // The key message PreTranslateMessage acted on for this window: the same
+    // message dispatched here afterwards must not move the crosshair again.
+    struct KeySeen {
+        WPARAM key = 0;
+        LPARAM flags = 0;
+        DWORD time = 0;
+        bool valid = false;
+    } keyPreTranslated;
+
     // The last scene into dcMem.
     void ReplayIntoSurface();
     // After a layout that resets the scroll position: the scroll bar under the volume pane.
