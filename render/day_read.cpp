@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "data/day_source.h"
 #include "data/file_readers.h"
 
 namespace fs = std::filesystem;
@@ -63,11 +64,11 @@ std::optional<FileStamp> StatFile(const fs::path& path) {
 }
 
 fs::path InfoPath(const fs::path& root, std::string_view code) {
-    return root / "sisefile" / "info" / (std::string(code) + ".dat");
+    return root / DayFilePath(DayFile::Info, code);
 }
 
 fs::path DataPath(const fs::path& root, std::string_view code) {
-    return root / "sisefile" / "Date" / (std::string(code) + ".dat");
+    return root / DayFilePath(DayFile::Data, code);
 }
 
 std::optional<std::string> ReadDay(const fs::path& root, std::string_view code, DayBytes& day) {
