@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "data/day_source.h"
 #include "data/file_readers.h"
 #include "data/stock_records.h"
 
@@ -78,11 +79,11 @@ std::optional<FileStamp> StatFile(const fs::path& path) {
 }
 
 fs::path InfoPath(const fs::path& root, std::string_view code) {
-    return root / "sisefile" / "info" / (std::string(code) + ".dat");
+    return root / DayFilePath(DayFile::Info, code);
 }
 
 fs::path DataPath(const fs::path& root, std::string_view code) {
-    return root / "sisefile" / "Date" / (std::string(code) + ".dat");
+    return root / DayFilePath(DayFile::Data, code);
 }
 
 namespace {
