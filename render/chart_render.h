@@ -12,7 +12,7 @@
 
 #include "chart/settings_table.h"
 #include "render/freetype_text.h"
-#include "render/raster.h"
+#include "chart/raster.h"
 
 inline constexpr int32_t kMaxRenderSide = 4096;
 
@@ -21,7 +21,7 @@ struct RenderRequest {
     int32_t width = 228;
     int32_t height = 190;
     ChartSettings settings;        // display properties; the size comes from width and height
-    std::optional<Offset> hover;   // client point under the mouse
+    std::optional<Point> hover;   // client point under the mouse
 };
 
 struct RenderedChart {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "render/cp949_decode.h"
-#include "render/raster.h"
+#include "chart/raster.h"
 
 inline constexpr const char* kDefaultFontFile = "/usr/share/fonts/truetype/nanum/NanumGothicCoding.ttf";
 

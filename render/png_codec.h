@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/raster.h"
+#include "chart/raster.h"
 
 // The encoded file, or nothing when libpng fails.
 std::optional<std::string> EncodePng(const PixelBuffer& buffer);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench/synthetic_day.h"
-#include "chart/win/chart_wnd.h"
-#include "chart/win/scene_replay.h"
+#include "activex/chart/chart_wnd.h"
+#include "activex/chart/scene_replay.h"
 
 namespace {
 

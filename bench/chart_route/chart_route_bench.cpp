@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools/sivarta-data/sample_day.h"
+#include "data/sample_day.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "data/win/data_loader_wnd.h"
-#include "framework/internet.h"
+#include "activex/chart/data_loader_wnd.h"
+#include "activex/framework/internet.h"
 #include "win/support/day_files.h"
 #include "win/support/test_http_server.h"
 

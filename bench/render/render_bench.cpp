@@ -14,7 +14,7 @@
 #include "render/chart_render.h"
 #include "render/day_read.h"
 #include "render/png_codec.h"
-#include "tools/sivarta-data/sample_day.h"
+#include "data/sample_day.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -1,61 +1,43 @@
-// The same sivarta.wasm the page loads, driven from Node: the tests take the
-// scene's text rectangles (and other expectations) from the core itself.
+// The same sivarta.wasm the page loads, driven from Node through the element's
+// own boundary module: the tests take the scene's text rectangles (and other
+// expectations) from the core itself and restate none of the boundary.
 import { readFileSync } from 'node:fs';
+import { Core, decodeCp949 } from '../../web/element/sivarta-core.js';
+import { primitives } from '../../web/element/sivarta-scene.js';
 import { buildDir } from './harness.mjs';
 
-const module = new WebAssembly.Module(readFileSync(`${buildDir}/web/sivarta.wasm`));
-const cp949 = new TextDecoder('euc-kr');
+export const wasmModule = new WebAssembly.Module(readFileSync(`${buildDir}/web/sivarta.wasm`));
 
 export class NodeCore {
   // Text is measured at the fixed pitch of the chart's face: 6 pixels a byte.
   constructor() {
-    const stub = () => 0;
-    const instance = new WebAssembly.Instance(module, {
-      env: { text_width: (ptr, len) => len * 6 },
-      wasi_snapshot_preview1: { fd_close: stub, fd_seek: stub, fd_write: stub },
-    });
-    this.x = instance.exports;
-    this.x._initialize();
-    this.names = new Map();
-    for (let i = 0, n = this.x.sv_prop_count(); i < n; ++i) this.names.set(this.#ascii(this.x.sv_prop_name(i)), i);
-  }
-
-  #bytes(ptr, n) { return new Uint8Array(this.x.memory.buffer, ptr, n); }
-  #ascii(n) { return String.fromCharCode(...this.#bytes(this.x.sv_scratch_data(), n)); }
-  #put(bytes) {
-    this.#bytes(this.x.sv_scratch(bytes.length), bytes.length).set(bytes);
-    return bytes.length;
+    this.core = new Core(wasmModule, (bytes) => bytes.length * 6);
+    this.c = this.core.c;
+    this.props = new Map(this.core.properties().map((p) => [p.name, p]));
   }
 
   set(name, value) {
-    if (!this.names.has(name)) throw new Error(`no property ${name}`);
-    return this.x.sv_prop_set(this.names.get(name), this.#put(new TextEncoder().encode(String(value)))) === 0;
+    if (!this.props.has(name)) throw new Error(`no property ${name}`);
+    return this.core.set(this.props.get(name), value);
   }
-  size(width, height) { this.x.sv_size(width, height); }
+  size(width, height) { this.core.size(width, height); }
+  // Bytes, or null for a file whose download failed.
   load(info, data) {
-    [info, data].forEach((bytes, i) => this.#bytes(this.x.sv_file(i, bytes?.length ?? 0, bytes ? 1 : 0), bytes?.length ?? 0).set(bytes ?? []));
-    return this.x.sv_load() === 1;
+    return this.core.load([info, data].map((bytes) => (bytes ? { bytes } : { failure: 'not fetched' })));
   }
-  track(x, y) { return this.x.sv_track(x, y, 1); }
+  track(x, y) { return this.core.pointerMove(x, y); }
 
-  // [{kind, rect: [l, t, r, b], colour, text}]
-  scene(which) {
-    const n = this.x.sv_scene(which);
-    const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), n * 9).slice();
-    const text = this.x.sv_flat_text();
-    const prims = [];
-    for (let i = 0; i < n; ++i) {
-      const o = i * 9;
-      prims.push({
-        kind: ints[o] & 0xff,
-        rect: [ints[o + 1], ints[o + 2], ints[o + 3], ints[o + 4]],
-        colour: ints[o + 5],
-        text: (ints[o] & 0xff) === 3 ? cp949.decode(this.#bytes(text + ints[o + 7], ints[o + 8])) : '',
-      });
-    }
-    return prims;
+  // [{kind, rect: [l, t, r, b], colour, text}] with kind a name of c.kind.
+  scene(layer = 'chart') {
+    const kinds = Object.fromEntries(Object.entries(this.c.kind).map(([name, value]) => [value, name]));
+    return [...primitives(this.core.scene(this.c.layer[layer]))].map((p) => ({
+      kind: kinds[p.kind],
+      rect: p.rect,
+      colour: p.colour,
+      text: p.bytes ? decodeCp949(p.bytes) : '',
+    }));
   }
-  textRects(which = 0) {
-    return this.scene(which).filter((p) => p.kind === 3).map((p) => p.rect);
+  textRects(layer = 'chart') {
+    return this.scene(layer).filter((p) => p.kind === 'Text').map((p) => p.rect);
   }
 }

@@ -58,7 +58,7 @@ test('methods, readyinfo once per load, reload on strCode, redraw on a display s
   core.set('strCode', '000660');
   core.size(228, 190);
   core.load(dayFile('info', '000660'), dayFile('Date', '000660'));
-  const box = core.scene(0).find((p) => p.kind === 1).rect;
+  const box = core.scene().find((p) => p.kind === 'Frame').rect;
   assert.deepEqual(pixel(await canvasPixels(page, '#c'), box[0], box[1]), [255, 0, 0]);
   assert.equal(await page.$eval('#c', (c) => c.crBoxLine), 255);
   assert.deepEqual(await page.evaluate(() => window.__errors), []);
@@ -123,7 +123,7 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
     const t = c.shadowRoot.querySelector('canvas[part=tooltip]');
     return { shown: getComputedStyle(t).display !== 'none', left: parseInt(t.style.left), top: parseInt(t.style.top), width: t.width, text: t.getAttribute('aria-label') };
   });
-  const tipText = () => core.scene(2).filter((p) => p.kind === 3).map((p) => p.text).join(' ');
+  const tipText = () => core.scene('tip').filter((p) => p.kind === 'Text').map((p) => p.text).join(' ');
 
   // Right of the cursor where 310 pixels fit before the viewport's edge, flipped left where not.
   for (const [x, y] of [[20, 60], [150, 100]]) {
@@ -141,7 +141,7 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
     const shown = await tip(page);
     assert.equal(shown.text, tipText());
     assert.match(shown.text, /^\d\d\/\d\d /);
-    assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene(1));
+    assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
   }
 
   // Outside the frame (the label column) the tooltip goes at the next tick; the crosshair stays.
@@ -150,10 +150,10 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
 
   // Keys move the crosshair from its last point: right one slot, up one row, left one slot.
   await page.focus('#c');
-  for (const [key, code] of [['ArrowRight', 3], ['ArrowRight', 3], ['ArrowUp', 1], ['ArrowLeft', 2], ['ArrowDown', 0]]) {
+  for (const key of ['ArrowRight', 'ArrowRight', 'ArrowUp', 'ArrowLeft', 'ArrowDown']) {
     await page.keyboard.press(key);
-    core.x.sv_key(code);
-    assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene(1));
+    core.core.key(key);
+    assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
   }
   assert.equal((await tip(page)).text, tipText());
 
@@ -161,12 +161,12 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
   await page.$eval('#c', (c) => { c.nIsToolTip = 2; });
   await page.mouse.move(400 + 30, 50 + 70);
   core.set('nIsToolTip', 2);
-  core.x.sv_redraw();
-  core.x.sv_retrack();
+  core.core.redraw();
+  core.core.retrack();
   core.track(30, 70);
   await page.waitForTimeout(400);
   assert.equal((await tip(page)).shown, false);
-  assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene(1));
+  assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
   await context.close();
 });
 

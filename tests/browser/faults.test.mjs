@@ -45,7 +45,7 @@ async function failureTextInk(page) {
   const core = new NodeCore();
   core.size(228, 190);
   core.load(null, null);
-  const rect = core.scene(0).find((p) => p.text === 'fail Loading Datafile!').rect;
+  const rect = core.scene().find((p) => p.text === core.c.failureText).rect;
   const image = await canvasPixels(page, '#c');
   let ink = 0;
   for (let y = rect[1]; y < rect[3]; ++y)

@@ -3,7 +3,7 @@
 // playwright-core, pages built for one test, and reading a chart's pixels.
 import { spawn } from 'node:child_process';
 import { once } from 'node:events';
-import { copyFileSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -24,7 +24,7 @@ export async function startDataServer({ root = `${goldenDir}/data`, web = true, 
   let webDir = null;
   if (web) {
     webDir = mkdtempSync(`${tmpdir()}/sivarta-web-`);
-    for (const f of ['sivarta.js', 'sivarta.wasm', 'index.html']) copyFileSync(`${buildDir}/web/${f}`, `${webDir}/${f}`);
+    for (const f of readdirSync(`${buildDir}/web`).filter((name) => /\.(js|wasm|html)$/.test(name))) copyFileSync(`${buildDir}/web/${f}`, `${webDir}/${f}`);
     mkdirSync(`${webDir}/t`);
     args.push('--web', webDir);
   }

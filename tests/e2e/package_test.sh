@@ -24,7 +24,7 @@ root_ca="$SIVARTA_BUILD/signing/test-root.pem"
 
 # What the build knows: the project version and the control's class id.
 version="$(sed -n 's/^project(sivarta VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
-clsid="$(awk '/uuid\(/ { u = $0 } /coclass Sivarta/ { print u; exit }' "$root/res/sivarta.idl" | sed 's/.*uuid(\([^)]*\)).*/\1/')"
+clsid="$(awk '/uuid\(/ { u = $0 } /coclass Sivarta/ { print u; exit }' "$root/activex/res/sivarta.idl" | sed 's/.*uuid(\([^)]*\)).*/\1/')"
 commas="${version//./,}"
 [ -n "$version" ] && [ ${#clsid} -eq 36 ] || { echo "FAIL: version '$version' or class id '$clsid' not found"; exit 1; }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "control/click_through.h"
+#include "interact/click_through.h"
 
 namespace {
 

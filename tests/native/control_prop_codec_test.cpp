@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "framework/prop_codec.h"
+#include "data/prop_codec.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "control/stock_text.h"
+#include "data/stock_text.h"
 #include "data/stock_records.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "data/file_readers.h"
 #include "data/series_store.h"
-#include "tools/sivarta-data/bar_csv.h"
-#include "tools/sivarta-data/day_files.h"
-#include "tools/sivarta-data/sample_day.h"
+#include "data/bar_csv.h"
+#include "data/day_files.h"
+#include "data/sample_day.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "interact/format_thousands.h"
+#include "chart/format_thousands.h"
 
 #include <gtest/gtest.h>
 

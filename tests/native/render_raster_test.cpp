@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/raster.h"
+#include "chart/raster.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string Picture(const PixelBuffer& b) {
 struct RasterCase {
     const char* name;
     std::function<void(Scene&)> build;   // on an 8 x 5 scene
-    Offset origin;
+    Point origin;
     const char* expected;                // the 8 x 5 buffer afterwards
 };
 
@@ -180,7 +180,7 @@ TEST(Raster, LargeFillsKeepEveryPixelThatLaterPanesLeaveUncovered) {
     struct Case {
         const char* name;
         std::function<void(Scene&)> build;   // on a 120 x 90 scene
-        std::vector<std::pair<Offset, Colour>> expected;
+        std::vector<std::pair<Point, Colour>> expected;
     };
     const Case cases[] = {
         {"background around two panes, and between them",

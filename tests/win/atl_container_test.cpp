@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "data/stock_records.h"
-#include "support/message_box_watcher.h"
+#include "activex/support/message_box_watcher.h"
 #include "sivarta_h.h"
 #include "win/support/test_http_server.h"
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "control/sivarta_ids.h"
-#include "support/message_box_watcher.h"
+#include "activex/res/sivarta_ids.h"
+#include "activex/support/message_box_watcher.h"
 #include "win/support/control_client.h"
 #include "win/support/day_files.h"
 #include "win/support/scratch_dir.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/prop_codec.h"
+#include "data/prop_codec.h"
 #include "win/support/control_client.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "chart/chart_geometry.h"
 #include "chart/settings_table.h"
-#include "framework/gdi.h"
+#include "activex/framework/gdi.h"
 #include "win/support/control_client.h"
 #include "win/support/day_files.h"
 #include "win/support/test_http_server.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "chart/settings_table.h"
-#include "control/sivarta_ids.h"
+#include "activex/res/sivarta_ids.h"
 #include "win/support/control_client.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "data/win/download_file.h"
-#include "framework/app_name.h"
+#include "activex/chart/download_file.h"
+#include "activex/framework/app_name.h"
 #include "win/support/scratch_dir.h"
 #include "win/support/test_http_server.h"
 

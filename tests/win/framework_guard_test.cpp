@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/class_factory.h"
-#include "framework/connection_point.h"
-#include "framework/wnd.h"
+#include "activex/framework/class_factory.h"
+#include "activex/framework/connection_point.h"
+#include "activex/framework/wnd.h"
 
 namespace {
 

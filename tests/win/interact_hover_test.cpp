@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "interact/win/tip_wnd.h"
-#include "res/resource.h"
+#include "activex/chart/tip_wnd.h"
+#include "activex/res/resource.h"
 #include "win/support/interact_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "interact/win/tip_wnd.h"
+#include "activex/chart/tip_wnd.h"
 #include "win/support/interact_fixture.h"
 
 namespace {

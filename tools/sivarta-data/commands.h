@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/sivarta-data/day_files.h"
+#include "data/day_files.h"
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;

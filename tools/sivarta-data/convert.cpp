@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "data/file_readers.h"
-#include "tools/sivarta-data/bar_csv.h"
+#include "data/bar_csv.h"
 #include "tools/sivarta-data/commands.h"
 #include "tools/sivarta-data/cp949.h"
 

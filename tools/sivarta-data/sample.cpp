@@ -4,7 +4,7 @@
 
 #include "tools/sivarta-data/commands.h"
 #include "tools/sivarta-data/cp949.h"
-#include "tools/sivarta-data/sample_day.h"
+#include "data/sample_day.h"
 
 namespace {
 

@@ -65,7 +65,7 @@ std::optional<std::string> TakeProp(RenderCli& cli, const std::string& v) {
 std::optional<std::string> TakeHover(RenderCli& cli, const std::string& v) {
     const auto point = ParsePair(v, ',');
     if (!point) return "--hover " + v + ": X,Y in client pixels";
-    cli.request.hover = Offset{point->first, point->second};
+    cli.request.hover = Point{point->first, point->second};
     return std::nullopt;
 }
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "chart/win/chart_wnd.h"
-#include "framework/gdi.h"
-#include "support/png_writer.h"
+#include "activex/chart/chart_wnd.h"
+#include "activex/framework/gdi.h"
+#include "activex/support/png_writer.h"
 #include "hover_capture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "framework/wnd.h"
+#include "activex/framework/wnd.h"
 #include "snapshot_options.h"
 
 class ChartWnd;

@@ -1,7 +1,7 @@
 #include "chart_settings.h"
 
 #include "chart/settings_table.h"
-#include "chart/win/chart_wnd.h"
+#include "activex/chart/chart_wnd.h"
 
 bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& value,
                    std::string& error) {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "chart/win/chart_wnd.h"
-#include "support/png_writer.h"
-#include "interact/win/tip_wnd.h"
+#include "activex/chart/chart_wnd.h"
+#include "activex/support/png_writer.h"
+#include "activex/chart/tip_wnd.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "chart_picture.h"
 #include "chart_settings.h"
-#include "data/win/data_loader_wnd.h"
-#include "support/message_box_watcher.h"
+#include "activex/chart/data_loader_wnd.h"
+#include "activex/support/message_box_watcher.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/win/chart_wnd.h"
+#include "activex/chart/chart_wnd.h"
 #include "chart_settings.h"
 #include "data/file_readers.h"
 #include "chart_picture.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "control_site.h"
-#include "framework/com_ptr.h"
+#include "activex/framework/com_ptr.h"
 
 class ControlHost {
 public:

@@ -7,7 +7,7 @@
 #include <ole2.h>
 #include <oleidl.h>
 
-#include "framework/com_ptr.h"
+#include "activex/framework/com_ptr.h"
 
 class ControlSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "control_host.h"
-#include "framework/wnd.h"
+#include "activex/framework/wnd.h"
 
 class HostWnd : public Wnd {
 public:

@@ -19,11 +19,11 @@
 #include "control_host.h"
 #include "control_info.h"
 #include "event_sink.h"
-#include "support/message_box_watcher.h"
+#include "activex/support/message_box_watcher.h"
 #include "host_wnd.h"
 #include "property_bag.h"
 #include "sivarta_h.h"
-#include "support/png_writer.h"
+#include "activex/support/png_writer.h"
 #include "snapshot.h"
 #include "view_options.h"
 

@@ -1,7 +1,12 @@
 // <sivarta-chart>: the intraday chart for today's browsers. The chart itself
-// (settings rules, file rules, layout, scales, texts, crosshair, tooltip) is
-// the portable core compiled to sivarta.wasm; this module only fetches the two
-// day files, replays the core's scenes on canvases and forwards events.
+// (settings rules, file rules, layout, scales, texts, crosshair, tooltip, the
+// load's URLs and limits) is the portable core compiled to sivarta.wasm and
+// driven through sivarta-core.js; this module only fetches the two day files
+// (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
+// and forwards events.
+import { Core, decodeCp949 } from './sivarta-core.js';
+import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
+import { fetchDayFile } from './sivarta-fetch.js';
 
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
 
@@ -15,177 +20,10 @@ async function compileCore() {
   }
 }
 const coreModule = await compileCore();
-
-const FONT_STACK = '"굴림체", GulimChe, NanumGothicCoding, "Nanum Gothic Coding", monospace';
-const FONT_PX = 11;    // the faces' cell height; their em is the whole cell
-const ASCENT_PX = 9;   // 800 of 1000 units, rounded as GDI rounds the cell's ascent
-const LETTER_SPACING = '0.5px';   // GDI's hinted half-width advance is 6 pixels, the outline's 5.5
-const HOVER_MS = 100;
-const PRIM_INTS = 9;
-const PRIM = { Fill: 0, Frame: 1, Line: 2, Text: 3 };
-const USE = { Display: 0, Size: 1, Load: 2, Click: 3 };
-const TYPE = { String: 0 };
-const KEYS = { ArrowDown: 0, ArrowUp: 1, ArrowLeft: 2, ArrowRight: 3 };
-const MOVED = 1;
-const TIP_CHANGED = 2;
-
-const cp949 = new TextDecoder('euc-kr');
-const utf8 = new TextEncoder();
-
-// The core of one element: a module instance with its own chart.
-class Core {
-  constructor(measure) {
-    let memory = null;
-    const wasiStub = () => 0;   // the core writes no file; stdio calls are answered and dropped
-    const instance = new WebAssembly.Instance(coreModule, {
-      env: { text_width: (ptr, len) => measure(new Uint8Array(memory.buffer, ptr, len)) },
-      wasi_snapshot_preview1: { fd_close: wasiStub, fd_seek: wasiStub, fd_write: wasiStub },
-    });
-    this.x = instance.exports;
-    memory = this.x.memory;
-    this.x._initialize();
-  }
-
-  bytes(ptr, length) {
-    return new Uint8Array(this.x.memory.buffer, ptr, length);
-  }
-  putScratch(bytes) {
-    const ptr = this.x.sv_scratch(bytes.length);
-    this.bytes(ptr, bytes.length).set(bytes);
-    return bytes.length;
-  }
-  scratchBytes(length) {
-    return this.bytes(this.x.sv_scratch_data(), length).slice();
-  }
-  scratchAscii(length) {
-    return String.fromCharCode(...this.scratchBytes(length));
-  }
-
-  // The property table, read once from the core.
-  properties() {
-    const list = [];
-    for (let i = 0, n = this.x.sv_prop_count(); i < n; ++i) {
-      const kind = this.x.sv_prop_kind(i);
-      list.push({ index: i, name: this.scratchAscii(this.x.sv_prop_name(i)), type: kind & 0xff, use: kind >> 8 });
-    }
-    return list;
-  }
-  set(prop, value) {
-    return this.x.sv_prop_set(prop.index, this.putScratch(utf8.encode(String(value)))) === 0;
-  }
-  get(prop) {
-    if (prop.type !== TYPE.String) return this.x.sv_prop_number(prop.index);
-    return new TextDecoder().decode(this.scratchBytes(this.x.sv_prop_string(prop.index)));
-  }
-
-  // A scene as {count, ints, text}; the arrays are copies (memory may grow).
-  scene(which) {
-    const count = this.x.sv_scene(which);
-    const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * PRIM_INTS).slice();
-    const text = this.bytes(this.x.sv_flat_text(), this.x.sv_flat_text_size()).slice();
-    return { count, ints, text, width: this.x.sv_scene_width(which), height: this.x.sv_scene_height(which) };
-  }
-
-  infoText(field) {
-    return cp949.decode(this.scratchBytes(this.x.sv_info_text(field)));
-  }
-}
-
-const propertyList = new Core(() => 0).properties();
+const probe = new Core(coreModule);
+const C = probe.c;
+const propertyList = probe.properties();
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
-
-// 0x00BBGGRR to a CSS colour, cached: a scene repeats few colours.
-const colourCache = new Map();
-function css(ref) {
-  let value = colourCache.get(ref);
-  if (!value) {
-    value = `rgb(${ref & 0xff},${(ref >>> 8) & 0xff},${(ref >>> 16) & 0xff})`;
-    colourCache.set(ref, value);
-  }
-  return value;
-}
-
-// Replays a scene with GDI's semantics in CSS pixels; the context's transform
-// holds the device pixel ratio, so integer rectangles stay on whole pixels.
-function drawScene(ctx, scene, font) {
-  const { count, ints, text } = scene;
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
-  ctx.textBaseline = 'alphabetic';
-  for (let i = 0; i < count; ++i) {
-    const o = i * PRIM_INTS;
-    const kind = ints[o] & 0xff;
-    const left = ints[o + 1], top = ints[o + 2], right = ints[o + 3], bottom = ints[o + 4];
-    const colour = ints[o + 5];
-    if (kind === PRIM.Fill) {
-      ctx.fillStyle = css(colour);
-      ctx.fillRect(left, top, right - left, bottom - top);
-    } else if (kind === PRIM.Frame) {
-      ctx.fillStyle = css(colour);
-      ctx.fillRect(left, top, right - left, bottom - top);
-      if (right - left > 2 && bottom - top > 2) {
-        ctx.fillStyle = css(ints[o + 6]);
-        ctx.fillRect(left + 1, top + 1, right - left - 2, bottom - top - 2);
-      }
-    } else if (kind === PRIM.Line) {
-      // Stored forwards and end-exclusive: a one-pixel-wide rectangle.
-      ctx.fillStyle = css(colour);
-      if (top === bottom) ctx.fillRect(left, top, right - left, 1);
-      else ctx.fillRect(left, top, 1, bottom - top);
-    } else if (kind === PRIM.Text) {
-      const bytes = text.subarray(ints[o + 7], ints[o + 7] + ints[o + 8]);
-      drawText(ctx, bytes, (ints[o] >> 8) & 0xff, left, top, right, bottom, css(colour));
-    }
-  }
-}
-
-// Decoded texts and their widths, kept: a redraw repeats most labels.
-const textCache = new Map();
-function measured(ctx, bytes) {
-  let key = '';
-  for (let i = 0; i < bytes.length; ++i) key += String.fromCharCode(bytes[i]);
-  key = ctx.font + '\u0000' + key;
-  let entry = textCache.get(key);
-  if (!entry) {
-    if (textCache.size > 4096) textCache.clear();
-    const lines = cp949.decode(bytes).split(/\r?\n/);
-    entry = { lines, single: lines.join(''), widths: lines.map((line) => Math.round(ctx.measureText(line).width)) };
-    entry.singleWidth = entry.lines.length === 1 ? entry.widths[0] : Math.round(ctx.measureText(entry.single).width);
-    textCache.set(key, entry);
-  }
-  return entry;
-}
-
-// Text clipped to its rectangle: align 0 centres each line (DT_CENTER),
-// align 1 is one line from the left (DT_SINGLELINE | DT_LEFT | DT_TOP).
-function drawText(ctx, bytes, align, left, top, right, bottom, colour) {
-  const text = measured(ctx, bytes);
-  const lines = align === 0 ? text.lines : [text.single];
-  const widths = align === 0 ? text.widths : [text.singleWidth];
-  const fits = top + lines.length * FONT_PX <= bottom && widths.every((w) => w <= right - left);
-  if (!fits) {
-    ctx.save();
-    ctx.beginPath();
-    ctx.rect(left, top, right - left, bottom - top);
-    ctx.clip();
-  }
-  ctx.fillStyle = colour;
-  lines.forEach((line, n) => {
-    const x = align === 0 ? left + Math.floor((right - left - widths[n]) / 2) : left;
-    ctx.fillText(line, x, top + n * FONT_PX + ASCENT_PX);
-  });
-  if (!fits) ctx.restore();
-}
-
-// What a scene says in words: its texts in order.
-function sceneText(scene) {
-  const texts = [];
-  for (let i = 0; i < scene.count; ++i) {
-    const o = i * PRIM_INTS;
-    if ((scene.ints[o] & 0xff) === PRIM.Text) texts.push(cp949.decode(scene.text.subarray(scene.ints[o + 7], scene.ints[o + 7] + scene.ints[o + 8])));
-  }
-  return texts.join(' ');
-}
 
 // Backing stores scale by the rounded device pixel ratio, so integer
 // coordinates stay on whole device pixels.
@@ -203,56 +41,6 @@ function sizeCanvas(canvas, width, height) {
   return ctx;
 }
 
-// One file of a load: 2xx only, never from a cache, at most `cap` bytes
-// (counted while streaming), failed when no byte arrives for idleMs or the
-// whole file takes longer than fileMs.
-async function fetchDayFile(url, signal, limits) {
-  const abort = new AbortController();
-  const stop = (reason) => abort.abort(reason);
-  const onParentAbort = () => stop(signal.reason);
-  signal.addEventListener('abort', onParentAbort);
-  const fileTimer = setTimeout(() => stop(new Error(`timed out after ${limits.fileMs} ms`)), limits.fileMs);
-  let idleTimer = 0;
-  const idle = () => {
-    clearTimeout(idleTimer);
-    idleTimer = setTimeout(() => stop(new Error(`no data for ${limits.idleMs} ms`)), limits.idleMs);
-  };
-  try {
-    idle();
-    const response = await fetch(url, { cache: 'no-store', signal: abort.signal, credentials: 'omit' });
-    if (response.status < 200 || response.status > 299) throw new Error(`HTTP ${response.status}`);
-    const declared = Number(response.headers.get('content-length'));
-    if (declared > limits.maxBytes) throw new Error(`larger than ${limits.maxBytes} bytes`);
-    const chunks = [];
-    let total = 0;
-    const reader = response.body.getReader();
-    for (;;) {
-      idle();
-      const { done, value } = await reader.read();
-      if (done) break;
-      total += value.length;
-      if (total > limits.maxBytes) {
-        reader.cancel().catch(() => {});
-        throw new Error(`larger than ${limits.maxBytes} bytes`);
-      }
-      chunks.push(value);
-    }
-    const bytes = new Uint8Array(total);
-    let at = 0;
-    for (const chunk of chunks) {
-      bytes.set(chunk, at);
-      at += chunk.length;
-    }
-    return bytes;
-  } catch (error) {
-    throw abort.signal.aborted && abort.signal.reason instanceof Error ? abort.signal.reason : error;
-  } finally {
-    clearTimeout(fileTimer);
-    clearTimeout(idleTimer);
-    signal.removeEventListener('abort', onParentAbort);
-  }
-}
-
 const template = document.createElement('template');
 template.innerHTML = `<style>
   :host { display: inline-block; position: relative; overflow: hidden; cursor: pointer; outline-offset: -1px;
@@ -262,8 +50,8 @@ template.innerHTML = `<style>
 </style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>`;
 
 export class SivartaChart extends HTMLElement {
-  // Loading limits; a page may tighten them.
-  static limits = { idleMs: 10000, fileMs: 30000, loadMs: 45000, maxBytes: 16 * 1024 * 1024 };
+  // Loading limits, the core's; a page may tighten them.
+  static limits = { idleMs: C.limits.idleMs, fileMs: C.limits.fileMs, loadMs: C.limits.loadMs, maxBytes: C.limits.maxBytes };
 
   static get observedAttributes() {
     return [...propertyByName.keys(), 'width', 'height'];
@@ -273,7 +61,7 @@ export class SivartaChart extends HTMLElement {
   #chart;
   #cross;
   #tip;
-  #font = `${FONT_PX}px ${FONT_STACK}`;
+  #font = `${C.fontPx}px ${FONT_STACK}`;
   #measureCtx;
   #loadAbort = null;
   #loadId = 0;
@@ -283,6 +71,7 @@ export class SivartaChart extends HTMLElement {
   #ratioWatch = null;
   #hoverTimer = 0;
   #connected = false;
+  #failed = false;   // the last load failed: the chart shows the core's failure text
 
   constructor() {
     super();
@@ -290,12 +79,12 @@ export class SivartaChart extends HTMLElement {
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
     this.#measureCtx = document.createElement('canvas').getContext('2d');
-    this.#core = new Core((bytes) => {
+    this.#core = new Core(coreModule, (bytes) => {
       this.#measureCtx.font = this.#font;
       this.#measureCtx.letterSpacing = LETTER_SPACING;
-      return Math.round(this.#measureCtx.measureText(cp949.decode(bytes)).width);
+      return Math.round(this.#measureCtx.measureText(decodeCp949(bytes)).width);
     });
-    this.#core.x.sv_size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
+    this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
     });
@@ -317,7 +106,7 @@ export class SivartaChart extends HTMLElement {
   connectedCallback() {
     if (!this.hasAttribute('tabindex')) this.tabIndex = 0;
     this.setAttribute('role', 'img');
-    this.#font = `${FONT_PX}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
+    this.#font = `${C.fontPx}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
     for (const param of this.querySelectorAll(':scope > param')) this.#applyParam(param);
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
     this.#connected = true;
@@ -342,12 +131,12 @@ export class SivartaChart extends HTMLElement {
   }
 
   // --- The control's methods ------------------------------------------------
-  GetStockCode() { return this.#core.infoText(0); }
-  GetStockName() { return this.#core.infoText(1); }
-  GetStockDate() { return this.#core.x.sv_info_number(0); }
-  GetStockTime() { return this.#core.x.sv_info_number(1); }
-  GetStockCurrentga() { return this.#core.x.sv_info_number(2); }
-  GetStockChange() { return this.#core.x.sv_info_number(3); }
+  GetStockCode() { return this.#core.infoCode(); }
+  GetStockName() { return this.#core.infoName(); }
+  GetStockDate() { return this.#core.infoNumber('date'); }
+  GetStockTime() { return this.#core.infoNumber('time'); }
+  GetStockCurrentga() { return this.#core.infoNumber('current'); }
+  GetStockChange() { return this.#core.infoNumber('change'); }
   // Kept so that old pages run unchanged: the control's StratGraph does
   // nothing either, and a page has no about box.
   StratGraph() {}
@@ -391,9 +180,9 @@ export class SivartaChart extends HTMLElement {
     const before = this.#core.get(prop);
     if (!this.#core.set(prop, value)) return false;
     if (this.#core.get(prop) === before) return true;
-    if (prop.use === USE.Load) this.#queue('load');
-    else if (prop.use === USE.Size) this.#resize();
-    else if (prop.use === USE.Display) this.#queue('draw');
+    if (prop.use === C.propUse.Load) this.#queue('load');
+    else if (prop.use === C.propUse.Size) this.#resize();
+    else if (prop.use === C.propUse.Display) this.#queue('draw');
     return true;
   }
 
@@ -414,7 +203,7 @@ export class SivartaChart extends HTMLElement {
   #resize() {
     const width = this.#core.get(propertyByName.get('nsizemainx'));
     const height = this.#core.get(propertyByName.get('nsizemainy'));
-    this.#core.x.sv_size(width, height);
+    this.#core.size(width, height);
     const box = (attribute, size) => {
       const value = this.getAttribute(attribute);
       return value === null ? `${Math.max(size, 0)}px` : /^\d+$/.test(value) ? `${value}px` : value;
@@ -447,19 +236,17 @@ export class SivartaChart extends HTMLElement {
     const deadline = setTimeout(() => abort.abort(new Error(`load took longer than ${limits.loadMs} ms`)), limits.loadMs);
 
     const core = this.#core;
-    const urlsLength = core.x.sv_request(location.protocol === 'https:' ? 1 : 0);
+    const request = core.request(location.protocol === 'https:');
     const files = [null, null];
-    let reason = '';
-    if (urlsLength === 0) {
-      reason = 'nothing to load: the code is not 1 to 32 ASCII letters and digits, or the host holds blanks';
+    if (request.refusal) {
+      files[0] = { failure: request.refusal };
     } else {
-      const urls = new TextDecoder().decode(core.scratchBytes(urlsLength)).split('\n');
       // The data file is fetched only after the info file arrived, as the control does.
-      for (let i = 0; i < 2 && !reason; ++i) {
+      for (let i = 0; i < 2 && !files[i - 1]?.failure; ++i) {
         try {
-          files[i] = await fetchDayFile(urls[i], abort.signal, limits);
+          files[i] = { bytes: await fetchDayFile(request.urls[i], abort.signal, limits) };
         } catch (error) {
-          reason = `${urls[i]}: ${error?.message ?? error}`;
+          files[i] = { failure: `${request.urls[i]}: ${error?.message ?? error}` };
         }
       }
     }
@@ -467,51 +254,42 @@ export class SivartaChart extends HTMLElement {
     if (id !== this.#loadId) return;   // a newer load owns the chart
     this.#loadAbort = null;
 
-    for (let i = 0; i < 2; ++i) {
-      const bytes = files[i] ?? new Uint8Array(0);
-      core.bytes(core.x.sv_file(i, bytes.length, files[i] ? 1 : 0), bytes.length).set(bytes);
-    }
-    const ok = core.x.sv_load() === 1;
+    const outcome = core.load(files);
+    this.#failed = outcome.failed;
     this.#paint();
     this.#updateLabel();
-    if (!ok) {
-      reason ||= 'the day files were not accepted';
-      this.dispatchEvent(new CustomEvent('error', { detail: { reason } }));
-    }
+    // A failed load and a refused day both say why.
+    if (!outcome.accepted) this.dispatchEvent(new CustomEvent('error', { detail: { reason: outcome.reason } }));
     this.dispatchEvent(new Event('readyinfo'));
   }
 
   // --- Drawing -----------------------------------------------------------------
   #redraw() {
-    this.#core.x.sv_redraw();
+    this.#core.redraw();
     this.#paint();
   }
 
   #paint() {
     const ctx = this.#chart.getContext('2d');
-    drawScene(ctx, this.#core.scene(0), this.#font);
+    drawScene(ctx, this.#core.scene(C.layer.chart), this.#font);
     this.#paintTip();   // its colours may have changed
     // The crosshair comes back where it was, for whatever record is there now.
-    this.#showTrack(this.#core.x.sv_retrack());
+    this.#showTrack(this.#core.retrack());
   }
 
   // Redraws the crosshair overlay and the tooltip's picture after a track.
   #showTrack(changed) {
-    if (changed & MOVED) {
+    if (changed & C.flag.crosshairMoved) {
       const ctx = this.#cross.getContext('2d');
-      const old = this.#crossScene;
-      for (let i = 0; old && i < old.count; ++i) {
-        const o = i * PRIM_INTS;
-        ctx.clearRect(old.ints[o + 1], old.ints[o + 2], Math.max(1, old.ints[o + 3] - old.ints[o + 1]), Math.max(1, old.ints[o + 4] - old.ints[o + 2]));
-      }
-      this.#crossScene = this.#core.scene(1);
+      if (this.#crossScene) clearScene(ctx, this.#crossScene);
+      this.#crossScene = this.#core.scene(C.layer.crosshair);
       drawScene(ctx, this.#crossScene, this.#font);
     }
-    if (changed & TIP_CHANGED) this.#paintTip();
+    if (changed & C.flag.tipChanged) this.#paintTip();
   }
 
   #paintTip() {
-    const scene = this.#core.scene(2);
+    const scene = this.#core.scene(C.layer.tip);
     // Its first primitive fills it whole: a canvas of the right size is only redrawn.
     const ratio = pixelRatio();
     const ctx = this.#tip.width === scene.width * ratio && this.#tip.height === scene.height * ratio
@@ -522,9 +300,8 @@ export class SivartaChart extends HTMLElement {
 
   #updateLabel() {
     const code = this.GetStockCode();
-    const failure = this.#core.x.sv_failure_text();
-    if (failure) {
-      this.setAttribute('aria-label', `Stock chart: ${this.#core.scratchAscii(failure)}`);
+    if (this.#failed) {
+      this.setAttribute('aria-label', `Stock chart: ${C.failureText}`);
       return;
     }
     if (!code) {
@@ -548,13 +325,13 @@ export class SivartaChart extends HTMLElement {
   #pointerMove(e) {
     this.#pointer = { clientX: e.clientX, clientY: e.clientY };
     const [x, y] = this.#local(e);
-    this.#showTrack(this.#core.x.sv_track(x, y, 1));
+    this.#showTrack(this.#core.pointerMove(x, y));
     this.#startHover();
   }
 
   #startHover() {
     if (this.#hoverTimer || this.#core.get(propertyByName.get('nistooltip')) !== 1) return;
-    this.#hoverTimer = setInterval(() => this.#hoverTick(), HOVER_MS);
+    this.#hoverTimer = setInterval(() => this.#hoverTick(), C.hoverMs);
   }
 
   #stopHover() {
@@ -568,34 +345,32 @@ export class SivartaChart extends HTMLElement {
   #hoverTick() {
     const p = this.#pointer;
     let show = false;
-    if (p && this.#core.get(propertyByName.get('nistooltip')) === 1) {
+    if (p) {
       const [x, y] = this.#local(p);
-      show = this.#core.x.sv_in_box(x, y) === 1 && this.shadowRoot.elementFromPoint(p.clientX, p.clientY) === this.#cross;
+      show = this.#core.showsTip(x, y) && this.shadowRoot.elementFromPoint(p.clientX, p.clientY) === this.#cross;
     }
     if (!show) {
       this.#stopHover();
       return;
     }
     const width = document.documentElement.clientWidth;
-    const place = new Int32Array(this.#core.x.memory.buffer, this.#core.x.sv_place_tip(p.clientX, p.clientY, width), 2);
-    this.#tip.style.left = `${place[0]}px`;
-    this.#tip.style.top = `${place[1]}px`;
+    const place = this.#core.tipPlace(p.clientX, p.clientY, width);
+    this.#tip.style.left = `${place.left}px`;
+    this.#tip.style.top = `${place.top}px`;
     this.#tip.style.display = 'block';
   }
 
   #pointerDown(e) {
     if (e.button !== 0) return;
-    const length = this.#core.x.sv_click_url();
-    if (length === 0) return;
-    const url = new TextDecoder().decode(this.#core.scratchBytes(length));
-    window.open(url, '_blank', 'noopener');
+    const url = this.#core.clickPage();
+    if (url) window.open(url, '_blank', 'noopener');
   }
 
   #keyDown(e) {
-    const key = KEYS[e.key];
-    if (key === undefined) return;
+    const changed = this.#core.key(e.key);
+    if (changed === undefined) return;
     e.preventDefault();   // the arrows move the crosshair, not the page
-    this.#showTrack(this.#core.x.sv_key(key));
+    this.#showTrack(changed);
   }
 }
 

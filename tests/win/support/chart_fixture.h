@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/win/chart_wnd.h"
-#include "chart/win/rect_convert.h"
+#include "activex/chart/chart_wnd.h"
+#include "activex/chart/rect_convert.h"
 #include "data/stock_records.h"
 
 class ChartFixture {

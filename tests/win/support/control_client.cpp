@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "control/sivarta_ids.h"
+#include "activex/res/sivarta_ids.h"
 
 const std::vector<std::wstring> kPropertyNames{
     L"strURL", L"strCode", L"nsizeMainX", L"nsizeMainY", L"crMainBackGround", L"crValueBackGround",

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/com_ptr.h"
+#include "activex/framework/com_ptr.h"
 
 class OcxModule {
 public:

@@ -1,6 +1,6 @@
 #include "win/support/interact_fixture.h"
 
-#include "interact/win/tip_wnd.h"
+#include "activex/chart/tip_wnd.h"
 
 LRESULT ClickRecorder::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_APP + 100) {

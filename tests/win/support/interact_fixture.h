@@ -10,9 +10,9 @@
 #include <functional>
 #include <string>
 
-#include "chart/win/chart_wnd.h"
-#include "chart/win/rect_convert.h"
-#include "framework/wnd.h"
+#include "activex/chart/chart_wnd.h"
+#include "activex/chart/rect_convert.h"
+#include "activex/framework/wnd.h"
 
 class ClickRecorder : public Wnd {
 public:

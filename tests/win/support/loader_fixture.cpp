@@ -1,6 +1,6 @@
 #include "win/support/loader_fixture.h"
 
-#include "framework/app_name.h"
+#include "activex/framework/app_name.h"
 
 LoaderTest::LoaderTest() {
     char saved[32768];

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "data/win/data_loader_wnd.h"
-#include "support/message_box_watcher.h"
+#include "activex/chart/data_loader_wnd.h"
+#include "activex/support/message_box_watcher.h"
 #include "win/support/day_files.h"
 #include "win/support/scratch_dir.h"
 #include "win/support/test_http_server.h"

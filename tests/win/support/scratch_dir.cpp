@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "framework/file.h"
+#include "activex/framework/file.h"
 
 namespace {
 

@@ -1,0 +1,216 @@
+#include "interact/chart_session.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "chart/korean_texts.h"
+#include "data/stock_text.h"
+#include "interact/click_through.h"
+#include "interact/tip_segments.h"
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+bool Cp949Lead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+}  // namespace
+
+std::string LoadVerdict::Reason() const {
+    if (Failed()) return failure;
+    if (!info.Accepted()) return VerdictText(info);
+    if (!data.Accepted()) return VerdictText(data);
+    return {};
+}
+
+ChartSession::ChartSession(TextWidthFn measureTip) : measure(std::move(measureTip)) {
+    SetTipText(kTipFirstText);
+}
+
+void ChartSession::SetSize(int32_t width, int32_t height) {
+    model.settings.nsizeMainX = width;
+    model.settings.nsizeMainY = height;
+    model.rcClient = {0, 0, std::max(width, 0), std::max(height, 0)};
+}
+
+std::string ChartSession::Code() const {
+    return model.settings.strCode.empty() ? kDefaultCode : model.settings.strCode;
+}
+
+DayRequest ChartSession::Request(bool https) const {
+    DayRequest request;
+    const std::string code = Code();
+    if (!IsValidStockCode(code)) {
+        request.refusal = "nothing to load: the code is not 1 to 32 ASCII letters and digits";
+        return request;
+    }
+    // strChartUrl is a host (and port); one that names its scheme keeps it.
+    const std::string host = model.settings.strChartUrl.empty() ? DefaultHost() : model.settings.strChartUrl;
+    // A host never holds blanks or control characters; one that does would
+    // make other URLs than the two.
+    for (unsigned char c : host) {
+        if (c <= 0x20 || c == 0x7F) {
+            request.refusal = "nothing to load: the host holds blanks or control characters";
+            return request;
+        }
+    }
+    std::string base;
+    if (StartsWithNoCase(host, "http://") || StartsWithNoCase(host, "https://")) base = host;
+    else base = (https ? "https://" : "http://") + host;
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    request.infoUrl = base + "/" + DayFilePath(DayFile::Info, code);
+    request.dataUrl = base + "/" + DayFilePath(DayFile::Data, code);
+    return request;
+}
+
+void ChartSession::BeginLoad() {
+    loadingCode = Code();
+    info = StockInfo{};
+    verdict = LoadVerdict{};
+    forceTrack = false;
+    model.ResetSeries();
+}
+
+const FileVerdict& ChartSession::AcceptInfo(const unsigned char* bytes, size_t length) {
+    verdict.info = AcceptInfoFile(bytes, length, loadingCode, info);
+    return verdict.info;
+}
+
+const FileVerdict& ChartSession::AcceptData(const unsigned char* bytes, size_t length) {
+    verdict.data = ReadDataFile(bytes, length, info,
+                                [this](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
+                                       int32_t volume) { model.AddBar(time, open, high, low, close, volume); });
+    return verdict.data;
+}
+
+void ChartSession::FailLoad(std::string failure) {
+    verdict.failure = failure.empty() ? std::string(kLoadFailedText) : std::move(failure);
+}
+
+void ChartSession::FinishLoad() {
+    forceTrack = true;
+    DrawChart(false);
+}
+
+const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const FetchedFile& dataFile) {
+    BeginLoad();
+    if (!IsValidStockCode(loadingCode)) FailLoad(Request(false).refusal);
+    else if (!infoFile.arrived) FailLoad(infoFile.failure);
+    else {
+        AcceptInfo(infoFile.bytes, infoFile.length);
+        // A failed download gives no bytes: stale or partial data never reaches the chart.
+        if (!dataFile.arrived) FailLoad(dataFile.failure);
+        else AcceptData(dataFile.bytes, dataFile.length);
+    }
+    // The day drawn as far as it was read; the failure text over it.
+    forceTrack = true;
+    if (!DrawChart(false)) AddFailureText();
+    SetTipText(tipText);   // in the colours of the settings it was loaded with
+    return verdict;
+}
+
+std::string ChartSession::InfoCode() const {
+    return FieldText(info.code, sizeof info.code, Cp949Lead);
+}
+
+std::string ChartSession::InfoName() const {
+    return FieldText(info.name, sizeof info.name, Cp949Lead);
+}
+
+bool ChartSession::DrawChart(bool resetScroll) {
+    if (!model.DrawChart(resetScroll)) return false;
+    AddFailureText();
+    return true;
+}
+
+void ChartSession::LayoutPanes(bool resetScroll) {
+    model.LayoutPanes(resetScroll);
+    AddFailureText();
+}
+
+void ChartSession::Redraw() {
+    forceTrack = true;
+    if (!model.DrawChart(true)) model.LayoutPanes(true);
+    AddFailureText();
+    SetTipText(tipText);   // the tooltip's colours may have changed
+}
+
+void ChartSession::AddFailureText() {
+    if (!verdict.Failed()) return;
+    const Rect& box = model.rcBox;
+    const int32_t middle = box.top + (box.bottom - box.top) / 2;
+    model.scene.AddText({box.left, middle - 6, box.right, middle + 6}, kLoadFailedText, TextAlign::Center,
+                        static_cast<Colour>(model.settings.crValueText));
+}
+
+void ChartSession::SetTipText(std::string text) {
+    tipText = std::move(text);
+    if (!measure) return;
+    const TipColours colours{static_cast<Colour>(model.settings.crToolTipBackGround),
+                             static_cast<Colour>(model.settings.crToolTipOutLine)};
+    BuildTipScene(tip, MakeTipSegment(tipText, 0), kTipHeight, colours, measure);
+}
+
+int32_t ChartSession::Track(int32_t x, int32_t y, bool fromPointer) {
+    if (fromPointer && InBox(x, y)) hasTracked = true;
+    // Until the pointer has been over the frame there is no last point: neither
+    // a forced track after a pass nor the arrow keys draw anything.
+    if (!hasTracked) return 0;
+    if (!InBox(x, y) && !forceTrack) return 0;
+    const ChartModel::SlotHit hit = model.SnapToSlot(x);
+    if (hit.x == last.x && y == last.y && !forceTrack) return 0;
+    model.BuildCrosshair(crosshair, hit.x, y);
+    previous = last;
+    last = {hit.x, y};
+    forceTrack = false;
+    int32_t changed = kCrosshairMoved;
+    // No record in that slot: the tooltip keeps its text.
+    if (auto text = model.TipText(hit.slot)) {
+        SetTipText(std::move(*text));
+        changed |= kTipChanged;
+    }
+    return changed;
+}
+
+int32_t ChartSession::PointerMove(int32_t x, int32_t y) {
+    return Track(x, y, true);
+}
+
+int32_t ChartSession::PressKey(ArrowKey key) {
+    switch (key) {
+    case ArrowKey::Down: return Track(last.x, last.y + 1, false);
+    case ArrowKey::Up: return Track(last.x, last.y - 1, false);
+    // The last point is a slot line; three columns left is the previous one
+    // (one left would snap back to the same line).
+    case ArrowKey::Left: return Track(last.x - 3, last.y, false);
+    case ArrowKey::Right: return Track(last.x + 1, last.y, false);
+    }
+    return 0;
+}
+
+int32_t ChartSession::Retrack() {
+    return Track(last.x, last.y, false);
+}
+
+bool ChartSession::ShowsTip(int32_t x, int32_t y) const {
+    return model.settings.nIsToolTip == 1 && InBox(x, y);
+}
+
+TipPlace ChartSession::TipPlacement(int32_t cursorX, int32_t cursorY, int32_t screenWidth) const {
+    return PlaceTip(cursorX, cursorY, tip.Width(), screenWidth);
+}
+
+std::optional<std::string> ChartSession::ClickPage() const {
+    if (!ClickEnabled()) return std::nullopt;
+    return ClickThroughPage(model.settings.strURL, DefaultPage());
+}

@@ -1,0 +1,160 @@
+// ChartSession: one interactive chart, whichever front-end shows it. It holds
+// the settings and size, runs the load (the request URLs, the files' verdicts,
+// the failure text), owns the model and its scene, tracks the crosshair from
+// the pointer and the arrow keys, builds the crosshair and tooltip scenes,
+// answers the hover test and the tooltip's place, and names the click-through
+// page and the info fields. A front-end only moves bytes, pixels and events:
+// the control (WinINet, GDI, windows), the renderer (files, raster, PNG) and
+// the web element (fetch, canvas, DOM). Portable: no Windows header.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "chart/chart_model.h"
+#include "chart/scene.h"
+#include "data/day_source.h"
+#include "data/file_readers.h"
+#include "data/stock_records.h"
+#include "interact/tip_place.h"
+#include "interact/tip_scene.h"
+
+// The two URLs of a load, or why none is requested.
+struct DayRequest {
+    std::string infoUrl;
+    std::string dataUrl;
+    std::string refusal;   // empty when the URLs are made
+    bool Made() const { return refusal.empty(); }
+};
+
+// One file as a front-end fetched it: its bytes, or why it did not arrive.
+struct FetchedFile {
+    const unsigned char* bytes = nullptr;
+    size_t length = 0;
+    bool arrived = false;
+    std::string failure;   // when it did not arrive: what failed
+};
+
+// How the last load ended.
+struct LoadVerdict {
+    FileVerdict info;
+    FileVerdict data;
+    std::string failure;   // a request or download that failed; empty when both files arrived
+    bool Failed() const { return !failure.empty(); }
+    bool Accepted() const { return !Failed() && info.Accepted() && data.Accepted(); }
+    // Why the chart shows no day: the failure, else the first refusal; empty when accepted.
+    std::string Reason() const;
+};
+
+// The arrow keys that move the crosshair.
+enum class ArrowKey : uint8_t { Down, Up, Left, Right };
+
+// The hover timer's period: the tooltip follows the pointer at this pace.
+inline constexpr int32_t kHoverTickMs = 100;
+
+class ChartSession {
+public:
+    // measureTip gives the width of code page 949 text in the tooltip's font;
+    // without it no tooltip scene is built (a front-end that draws the tooltip
+    // with its own window).
+    explicit ChartSession(TextWidthFn measureTip = {});
+
+    // --- Settings and size --------------------------------------------------
+    ChartSettings& Settings() { return model.settings; }
+    const ChartSettings& Settings() const { return model.settings; }
+    // The chart's size: nsizeMainX and nsizeMainY, and the client area.
+    void SetSize(int32_t width, int32_t height);
+    // The client area alone (a window's, which its container may size).
+    void SetClient(const Rect& client) { model.rcClient = client; }
+    const ChartModel& Model() const { return model; }
+
+    // --- The load -----------------------------------------------------------
+    // strCode, or the default code when it is empty.
+    std::string Code() const;
+    // The two URLs for the code and strChartUrl (or the default host), with
+    // the scheme strChartUrl names, else https or http as given.
+    DayRequest Request(bool https) const;
+    // The load step by step, as the control runs it: Begin empties the chart,
+    // each file is read as it arrives, Finish draws. Fail ends a load whose
+    // request or download failed.
+    void BeginLoad();
+    const FileVerdict& AcceptInfo(const unsigned char* bytes, size_t length);
+    const FileVerdict& AcceptData(const unsigned char* bytes, size_t length);
+    void FailLoad(std::string failure);
+    void FinishLoad();
+    // The whole load in one call: a file that did not arrive fails it (and
+    // nothing after it is read); a failed load writes the failure text into
+    // the chart.
+    const LoadVerdict& Load(const FetchedFile& info, const FetchedFile& data);
+    const LoadVerdict& LastLoad() const { return verdict; }
+    const StockInfo& Info() const { return info; }
+    // The info record's code and name fields as text (the name in code page 949).
+    std::string InfoCode() const;
+    std::string InfoName() const;
+
+    // --- Drawing ------------------------------------------------------------
+    // The redraw pass with the current settings and size; false (nothing
+    // drawn) when no record is shown. resetScroll puts the newest record in
+    // the last slot but one. The crosshair is drawn again at its point after it.
+    bool DrawChart(bool resetScroll);
+    // The background and the empty pane frames.
+    void LayoutPanes(bool resetScroll);
+    // The redraw after a change of settings or size: the chart, else its frames.
+    void Redraw();
+
+    // --- Pointer and keys ----------------------------------------------------
+    enum : int32_t { kCrosshairMoved = 1, kTipChanged = 2 };
+    // Each returns kCrosshairMoved and kTipChanged bits.
+    int32_t PointerMove(int32_t x, int32_t y);
+    int32_t PressKey(ArrowKey key);
+    // The crosshair again at its point (forced once after each pass).
+    int32_t Retrack();
+    // After a pass the next track draws even at the same point; a new load
+    // clears that.
+    void ForceTrack(bool force) { forceTrack = force; }
+    bool HasTracked() const { return hasTracked; }
+    Point Crosshair() const { return last; }
+    Point PreviousCrosshair() const { return previous; }
+    bool InBox(int32_t x, int32_t y) const { return model.rcBox.Contains(x, y); }
+
+    // --- Tooltip and click ---------------------------------------------------
+    // The tooltip is shown for a pointer at (x, y) in client pixels.
+    bool ShowsTip(int32_t x, int32_t y) const;
+    // Where the tooltip goes beside a cursor on a screen (or viewport) of that width.
+    TipPlace TipPlacement(int32_t cursorX, int32_t cursorY, int32_t screenWidth) const;
+    // The tooltip's line (code page 949): the first text until a record is hit.
+    const std::string& TipText() const { return tipText; }
+    // A click asks for the page (strClickAction is not exactly "N").
+    bool ClickEnabled() const { return model.settings.ClickEnabled(); }
+    // The page a click opens, or nothing when the click is off or strURL is
+    // not an absolute http or https URL.
+    std::optional<std::string> ClickPage() const;
+
+    // --- Scenes, one per layer ----------------------------------------------
+    const Scene& ChartScene() const { return model.scene; }
+    const Scene& CrosshairScene() const { return crosshair; }
+    const Scene& TipScene() const { return tip; }
+
+    // Mutable access for the control, whose window feeds bars and reads the
+    // layout as before.
+    ChartModel& MutableModel() { return model; }
+
+private:
+    int32_t Track(int32_t x, int32_t y, bool fromPointer);
+    void AddFailureText();
+    void SetTipText(std::string text);
+
+    ChartModel model;
+    StockInfo info{};
+    LoadVerdict verdict;
+    std::string loadingCode;
+    Scene crosshair;
+    Scene tip;
+    std::string tipText;
+    TextWidthFn measure;
+    Point last{}, previous{};
+    bool hasTracked = false;
+    bool forceTrack = false;
+};

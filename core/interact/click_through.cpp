@@ -1,0 +1,57 @@
+#include "interact/click_through.h"
+
+#include <cstdio>
+
+namespace {
+
+bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
+    size_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (i >= text.size()) return false;
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+// An absolute http(s) URL with something after the scheme. A path, a UNC
+// name, "javascript:", "file:" or a leading option all fail here.
+bool IsWebUrl(const std::string& url) {
+    for (const char* scheme : {"http://", "https://"}) {
+        std::string::size_type n = std::char_traits<char>::length(scheme);
+        if (url.size() > n && StartsWithIgnoringCase(url, scheme)) return true;
+    }
+    return false;
+}
+
+// Space, quote and control characters end or split an argument on a
+// command line; encoded, they reach the browser as the page meant them.
+std::string EncodeForCommandLine(const std::string& url) {
+    std::string out;
+    out.reserve(url.size());
+    for (unsigned char c : url) {
+        if (c <= 0x20 || c == '"' || c == 0x7F) {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> ClickThroughPage(const std::string& url, const std::string& defaultPage) {
+    const std::string& page = url.empty() ? defaultPage : url;
+    if (page.find('\0') != std::string::npos || !IsWebUrl(page)) return std::nullopt;
+    return page;
+}
+
+std::optional<std::string> ClickThroughCommand(const std::string& url, const std::string& defaultPage) {
+    const auto page = ClickThroughPage(url, defaultPage);
+    if (!page) return std::nullopt;
+    return "iexplore.exe " + EncodeForCommandLine(*page);
+}

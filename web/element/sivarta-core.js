@@ -1,0 +1,148 @@
+// The boundary to sivarta.wasm: one Core per chart, each a module instance
+// with its own ChartSession. Everything the boundary needs to agree on (the
+// primitive layout, kinds, layers, key names, flags, limits, defaults, the
+// failure text) is read from the module itself, never restated here. Runs in
+// browsers and in Node alike: nothing here touches the page.
+
+const cp949 = new TextDecoder('euc-kr');
+const utf8 = new TextEncoder();
+const utf8Decoder = new TextDecoder();
+
+// What the module exports as constants, read once per compiled module.
+const constantsOf = new WeakMap();
+
+export class Core {
+  // measure(cp949Bytes) gives the width of tooltip text in CSS pixels.
+  constructor(wasmModule, measure = () => 0) {
+    let memory = null;
+    const wasiStub = () => 0;   // the core writes no file; stdio calls are answered and dropped
+    const instance = new WebAssembly.Instance(wasmModule, {
+      env: { text_width: (ptr, len) => measure(new Uint8Array(memory.buffer, ptr, len)) },
+      wasi_snapshot_preview1: { fd_close: wasiStub, fd_seek: wasiStub, fd_write: wasiStub },
+    });
+    this.x = instance.exports;
+    memory = this.x.memory;
+    this.x._initialize();
+    if (!constantsOf.has(wasmModule)) constantsOf.set(wasmModule, JSON.parse(this.#text(this.x.sv_constants())));
+    this.c = constantsOf.get(wasmModule);
+  }
+
+  // --- Buffers ---------------------------------------------------------------
+  #bytes(ptr, length) {
+    return new Uint8Array(this.x.memory.buffer, ptr, length);
+  }
+  #put(bytes) {
+    this.#bytes(this.x.sv_scratch(bytes.length), bytes.length).set(bytes);
+    return bytes.length;
+  }
+  #scratch(length) {
+    return this.#bytes(this.x.sv_scratch_data(), length).slice();
+  }
+  #text(length) {
+    return utf8Decoder.decode(this.#scratch(length));
+  }
+
+  // --- Settings --------------------------------------------------------------
+  // The property table: [{index, name, type, use}].
+  properties() {
+    const list = [];
+    for (let i = 0, n = this.x.sv_prop_count(); i < n; ++i) {
+      const kind = this.x.sv_prop_kind(i);
+      list.push({ index: i, name: this.#text(this.x.sv_prop_name(i)), type: kind & 0xff, use: kind >> 8 });
+    }
+    return list;
+  }
+  // False when the core refuses the value (the setting stays as it was).
+  set(prop, value) {
+    return this.x.sv_prop_set(prop.index, this.#put(utf8.encode(String(value)))) === 0;
+  }
+  get(prop) {
+    if (prop.type !== this.c.propType.String) return this.x.sv_prop_number(prop.index);
+    return this.#text(this.x.sv_prop_string(prop.index));
+  }
+  size(width, height) {
+    this.x.sv_size(width, height);
+  }
+
+  // --- Load ------------------------------------------------------------------
+  // {urls: [info, data]} or {refusal}.
+  request(https) {
+    const length = this.x.sv_request(https ? 1 : 0);
+    const text = this.#text(length);
+    return this.x.sv_request_made() ? { urls: text.split('\n') } : { refusal: text };
+  }
+  // files: [info, data], each {bytes} or {failure}; a file that did not
+  // arrive ends the load. Returns {accepted, failed, reason}.
+  load(files) {
+    files.forEach((file, i) => {
+      const bytes = file?.bytes ?? new Uint8Array(0);
+      this.#bytes(this.x.sv_file(i, bytes.length, file?.bytes ? 1 : 0), bytes.length).set(bytes);
+      if (!file?.bytes) this.x.sv_file_failure(i, this.#put(utf8.encode(file?.failure ?? '')));
+    });
+    const outcome = this.x.sv_load();
+    return {
+      accepted: (outcome & this.c.load.accepted) !== 0,
+      failed: (outcome & this.c.load.failed) !== 0,
+      reason: this.#text(this.x.sv_load_reason()),
+    };
+  }
+  redraw() {
+    this.x.sv_redraw();
+  }
+
+  // --- Scenes ------------------------------------------------------------------
+  // A layer's scene (this.c.layer) as {count, ints, text, width, height, c};
+  // the arrays are copies (memory may grow).
+  scene(layer) {
+    const count = this.x.sv_scene(layer);
+    const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * this.c.prim.ints).slice();
+    const text = this.#bytes(this.x.sv_flat_text(), this.x.sv_flat_text_size()).slice();
+    return { count, ints, text, width: this.x.sv_scene_width(layer), height: this.x.sv_scene_height(layer), c: this.c };
+  }
+
+  // --- Pointer, keys, tooltip, click -----------------------------------------
+  // Each returns the flags of this.c.flag.
+  pointerMove(x, y) {
+    return this.x.sv_pointer_move(x, y);
+  }
+  // A key by its DOM name; undefined for a key the chart does not take.
+  key(name) {
+    const code = this.c.key[name];
+    return code === undefined ? undefined : this.x.sv_key(code);
+  }
+  retrack() {
+    return this.x.sv_retrack();
+  }
+  // {x, y, tracked}: where the crosshair stands.
+  crosshair() {
+    return { x: this.x.sv_crosshair(0), y: this.x.sv_crosshair(1), tracked: this.x.sv_crosshair(2) === 1 };
+  }
+  showsTip(x, y) {
+    return this.x.sv_shows_tip(x, y) === 1;
+  }
+  // The tooltip's {left, top} beside a cursor in a viewport that wide.
+  tipPlace(x, y, viewportWidth) {
+    const place = new Int32Array(this.x.memory.buffer, this.x.sv_tip_place(x, y, viewportWidth), 2);
+    return { left: place[0], top: place[1] };
+  }
+  // The page a click opens, or null.
+  clickPage() {
+    const length = this.x.sv_click_page();
+    return length ? this.#text(length) : null;
+  }
+
+  // --- The info record of the last load ---------------------------------------
+  infoCode() {
+    return cp949.decode(this.#scratch(this.x.sv_info_text(this.c.infoText.code)));
+  }
+  infoName() {
+    return cp949.decode(this.#scratch(this.x.sv_info_text(this.c.infoText.name)));
+  }
+  infoNumber(field) {
+    return this.x.sv_info_number(this.c.infoNumber[field]);
+  }
+}
+
+export function decodeCp949(bytes) {
+  return cp949.decode(bytes);
+}

@@ -1,0 +1,132 @@
+#include "web/module/constants.h"
+
+
+#include "chart/settings_table.h"
+#include "interact/chart_session.h"
+
+namespace {
+
+// The constants as rows: a group opens with value -1 and closes with a null
+// name; other rows are numbers. Names are plain identifiers (no escaping).
+struct Row {
+    const char* name;
+    int64_t value;
+};
+const Row kRows[] = {
+    {"prim", -1},
+    {"ints", static_cast<int64_t>(PrimField::Count)},
+    {"head", static_cast<int64_t>(PrimField::Head)},
+    {"left", static_cast<int64_t>(PrimField::Left)},
+    {"top", static_cast<int64_t>(PrimField::Top)},
+    {"right", static_cast<int64_t>(PrimField::Right)},
+    {"bottom", static_cast<int64_t>(PrimField::Bottom)},
+    {"colour", static_cast<int64_t>(PrimField::Colour)},
+    {"fill", static_cast<int64_t>(PrimField::Fill)},
+    {"textOffset", static_cast<int64_t>(PrimField::TextOffset)},
+    {"textLength", static_cast<int64_t>(PrimField::TextLength)},
+    {nullptr, 0},
+    {"kind", -1},
+    {"Fill", static_cast<int64_t>(PrimKind::Fill)},
+    {"Frame", static_cast<int64_t>(PrimKind::Frame)},
+    {"Line", static_cast<int64_t>(PrimKind::Line)},
+    {"Text", static_cast<int64_t>(PrimKind::Text)},
+    {nullptr, 0},
+    {"align", -1},
+    {"Center", static_cast<int64_t>(TextAlign::Center)},
+    {"LeftSingleLine", static_cast<int64_t>(TextAlign::LeftSingleLine)},
+    {nullptr, 0},
+    {"font", -1},
+    {"Chart", static_cast<int64_t>(FontRole::Chart)},
+    {"Tip", static_cast<int64_t>(FontRole::Tip)},
+    {nullptr, 0},
+    {"layer", -1},
+    {"chart", static_cast<int64_t>(SceneLayer::Chart)},
+    {"crosshair", static_cast<int64_t>(SceneLayer::Crosshair)},
+    {"tip", static_cast<int64_t>(SceneLayer::Tip)},
+    {nullptr, 0},
+    {"key", -1},
+    {"ArrowDown", static_cast<int64_t>(ArrowKey::Down)},
+    {"ArrowUp", static_cast<int64_t>(ArrowKey::Up)},
+    {"ArrowLeft", static_cast<int64_t>(ArrowKey::Left)},
+    {"ArrowRight", static_cast<int64_t>(ArrowKey::Right)},
+    {nullptr, 0},
+    {"flag", -1},
+    {"crosshairMoved", static_cast<int64_t>(ChartSession::kCrosshairMoved)},
+    {"tipChanged", static_cast<int64_t>(ChartSession::kTipChanged)},
+    {nullptr, 0},
+    {"load", -1},
+    {"accepted", static_cast<int64_t>(LoadOutcome::Accepted)},
+    {"failed", static_cast<int64_t>(LoadOutcome::Failed)},
+    {nullptr, 0},
+    {"propType", -1},
+    {"String", static_cast<int64_t>(PropType::String)},
+    {nullptr, 0},
+    {"propUse", -1},
+    {"Display", static_cast<int64_t>(PropUse::Display)},
+    {"Size", static_cast<int64_t>(PropUse::Size)},
+    {"Load", static_cast<int64_t>(PropUse::Load)},
+    {"Click", static_cast<int64_t>(PropUse::Click)},
+    {nullptr, 0},
+    {"infoNumber", -1},
+    {"date", static_cast<int64_t>(InfoNumber::Date)},
+    {"time", static_cast<int64_t>(InfoNumber::Time)},
+    {"current", static_cast<int64_t>(InfoNumber::Current)},
+    {"change", static_cast<int64_t>(InfoNumber::Change)},
+    {nullptr, 0},
+    {"infoText", -1},
+    {"code", static_cast<int64_t>(InfoTextField::Code)},
+    {"name", static_cast<int64_t>(InfoTextField::Name)},
+    {nullptr, 0},
+    {"limits", -1},
+    {"idleMs", static_cast<int64_t>(kLoadLimits.idleMs)},
+    {"fileMs", static_cast<int64_t>(kLoadLimits.fileMs)},
+    {"loadMs", static_cast<int64_t>(kLoadLimits.loadMs)},
+    {"maxBytes", static_cast<int64_t>(kLoadLimits.maxBytes)},
+    {nullptr, 0},
+    {"fontPx", kChartFontHeight},
+    {"hoverMs", kHoverTickMs},
+};
+
+void Append(std::string& json, const char* name) {
+    if (json.back() != '{') json += ',';
+    json += '"';
+    json += name;
+    json += "\":";
+}
+
+// A JSON string of ASCII text (the defaults and the failure text are ASCII).
+void AppendText(std::string& json, const char* name, std::string_view text) {
+    Append(json, name);
+    json += '"';
+    for (char c : text) {
+        if (c == '"' || c == '\\') json += '\\';
+        json += c;
+    }
+    json += '"';
+}
+
+}  // namespace
+
+void FlattenPrim(const ScenePrim& p, int32_t textOffset, int32_t textLength, std::vector<int32_t>& out) {
+    const int32_t head = static_cast<int32_t>(p.kind) | static_cast<int32_t>(p.align) << 8 |
+                         static_cast<int32_t>(p.font) << 16;
+    out.insert(out.end(), {head, p.rect.left, p.rect.top, p.rect.right, p.rect.bottom,
+                           static_cast<int32_t>(p.colour), static_cast<int32_t>(p.fill), textOffset, textLength});
+}
+
+std::string BoundaryConstantsJson() {
+    std::string json = "{";
+    for (const Row& row : kRows) {
+        if (!row.name) {
+            json += '}';
+            continue;
+        }
+        Append(json, row.name);
+        if (row.value == -1) json += '{';
+        else json += std::to_string(row.value);
+    }
+    AppendText(json, "defaultCode", kDefaultCode);
+    AppendText(json, "defaultHost", DefaultHost());
+    AppendText(json, "failureText", kLoadFailedText);
+    return json + '}';
+}
