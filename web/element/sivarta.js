@@ -4,7 +4,7 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
-import { Core, decodeCp949 } from './sivarta-core.js';
+import { Core, decodeCp949, describe } from './sivarta-core.js';
 import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
 import { fetchDayFile } from './sivarta-fetch.js';
 
@@ -20,9 +20,7 @@ async function compileCore() {
   }
 }
 const coreModule = await compileCore();
-const probe = new Core(coreModule);
-const C = probe.c;
-const propertyList = probe.properties();
+const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
 
 // Backing stores scale by the rounded device pixel ratio, so integer
@@ -241,14 +239,13 @@ export class SivartaChart extends HTMLElement {
     if (request.refusal) {
       files[0] = { failure: request.refusal };
     } else {
-      // The data file is fetched only after the info file arrived, as the control does.
-      for (let i = 0; i < 2 && !files[i - 1]?.failure; ++i) {
-        try {
-          files[i] = { bytes: await fetchDayFile(request.urls[i], abort.signal, limits) };
-        } catch (error) {
-          files[i] = { failure: `${request.urls[i]}: ${error?.message ?? error}` };
-        }
-      }
+      // Both files travel at once; a failed info file ends the load as the
+      // control's does (the data file is dropped unread).
+      const arrivals = request.urls.map((url) => fetchDayFile(url, abort.signal, limits).then(
+        (bytes) => ({ bytes }), (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
+      files[0] = await arrivals[0];
+      if (files[0].failure) abort.abort(new Error('the info file failed'));
+      else files[1] = await arrivals[1];
     }
     clearTimeout(deadline);
     if (id !== this.#loadId) return;   // a newer load owns the chart
