@@ -4,7 +4,7 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
-import { Core, decodeCp949 } from './sivarta-core.js';
+import { Core, decodeCp949, describe } from './sivarta-core.js';
 import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
 import { fetchDayFile, followChanges } from './sivarta-fetch.js';
 
@@ -20,9 +20,7 @@ async function compileCore() {
   }
 }
 const coreModule = await compileCore();
-const probe = new Core(coreModule);
-const C = probe.c;
-const propertyList = probe.properties();
+const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
 
 // Backing stores scale by the rounded device pixel ratio, so integer
@@ -301,16 +299,18 @@ export class SivartaChart extends HTMLElement {
   async #fetchDay(signal, shown) {
     const request = this.#core.request(location.protocol === 'https:', location.host);
     if (request.refusal) return [{ failure: request.refusal }, null];
-    const files = [null, null];
-    // The data file is fetched only after the info file arrived, as the control does.
-    for (let i = 0; i < 2 && !files[i - 1]?.failure; ++i) {
-      try {
-        files[i] = await fetchDayFile(request.urls[i], signal, SivartaChart.limits, shown?.[i]);
-      } catch (error) {
-        files[i] = { failure: `${request.urls[i]}: ${error?.message ?? error}` };
-      }
+    // Both files travel at once; a failed info file ends the load as the
+    // control's does (the data file is dropped unread).
+    const abort = new AbortController();
+    signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
+    const arrivals = request.urls.map((url, i) => fetchDayFile(url, abort.signal, SivartaChart.limits, shown?.[i]).catch(
+      (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
+    const info = await arrivals[0];
+    if (info.failure) {
+      abort.abort(new Error('the info file failed'));
+      return [info, null];
     }
-    return files;
+    return [info, await arrivals[1]];
   }
 
   // A refresh: two 304s leave everything as it is; otherwise the core decides,
