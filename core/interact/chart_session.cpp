@@ -6,12 +6,24 @@
 #include "chart/korean_texts.h"
 #include "data/stock_text.h"
 #include "interact/click_through.h"
+#include "interact/slot_snap.h"
+#include "interact/tip_text.h"
 #include "interact/tip_segments.h"
 
 namespace {
 
 bool Cp949Lead(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
+}
+
+// FNV-1a over both files, the lengths mixed in so that bytes moved between them count.
+uint64_t DayPrint(const FetchedFile& info, const FetchedFile& data) {
+    uint64_t h = 1469598103934665603ull;
+    for (const FetchedFile* f : {&info, &data}) {
+        for (size_t i = 0; i < f->length; ++i) h = (h ^ f->bytes[i]) * 1099511628211ull;
+        h = (h ^ f->length) * 1099511628211ull;
+    }
+    return h | 1;   // never 0, which means no accepted day
 }
 
 }  // namespace
@@ -59,9 +71,10 @@ DayRequest RequestDay(std::string_view code, std::string_view host, bool https) 
     return request;
 }
 
-DayRequest ChartSession::Request(bool https) const {
+DayRequest ChartSession::Request(bool https, std::string_view pageHost) const {
     const std::string& host = model.settings.strChartUrl;
-    return RequestDay(Code(), host.empty() ? std::string_view(DefaultHost()) : std::string_view(host), https);
+    const std::string_view fallback = pageHost.empty() ? std::string_view(DefaultHost()) : pageHost;
+    return RequestDay(Code(), host.empty() ? fallback : std::string_view(host), https);
 }
 
 void ChartSession::ResetSeries() {
@@ -111,7 +124,31 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     forceTrack = true;
     if (!DrawChart(false)) AddFailureText();
     SetTipText(tipText);   // in the colours of the settings it was loaded with
+    dayPrint = verdict.Accepted() ? DayPrint(infoFile, dataFile) : 0;
     return verdict;
+}
+
+RefreshVerdict ChartSession::Refresh(const FetchedFile& infoFile, const FetchedFile& dataFile) {
+    // Both files are checked first: a refresh the chart would not show touches nothing.
+    const std::string code = Code();
+    if (!IsValidStockCode(code)) return {false, Request(false).refusal};
+    for (const FetchedFile* f : {&infoFile, &dataFile})
+        if (!f->arrived) return {false, f->failure.empty() ? std::string(kLoadFailedText) : f->failure};
+    StockInfo probe{};
+    const FileVerdict infoVerdict = AcceptInfoFile(infoFile.bytes, infoFile.length, code, probe);
+    if (!infoVerdict.Accepted()) return {false, VerdictText(infoVerdict)};
+    const FileVerdict dataVerdict = ReadDataFile(dataFile.bytes, dataFile.length, probe,
+                                                 [](int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {});
+    if (!dataVerdict.Accepted()) return {false, VerdictText(dataVerdict)};
+    if (DayPrint(infoFile, dataFile) == dayPrint) return {};
+
+    const int64_t record = TrackedIndex();
+    Load(infoFile, dataFile);
+    // New records shift the view: the crosshair follows its record to its new slot.
+    const int64_t slot = record - model.series.nStartIndex;
+    if (record >= 0 && slot >= 0 && slot < model.nViewCount)
+        last.x = SlotColumn(model.rcBox.left, static_cast<int32_t>(slot));
+    return {true, {}};
 }
 
 std::string ChartSession::InfoCode() const {
@@ -191,6 +228,11 @@ int32_t ChartSession::PressKey(ArrowKey key) {
     case ArrowKey::Right: return Track(last.x + 1, last.y, false);
     }
     return 0;
+}
+
+int64_t ChartSession::TrackedIndex() const {
+    if (!hasTracked) return -1;
+    return TipBarIndex(model.SnapToSlot(last.x).slot, model.series.nStartIndex, model.series.Count());
 }
 
 int32_t ChartSession::Retrack() {

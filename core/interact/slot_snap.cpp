@@ -22,3 +22,7 @@ SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x) {
     const int64_t k = CeilThird(static_cast<int64_t>(x) - boxLeft);
     return {ClampToInt32(boxLeft + 3 * k), ClampToInt32(k - 1)};
 }
+
+int32_t SlotColumn(int32_t boxLeft, int32_t slot) {
+    return ClampToInt32(static_cast<int64_t>(boxLeft) + 3 * (static_cast<int64_t>(slot) + 1));
+}

@@ -12,3 +12,6 @@ struct SlotSnap {
 // Slot k (from 0) has its line, the record's centre column, at left + 3 + 3k;
 // the three columns up to and including that line belong to it.
 SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x);
+
+// The column of a slot's line: the inverse of the snap.
+int32_t SlotColumn(int32_t boxLeft, int32_t slot);

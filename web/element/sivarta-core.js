@@ -102,26 +102,40 @@ export class Core {
   }
 
   // --- Load ------------------------------------------------------------------
-  // {urls: [info, data]} or {refusal}.
-  request(https) {
-    const length = this.x.sv_request(https ? 1 : 0);
+  // {urls: [info, data]} or {refusal}; an empty strChartUrl means pageHost.
+  request(https, pageHost = '') {
+    const length = this.x.sv_request(https ? 1 : 0, this.#put(utf8.encode(pageHost)));
     const text = this.#text(length);
     return this.x.sv_request_made() ? { urls: text.split('\n') } : { refusal: text };
   }
   // files: [info, data], each {bytes} or {failure}; a file that did not
   // arrive ends the load. Returns {accepted, failed, reason}.
   load(files) {
-    files.forEach((file, i) => {
-      const bytes = file?.bytes ?? new Uint8Array(0);
-      this.#bytes(this.x.sv_file(i, bytes.length, file?.bytes ? 1 : 0), bytes.length).set(bytes);
-      if (!file?.bytes) this.x.sv_file_failure(i, this.#put(utf8.encode(file?.failure ?? '')));
-    });
+    this.#putFiles(files);
     const outcome = this.x.sv_load();
     return {
       accepted: (outcome & this.c.load.accepted) !== 0,
       failed: (outcome & this.c.load.failed) !== 0,
       reason: this.#text(this.x.sv_load_reason()),
     };
+  }
+  // A reload of the day shown, files as for load(): {accepted, changed,
+  // reason}; one not accepted left the chart as it was.
+  refresh(files) {
+    this.#putFiles(files);
+    const outcome = this.x.sv_refresh();
+    return {
+      accepted: (outcome & this.c.load.accepted) !== 0,
+      changed: (outcome & this.c.load.changed) !== 0,
+      reason: this.#text(this.x.sv_refresh_reason()),
+    };
+  }
+  #putFiles(files) {
+    files.forEach((file, i) => {
+      const bytes = file?.bytes ?? new Uint8Array(0);
+      this.#bytes(this.x.sv_file(i, bytes.length, file?.bytes ? 1 : 0), bytes.length).set(bytes);
+      if (!file?.bytes) this.x.sv_file_failure(i, this.#put(utf8.encode(file?.failure ?? '')));
+    });
   }
   redraw() {
     this.x.sv_redraw();
@@ -153,6 +167,15 @@ export class Core {
   // {x, y, tracked}: where the crosshair stands.
   crosshair() {
     return { x: this.x.sv_crosshair(0), y: this.x.sv_crosshair(1), tracked: this.x.sv_crosshair(2) === 1 };
+  }
+  // The record under the crosshair as {index, time, open, high, low, close, volume}, or null.
+  tracked() {
+    const f = this.c.tracked;
+    const index = this.x.sv_tracked(f.index);
+    if (index < 0) return null;
+    const record = { index };
+    for (const name of ['time', 'open', 'high', 'low', 'close', 'volume']) record[name] = this.x.sv_tracked(f[name]);
+    return record;
   }
   showsTip(x, y) {
     return this.x.sv_shows_tip(x, y) === 1;

@@ -5,6 +5,7 @@
 // a flat int32 array, PrimField::Count values per primitive. Everything both
 // sides must agree on is exported by sv_constants, so the JavaScript side
 // restates none of it.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,7 @@ struct Chart {
     std::vector<unsigned char> files[2];
     FetchedFile fetched[2];
     bool requestMade = false;
+    std::string refreshReason;
 };
 
 // The charts by handle (a freed handle's slot is empty until reused), the one
@@ -169,9 +171,11 @@ SV_EXPORT(sv_size) void SvSize(int32_t width, int32_t height) {
 }
 
 // --- Load and draw -----------------------------------------------------------
-// The two URLs, "info\ndata", or why none is made, into scratch; sv_request_made says which.
-SV_EXPORT(sv_request) int32_t SvRequest(int32_t pageIsHttps) {
-    const DayRequest request = Current().session.Request(pageIsHttps != 0);
+// The two URLs, "info\ndata", or why none is made, into scratch; sv_request_made
+// says which. The page's host is the first hostLength bytes of scratch.
+SV_EXPORT(sv_request) int32_t SvRequest(int32_t pageIsHttps, int32_t hostLength) {
+    const std::string pageHost = State().scratch.substr(0, static_cast<size_t>(std::max(hostLength, 0)));
+    const DayRequest request = Current().session.Request(pageIsHttps != 0, pageHost);
     Current().requestMade = request.Made();
     return ToScratch(request.Made() ? request.infoUrl + "\n" + request.dataUrl : request.refusal);
 }
@@ -186,6 +190,20 @@ SV_EXPORT(sv_load) int32_t SvLoad() {
     for (auto& f : s.fetched) f = {};
     return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
            (verdict.Failed() ? static_cast<int32_t>(LoadOutcome::Failed) : 0);
+}
+// A reload of the day shown (ChartSession::Refresh): Accepted and Changed
+// bits; sv_refresh_reason says why a refresh left the day as it was.
+SV_EXPORT(sv_refresh) int32_t SvRefresh() {
+    Chart& s = Current();
+    const RefreshVerdict verdict = s.session.Refresh(s.fetched[0], s.fetched[1]);
+    for (auto& f : s.files) std::vector<unsigned char>().swap(f);
+    for (auto& f : s.fetched) f = {};
+    s.refreshReason = verdict.reason;
+    return (verdict.Kept() ? 0 : static_cast<int32_t>(LoadOutcome::Accepted)) |
+           (verdict.changed ? static_cast<int32_t>(LoadOutcome::Changed) : 0);
+}
+SV_EXPORT(sv_refresh_reason) int32_t SvRefreshReason() {
+    return ToScratch(Current().refreshReason);
 }
 SV_EXPORT(sv_load_reason) int32_t SvLoadReason() {
     return ToScratch(Current().session.LastLoad().Reason());
@@ -244,6 +262,23 @@ SV_EXPORT(sv_key) int32_t SvKey(int32_t key) {
 SV_EXPORT(sv_crosshair) int32_t SvCrosshair(int32_t field) {
     const ChartSession& session = Current().session;
     return field == 0 ? session.Crosshair().x : field == 1 ? session.Crosshair().y : session.HasTracked() ? 1 : 0;
+}
+// A field (TrackedField) of the record under the crosshair; the index is -1 when there is none.
+SV_EXPORT(sv_tracked) int32_t SvTracked(int32_t field) {
+    const ChartSession& session = Current().session;
+    const int64_t index = session.TrackedIndex();
+    const BarRecord* bar = index >= 0 ? session.Model().series.At(index) : nullptr;
+    if (!bar) return field == static_cast<int32_t>(TrackedField::Index) ? -1 : 0;
+    switch (static_cast<TrackedField>(field)) {
+    case TrackedField::Index: return static_cast<int32_t>(index);
+    case TrackedField::Time: return bar->time;
+    case TrackedField::Open: return bar->open;
+    case TrackedField::High: return bar->high;
+    case TrackedField::Low: return bar->low;
+    case TrackedField::Close: return bar->close;
+    case TrackedField::Volume: return bar->volume;
+    }
+    return 0;
 }
 SV_EXPORT(sv_shows_tip) int32_t SvShowsTip(int32_t x, int32_t y) {
     return Current().session.ShowsTip(x, y) ? 1 : 0;
