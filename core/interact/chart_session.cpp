@@ -7,6 +7,7 @@
 #include "chart/korean_texts.h"
 #include "data/stock_text.h"
 #include "interact/click_through.h"
+#include "interact/slot_snap.h"
 #include "interact/tip_text.h"
 #include "interact/tip_segments.h"
 
@@ -24,6 +25,16 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 bool Cp949Lead(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
+}
+
+// FNV-1a over both files, the lengths mixed in so that bytes moved between them count.
+uint64_t DayPrint(const FetchedFile& info, const FetchedFile& data) {
+    uint64_t h = 1469598103934665603ull;
+    for (const FetchedFile* f : {&info, &data}) {
+        for (size_t i = 0; i < f->length; ++i) h = (h ^ f->bytes[i]) * 1099511628211ull;
+        h = (h ^ f->length) * 1099511628211ull;
+    }
+    return h | 1;   // never 0, which means no accepted day
 }
 
 }  // namespace
@@ -49,7 +60,7 @@ std::string ChartSession::Code() const {
     return model.settings.strCode.empty() ? kDefaultCode : model.settings.strCode;
 }
 
-DayRequest ChartSession::Request(bool https) const {
+DayRequest ChartSession::Request(bool https, std::string_view pageHost) const {
     DayRequest request;
     const std::string code = Code();
     if (!IsValidStockCode(code)) {
@@ -57,7 +68,8 @@ DayRequest ChartSession::Request(bool https) const {
         return request;
     }
     // strChartUrl is a host (and port); one that names its scheme keeps it.
-    const std::string host = model.settings.strChartUrl.empty() ? DefaultHost() : model.settings.strChartUrl;
+    const std::string& chartUrl = model.settings.strChartUrl;
+    const std::string host = !chartUrl.empty() ? chartUrl : pageHost.empty() ? DefaultHost() : std::string(pageHost);
     // A host never holds blanks or control characters; one that does would
     // make other URLs than the two.
     for (unsigned char c : host) {
@@ -126,7 +138,31 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     forceTrack = true;
     if (!DrawChart(false)) AddFailureText();
     SetTipText(tipText);   // in the colours of the settings it was loaded with
+    dayPrint = verdict.Accepted() ? DayPrint(infoFile, dataFile) : 0;
     return verdict;
+}
+
+RefreshVerdict ChartSession::Refresh(const FetchedFile& infoFile, const FetchedFile& dataFile) {
+    // Both files are checked first: a refresh the chart would not show touches nothing.
+    const std::string code = Code();
+    if (!IsValidStockCode(code)) return {false, Request(false).refusal};
+    for (const FetchedFile* f : {&infoFile, &dataFile})
+        if (!f->arrived) return {false, f->failure.empty() ? std::string(kLoadFailedText) : f->failure};
+    StockInfo probe{};
+    const FileVerdict infoVerdict = AcceptInfoFile(infoFile.bytes, infoFile.length, code, probe);
+    if (!infoVerdict.Accepted()) return {false, VerdictText(infoVerdict)};
+    const FileVerdict dataVerdict = ReadDataFile(dataFile.bytes, dataFile.length, probe,
+                                                 [](int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {});
+    if (!dataVerdict.Accepted()) return {false, VerdictText(dataVerdict)};
+    if (DayPrint(infoFile, dataFile) == dayPrint) return {};
+
+    const int64_t record = TrackedIndex();
+    Load(infoFile, dataFile);
+    // New records shift the view: the crosshair follows its record to its new slot.
+    const int64_t slot = record - model.series.nStartIndex;
+    if (record >= 0 && slot >= 0 && slot < model.nViewCount)
+        last.x = SlotColumn(model.rcBox.left, static_cast<int32_t>(slot), model.nSlotWidth);
+    return {true, {}};
 }
 
 std::string ChartSession::InfoCode() const {
@@ -331,6 +367,11 @@ std::string ChartSession::Announcement() const {
     const BarRecord* bar = hasTracked ? model.series.At(RecordAt(last.x)) : nullptr;
     if (!bar) return {};
     return AnnounceBar(*bar, model.settings.IsEnglish());
+}
+
+int64_t ChartSession::TrackedIndex() const {
+    if (!hasTracked) return -1;
+    return TipBarIndex(model.SnapToSlot(last.x).slot, model.series.nStartIndex, model.series.Count());
 }
 
 int32_t ChartSession::Retrack() {

@@ -48,6 +48,13 @@ struct LoadVerdict {
     std::string Reason() const;
 };
 
+// How a refresh of the day shown ended.
+struct RefreshVerdict {
+    bool changed = false;   // an accepted day other than the one shown before
+    std::string reason;     // why the day shown was kept; empty when the refresh was accepted
+    bool Kept() const { return !reason.empty(); }
+};
+
 // The arrow keys that move the crosshair.
 enum class ArrowKey : uint8_t { Down, Up, Left, Right };
 
@@ -83,8 +90,10 @@ public:
     // strCode, or the default code when it is empty.
     std::string Code() const;
     // The two URLs for the code and strChartUrl (or the default host), with
-    // the scheme strChartUrl names, else https or http as given.
-    DayRequest Request(bool https) const;
+    // the scheme strChartUrl names, else https or http as given. A front-end
+    // served from a host (a page) passes it: an empty strChartUrl means that
+    // host there, the default host elsewhere.
+    DayRequest Request(bool https, std::string_view pageHost = {}) const;
     // The load step by step, as the control runs it: Begin empties the chart,
     // each file is read as it arrives, Finish draws. Fail ends a load whose
     // request or download failed.
@@ -98,6 +107,10 @@ public:
     // the chart.
     const LoadVerdict& Load(const FetchedFile& info, const FetchedFile& data);
     const LoadVerdict& LastLoad() const { return verdict; }
+    // A reload of the day shown: one that failed or that the file rules refuse
+    // leaves the chart, the info and the crosshair as they were; an accepted one
+    // keeps the crosshair on the same record, wherever that record now stands.
+    RefreshVerdict Refresh(const FetchedFile& info, const FetchedFile& data);
     const StockInfo& Info() const { return info; }
     // The info record's code and name fields as text (the name in code page 949).
     std::string InfoCode() const;
@@ -128,6 +141,8 @@ public:
     Point Crosshair() const { return last; }
     Point PreviousCrosshair() const { return previous; }
     bool InBox(int32_t x, int32_t y) const { return model.rcBox.Contains(x, y); }
+    // The index of the record under the crosshair, -1 when there is none.
+    int64_t TrackedIndex() const;
 
     // --- Scrolling and zoom ---------------------------------------------------
     // Each returns kScrolled (and the crosshair's bits) when the view changed.
@@ -207,6 +222,7 @@ private:
     ChartModel model;
     StockInfo info{};
     LoadVerdict verdict;
+    uint64_t dayPrint = 0;   // the accepted day's files, hashed; 0 after a load not accepted
     std::string loadingCode;
     Scene crosshair;
     Scene tip;

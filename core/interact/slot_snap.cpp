@@ -23,3 +23,8 @@ SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x, int32_t slotWidth) {
     const int64_t k = CeilDiv(static_cast<int64_t>(x) - boxLeft, w);
     return {ClampToInt32(boxLeft + w * k), ClampToInt32(k - 1)};
 }
+
+int32_t SlotColumn(int32_t boxLeft, int32_t slot, int32_t slotWidth) {
+    const int64_t w = std::max(slotWidth, 1);
+    return ClampToInt32(static_cast<int64_t>(boxLeft) + w * (static_cast<int64_t>(slot) + 1));
+}

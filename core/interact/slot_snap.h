@@ -13,3 +13,6 @@ struct SlotSnap {
 // for a slot width w (3 unless zoomed); the w columns up to and including that
 // line belong to it.
 SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x, int32_t slotWidth = 3);
+
+// The column of a slot's line: the inverse of the snap.
+int32_t SlotColumn(int32_t boxLeft, int32_t slot, int32_t slotWidth = 3);

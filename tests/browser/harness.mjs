@@ -57,6 +57,7 @@ export async function startDataServer({ root = `${goldenDir}/data`, web = true, 
   return {
     base,
     requests,
+    webDir,
     // Writes /t/NAME.html and returns its URL.
     writePage(name, html) {
       writeFileSync(`${webDir}/t/${name}.html`, html);

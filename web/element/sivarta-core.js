@@ -1,30 +1,72 @@
-// The boundary to sivarta.wasm: one Core per chart, each a module instance
-// with its own ChartSession. Everything the boundary needs to agree on (the
-// primitive layout, kinds, layers, key names, flags, limits, defaults, the
-// failure text) is read from the module itself, never restated here. Runs in
+// The boundary to sivarta.wasm: one Core per chart, every chart of a page in
+// one module instance, each with its own ChartSession. Everything the boundary
+// needs to agree on (the primitive layout, kinds, layers, key names, flags,
+// limits, defaults, the failure text) is read from the module itself, never
+// restated here. Runs in
 // browsers and in Node alike: nothing here touches the page.
 
 const cp949 = new TextDecoder('euc-kr');
 const utf8 = new TextEncoder();
 const utf8Decoder = new TextDecoder();
 
-// What the module exports as constants, read once per compiled module.
-const constantsOf = new WeakMap();
+// One instance per compiled module, shared by every Core made from it, with
+// the constants it exports (read once).
+const instanceOf = new WeakMap();
+function sharedInstance(wasmModule) {
+  let shared = instanceOf.get(wasmModule);
+  if (shared) return shared;
+  shared = { x: null, c: null, properties: null, measure: () => 0, charts: null };
+  const wasiStub = () => 0;   // the core writes no file; stdio calls are answered and dropped
+  const instance = new WebAssembly.Instance(wasmModule, {
+    env: { text_width: (ptr, len) => shared.measure(new Uint8Array(shared.x.memory.buffer, ptr, len)) },
+    wasi_snapshot_preview1: { fd_close: wasiStub, fd_seek: wasiStub, fd_write: wasiStub },
+  });
+  shared.x = instance.exports;
+  shared.x._initialize();
+  const text = (length) => utf8Decoder.decode(new Uint8Array(shared.x.memory.buffer, shared.x.sv_scratch_data(), length));
+  shared.c = JSON.parse(text(shared.x.sv_constants()));
+  shared.properties = [];
+  for (let i = 0, n = shared.x.sv_prop_count(); i < n; ++i) {
+    const kind = shared.x.sv_prop_kind(i);
+    shared.properties.push({ index: i, name: text(shared.x.sv_prop_name(i)), type: kind & 0xff, use: kind >> 8 });
+  }
+  // A chart nothing refers to any more gives its session back.
+  shared.charts = new FinalizationRegistry((handle) => shared.x.sv_chart_free(handle));
+  instanceOf.set(wasmModule, shared);
+  return shared;
+}
 
+// What every chart of a compiled module shares, without making a chart:
+// {c: the constants, properties: the property table}.
+export function describe(wasmModule) {
+  const { c, properties } = sharedInstance(wasmModule);
+  return { c, properties };
+}
+
+// One chart: a handle into the shared instance. Every call selects it first,
+// so charts never see each other's state.
 export class Core {
+  #shared;
+  #handle;
+  #measure;
+  #xs;
+
   // measure(cp949Bytes) gives the width of tooltip text in CSS pixels.
   constructor(wasmModule, measure = () => 0) {
-    let memory = null;
-    const wasiStub = () => 0;   // the core writes no file; stdio calls are answered and dropped
-    const instance = new WebAssembly.Instance(wasmModule, {
-      env: { text_width: (ptr, len) => measure(new Uint8Array(memory.buffer, ptr, len)) },
-      wasi_snapshot_preview1: { fd_close: wasiStub, fd_seek: wasiStub, fd_write: wasiStub },
-    });
-    this.x = instance.exports;
-    memory = this.x.memory;
-    this.x._initialize();
-    if (!constantsOf.has(wasmModule)) constantsOf.set(wasmModule, JSON.parse(this.#text(this.x.sv_constants())));
-    this.c = constantsOf.get(wasmModule);
+    this.#shared = sharedInstance(wasmModule);
+    this.#measure = measure;
+    this.#xs = this.#shared.x;
+    this.#shared.measure = measure;   // the new session may measure as it is made
+    this.#handle = this.#xs.sv_chart_new();
+    this.#shared.charts.register(this, this.#handle);
+    this.c = this.#shared.c;
+  }
+
+  // The instance's exports, with this chart in use.
+  get x() {
+    this.#xs.sv_chart_use(this.#handle);
+    this.#shared.measure = this.#measure;
+    return this.#xs;
   }
 
   // --- Buffers ---------------------------------------------------------------
@@ -45,12 +87,7 @@ export class Core {
   // --- Settings --------------------------------------------------------------
   // The property table: [{index, name, type, use}].
   properties() {
-    const list = [];
-    for (let i = 0, n = this.x.sv_prop_count(); i < n; ++i) {
-      const kind = this.x.sv_prop_kind(i);
-      list.push({ index: i, name: this.#text(this.x.sv_prop_name(i)), type: kind & 0xff, use: kind >> 8 });
-    }
-    return list;
+    return this.#shared.properties;
   }
   // False when the core refuses the value (the setting stays as it was).
   set(prop, value) {
@@ -65,26 +102,40 @@ export class Core {
   }
 
   // --- Load ------------------------------------------------------------------
-  // {urls: [info, data]} or {refusal}.
-  request(https) {
-    const length = this.x.sv_request(https ? 1 : 0);
+  // {urls: [info, data]} or {refusal}; an empty strChartUrl means pageHost.
+  request(https, pageHost = '') {
+    const length = this.x.sv_request(https ? 1 : 0, this.#put(utf8.encode(pageHost)));
     const text = this.#text(length);
     return this.x.sv_request_made() ? { urls: text.split('\n') } : { refusal: text };
   }
   // files: [info, data], each {bytes} or {failure}; a file that did not
   // arrive ends the load. Returns {accepted, failed, reason}.
   load(files) {
-    files.forEach((file, i) => {
-      const bytes = file?.bytes ?? new Uint8Array(0);
-      this.#bytes(this.x.sv_file(i, bytes.length, file?.bytes ? 1 : 0), bytes.length).set(bytes);
-      if (!file?.bytes) this.x.sv_file_failure(i, this.#put(utf8.encode(file?.failure ?? '')));
-    });
+    this.#putFiles(files);
     const outcome = this.x.sv_load();
     return {
       accepted: (outcome & this.c.load.accepted) !== 0,
       failed: (outcome & this.c.load.failed) !== 0,
       reason: this.#text(this.x.sv_load_reason()),
     };
+  }
+  // A reload of the day shown, files as for load(): {accepted, changed,
+  // reason}; one not accepted left the chart as it was.
+  refresh(files) {
+    this.#putFiles(files);
+    const outcome = this.x.sv_refresh();
+    return {
+      accepted: (outcome & this.c.load.accepted) !== 0,
+      changed: (outcome & this.c.load.changed) !== 0,
+      reason: this.#text(this.x.sv_refresh_reason()),
+    };
+  }
+  #putFiles(files) {
+    files.forEach((file, i) => {
+      const bytes = file?.bytes ?? new Uint8Array(0);
+      this.#bytes(this.x.sv_file(i, bytes.length, file?.bytes ? 1 : 0), bytes.length).set(bytes);
+      if (!file?.bytes) this.x.sv_file_failure(i, this.#put(utf8.encode(file?.failure ?? '')));
+    });
   }
   redraw() {
     this.x.sv_redraw();
@@ -116,6 +167,15 @@ export class Core {
   // {x, y, tracked}: where the crosshair stands.
   crosshair() {
     return { x: this.x.sv_crosshair(0), y: this.x.sv_crosshair(1), tracked: this.x.sv_crosshair(2) === 1 };
+  }
+  // The record under the crosshair as {index, time, open, high, low, close, volume}, or null.
+  tracked() {
+    const f = this.c.tracked;
+    const index = this.x.sv_tracked(f.index);
+    if (index < 0) return null;
+    const record = { index };
+    for (const name of ['time', 'open', 'high', 'low', 'close', 'volume']) record[name] = this.x.sv_tracked(f[name]);
+    return record;
   }
   showsTip(x, y) {
     return this.x.sv_shows_tip(x, y) === 1;

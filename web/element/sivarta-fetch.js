@@ -1,10 +1,17 @@
 // Fetching a day's files for <sivarta-chart>, within the load's limits (read
 // from the core: they are the control's).
 
-// One file of a load: 2xx only, never from a cache, at most limits.maxBytes bytes
-// (counted while streaming), failed when no byte arrives for idleMs or the
-// whole file takes longer than fileMs.
-export async function fetchDayFile(url, signal, limits) {
+// Custom request headers make a cross-origin request need a preflight that a
+// plain data host does not answer: there the browser's own cache revalidates
+// (cache: 'no-cache'), which costs the same 304 on the wire.
+const sameOrigin = (url) => new URL(url, location.href).origin === location.origin;
+
+// One file of a load: 2xx only, never unchecked from a cache, at most
+// limits.maxBytes bytes (counted while streaming), failed when no byte arrives
+// for idleMs or the whole file takes longer than fileMs. With the validators
+// of the last answer ({etag, lastModified}) the request is conditional and a
+// 304 gives {notModified: true}; otherwise {bytes, etag, lastModified}.
+export async function fetchDayFile(url, signal, limits, validators = null) {
   const abort = new AbortController();
   const stop = (reason) => abort.abort(reason);
   const onParentAbort = () => stop(signal.reason);
@@ -17,7 +24,13 @@ export async function fetchDayFile(url, signal, limits) {
   };
   try {
     idle();
-    const response = await fetch(url, { cache: 'no-store', signal: abort.signal, credentials: 'omit' });
+    const headers = {};
+    if (validators && sameOrigin(url)) {
+      if (validators.etag) headers['If-None-Match'] = validators.etag;
+      if (validators.lastModified) headers['If-Modified-Since'] = validators.lastModified;
+    }
+    const response = await fetch(url, { cache: 'no-cache', headers, signal: abort.signal, credentials: 'omit' });
+    if (response.status === 304 && Object.keys(headers).length) return { notModified: true };
     if (response.status < 200 || response.status > 299) throw new Error(`HTTP ${response.status}`);
     const declared = Number(response.headers.get('content-length'));
     if (declared > limits.maxBytes) throw new Error(`larger than ${limits.maxBytes} bytes`);
@@ -41,7 +54,7 @@ export async function fetchDayFile(url, signal, limits) {
       bytes.set(chunk, at);
       at += chunk.length;
     }
-    return bytes;
+    return { bytes, etag: response.headers.get('etag'), lastModified: response.headers.get('last-modified') };
   } catch (error) {
     throw abort.signal.aborted && abort.signal.reason instanceof Error ? abort.signal.reason : error;
   } finally {
@@ -49,4 +62,29 @@ export async function fetchDayFile(url, signal, limits) {
     clearTimeout(idleTimer);
     signal.removeEventListener('abort', onParentAbort);
   }
+}
+
+// The data host's change feed, GET /events?code=CODE (Server-Sent Events): calls
+// onChange for each change of the code's files and onState(true/false) as the
+// feed opens and drops. A dropped feed reconnects after 1 s, doubling up to a
+// minute; close() ends it.
+export function followChanges(infoUrl, code, onChange, onState) {
+  const url = new URL(`/events?code=${encodeURIComponent(code)}`, infoUrl);
+  let source = null;
+  let delay = 1000;
+  let timer = 0;
+  let closed = false;
+  const open = () => {
+    source = new EventSource(url);
+    source.onopen = () => { delay = 1000; onState(true); };
+    source.addEventListener('change', (e) => { if (e.data.trim() === code) onChange(); });
+    source.onerror = () => {
+      source.close();
+      onState(false);
+      if (!closed) timer = setTimeout(open, delay);
+      delay = Math.min(delay * 2, 60000);
+    };
+  };
+  open();
+  return { close() { closed = true; clearTimeout(timer); source?.close(); } };
 }

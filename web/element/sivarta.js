@@ -4,9 +4,9 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
-import { Core, decodeCp949 } from './sivarta-core.js';
+import { Core, decodeCp949, describe } from './sivarta-core.js';
 import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
-import { fetchDayFile } from './sivarta-fetch.js';
+import { fetchDayFile, followChanges } from './sivarta-fetch.js';
 
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
 
@@ -20,9 +20,7 @@ async function compileCore() {
   }
 }
 const coreModule = await compileCore();
-const probe = new Core(coreModule);
-const C = probe.c;
-const propertyList = probe.properties();
+const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
 
 // Backing stores scale by the rounded device pixel ratio, so integer
@@ -54,7 +52,7 @@ export class SivartaChart extends HTMLElement {
   static limits = { idleMs: C.limits.idleMs, fileMs: C.limits.fileMs, loadMs: C.limits.loadMs, maxBytes: C.limits.maxBytes };
 
   static get observedAttributes() {
-    return [...propertyByName.keys(), 'width', 'height'];
+    return [...propertyByName.keys(), 'width', 'height', 'refresh'];
   }
 
   #core;
@@ -72,6 +70,10 @@ export class SivartaChart extends HTMLElement {
   #hoverTimer = 0;
   #connected = false;
   #failed = false;   // the last load failed: the chart shows the core's failure text
+  #day = null;   // the files of the day shown, [{bytes, etag, lastModified}] x 2, for refreshes
+  #refreshing = null;   // the refresh under way (a promise)
+  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false };
+  #tracked;   // the record crosshairmove last reported (undefined before any)
 
   constructor() {
     super();
@@ -98,7 +100,10 @@ export class SivartaChart extends HTMLElement {
     }
     this.addEventListener('pointermove', (e) => this.#pointerMove(e));
     this.addEventListener('pointerenter', (e) => this.#pointerMove(e));
-    this.addEventListener('pointerleave', () => { this.#pointer = null; });
+    this.addEventListener('pointerleave', () => {
+      this.#pointer = null;
+      this.#reportTracked(null);
+    });
     this.addEventListener('pointerdown', (e) => this.#pointerDown(e));
     this.addEventListener('keydown', (e) => this.#keyDown(e));
   }
@@ -114,10 +119,14 @@ export class SivartaChart extends HTMLElement {
     this.#resize();
     this.#updateLabel();
     this.#queue('load');
+    this.#watchVisibility();
   }
 
   disconnectedCallback() {
     this.#connected = false;
+    this.#live.observer?.disconnect();
+    document.removeEventListener('visibilitychange', this.#visibilityChanged);
+    this.#stopLive();
     this.#ratioWatch?.abort();
     ++this.#loadId;
     this.#loadAbort?.abort(new Error('removed from the page'));
@@ -127,6 +136,7 @@ export class SivartaChart extends HTMLElement {
   attributeChangedCallback(name, oldValue, value) {
     if (!this.#connected || value === null) return;
     if (name === 'width' || name === 'height') this.#resize();
+    else if (name === 'refresh') this.#updateLive();
     else this.#applySetting(name, value, 'attribute');
   }
 
@@ -141,6 +151,34 @@ export class SivartaChart extends HTMLElement {
   // nothing either, and a page has no about box.
   StratGraph() {}
   AboutBox() {}
+
+  // --- Page code's conveniences ------------------------------------------------
+  // Reloads the day now; resolves when done. Before a day was shown it is a load.
+  refresh() {
+    if (!this.#day) {
+      this.#queue('load');
+      return Promise.resolve();
+    }
+    this.#refreshing ??= this.#refreshDay().finally(() => { this.#refreshing = null; });
+    return this.#refreshing;
+  }
+
+  // The chart as shown, crosshair included, as a PNG.
+  toBlob() {
+    const out = document.createElement('canvas');
+    out.width = this.#chart.width;
+    out.height = this.#chart.height;
+    const ctx = out.getContext('2d');
+    ctx.drawImage(this.#chart, 0, 0);
+    ctx.drawImage(this.#cross, 0, 0);
+    return new Promise((resolve, reject) => out.toBlob((blob) => (blob ? resolve(blob) : reject(new Error('no picture'))), 'image/png'));
+  }
+
+  // Seconds between refreshes (at least 1); 0 when the chart does not refresh.
+  get refreshSeconds() {
+    const value = Number(this.getAttribute('refresh'));
+    return Number.isFinite(value) && value >= 1 ? value : 0;
+  }
 
   // --- Settings ----------------------------------------------------------------
   // The settings as JavaScript properties under their own names.
@@ -177,6 +215,9 @@ export class SivartaChart extends HTMLElement {
   }
 
   #setProperty(prop, value) {
+    // Colours also in CSS hex, #rrggbb, turned into the control's colour reference.
+    const hex = /^#([0-9a-f]{2})([0-9a-f]{2})([0-9a-f]{2})$/i.exec(typeof value === 'string' ? value.trim() : '');
+    if (hex && prop.name.startsWith('cr')) value = parseInt(hex[1], 16) | parseInt(hex[2], 16) << 8 | parseInt(hex[3], 16) << 16;
     const before = this.#core.get(prop);
     if (!this.#core.set(prop, value)) return false;
     if (this.#core.get(prop) === before) return true;
@@ -235,32 +276,125 @@ export class SivartaChart extends HTMLElement {
     const { limits } = SivartaChart;
     const deadline = setTimeout(() => abort.abort(new Error(`load took longer than ${limits.loadMs} ms`)), limits.loadMs);
 
-    const core = this.#core;
-    const request = core.request(location.protocol === 'https:');
-    const files = [null, null];
-    if (request.refusal) {
-      files[0] = { failure: request.refusal };
-    } else {
-      // The data file is fetched only after the info file arrived, as the control does.
-      for (let i = 0; i < 2 && !files[i - 1]?.failure; ++i) {
-        try {
-          files[i] = { bytes: await fetchDayFile(request.urls[i], abort.signal, limits) };
-        } catch (error) {
-          files[i] = { failure: `${request.urls[i]}: ${error?.message ?? error}` };
-        }
-      }
-    }
+    this.#day = null;
+    this.#stopLive();
+    const files = await this.#fetchDay(abort.signal, null);
     clearTimeout(deadline);
     if (id !== this.#loadId) return;   // a newer load owns the chart
     this.#loadAbort = null;
 
-    const outcome = core.load(files);
+    const outcome = this.#core.load(files);
     this.#failed = outcome.failed;
+    if (outcome.accepted) this.#day = files;
     this.#paint();
     this.#updateLabel();
     // A failed load and a refused day both say why.
     if (!outcome.accepted) this.dispatchEvent(new CustomEvent('error', { detail: { reason: outcome.reason } }));
     this.dispatchEvent(new Event('readyinfo'));
+    this.#updateLive();
+  }
+
+  // The day's two files, each {bytes, etag, lastModified}, {notModified} (with
+  // `shown`, the day shown, for conditional requests) or {failure}.
+  async #fetchDay(signal, shown) {
+    const request = this.#core.request(location.protocol === 'https:', location.host);
+    if (request.refusal) return [{ failure: request.refusal }, null];
+    // Both files travel at once; a failed info file ends the load as the
+    // control's does (the data file is dropped unread).
+    const both = new AbortController();
+    const abortBoth = () => both.abort(signal.reason);
+    signal.addEventListener('abort', abortBoth, { once: true });
+    const arrivals = request.urls.map((url, i) => fetchDayFile(url, both.signal, SivartaChart.limits, shown?.[i]).then(
+      (file) => file, (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
+    const files = [await arrivals[0], null];
+    if (files[0].failure) both.abort(new Error('the info file failed'));
+    else files[1] = await arrivals[1];
+    signal.removeEventListener('abort', abortBoth);
+    return files;
+  }
+
+  // A refresh: two 304s leave everything as it is; otherwise the core decides,
+  // and one it does not accept keeps the day shown and says why.
+  async #refreshDay() {
+    const id = this.#loadId;
+    const shown = this.#day;
+    const abort = new AbortController();
+    this.#loadAbort = abort;
+    const deadline = setTimeout(() => abort.abort(new Error(`refresh took longer than ${SivartaChart.limits.loadMs} ms`)),
+      SivartaChart.limits.loadMs);
+    const fetched = await this.#fetchDay(abort.signal, shown);
+    clearTimeout(deadline);
+    if (id !== this.#loadId || this.#day !== shown) return;   // a load replaced the day meanwhile
+    this.#loadAbort = null;
+    if (fetched.every((f) => f?.notModified)) return;
+    const files = fetched.map((f, i) => (f?.notModified ? shown[i] : f));
+    const outcome = this.#core.refresh(files);
+    if (!outcome.accepted) {
+      this.dispatchEvent(new CustomEvent('error', { detail: { reason: outcome.reason } }));
+      return;
+    }
+    this.#day = files;
+    if (!outcome.changed) return;
+    this.#paint();
+    this.#updateLabel();
+    this.dispatchEvent(new Event('update'));
+  }
+
+  // --- Live: polling, the change feed, pausing ---------------------------------
+  #visibilityChanged = () => {
+    this.#live.hidden = document.visibilityState === 'hidden';
+    this.#updateLive();
+  };
+
+  #watchVisibility() {
+    this.#live.hidden = document.visibilityState === 'hidden';
+    document.addEventListener('visibilitychange', this.#visibilityChanged);
+    this.#live.observer = new IntersectionObserver((entries) => {
+      this.#live.offScreen = !entries[entries.length - 1].isIntersecting;
+      this.#updateLive();
+    });
+    this.#live.observer.observe(this);
+  }
+
+  // Refreshing runs while the chart refreshes at all, has a day, and is seen.
+  #updateLive() {
+    const live = this.#live;
+    const run = this.#connected && this.refreshSeconds > 0 && this.#day && !live.hidden && !live.offScreen;
+    if (!run) {
+      if (live.timer || live.feed) live.stale = true;   // a change may come while paused
+      this.#stopLive();
+      return;
+    }
+    if (!live.feed) {
+      const request = this.#core.request(location.protocol === 'https:', location.host);
+      if (request.urls) {
+        live.feed = followChanges(request.urls[0], this.#core.infoCode() || this.strCode, () => this.refresh(), (open) => {
+          live.feedOpen = open;
+          this.#schedulePoll();
+        });
+      }
+    }
+    if (live.stale) {
+      live.stale = false;
+      this.refresh();
+    }
+    this.#schedulePoll();
+  }
+
+  // Polls while the change feed is not open; the feed makes polling needless.
+  #schedulePoll() {
+    const live = this.#live;
+    clearInterval(live.timer);
+    live.timer = 0;
+    if (live.feedOpen || !live.feed) return;
+    live.timer = setInterval(() => this.refresh(), this.refreshSeconds * 1000);
+  }
+
+  #stopLive() {
+    const live = this.#live;
+    clearInterval(live.timer);
+    live.feed?.close();
+    Object.assign(live, { timer: 0, feed: null, feedOpen: false });
   }
 
   // --- Drawing -----------------------------------------------------------------
@@ -280,12 +414,22 @@ export class SivartaChart extends HTMLElement {
   // Redraws the crosshair overlay and the tooltip's picture after a track.
   #showTrack(changed) {
     if (changed & C.flag.crosshairMoved) {
+      this.#reportTracked(this.#core.tracked());
       const ctx = this.#cross.getContext('2d');
       if (this.#crossScene) clearScene(ctx, this.#crossScene);
       this.#crossScene = this.#core.scene(C.layer.crosshair);
       drawScene(ctx, this.#crossScene, this.#font);
     }
     if (changed & C.flag.tipChanged) this.#paintTip();
+  }
+
+  // crosshairmove: the record under the crosshair, null when there is none
+  // or the pointer left; only when that changes.
+  #reportTracked(record) {
+    const same = (a, b) => a === b || (a && b && Object.keys(a).every((k) => a[k] === b[k]));
+    if (this.#tracked !== undefined && same(record, this.#tracked)) return;
+    this.#tracked = record;
+    this.dispatchEvent(new CustomEvent('crosshairmove', { detail: record }));
   }
 
   #paintTip() {

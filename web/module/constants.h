@@ -15,8 +15,11 @@ enum class SceneLayer : int32_t { Chart, Crosshair, Tip };
 // kind | align << 8 | font << 16; text offset and length index the flat text.
 enum class PrimField : int32_t { Head, Left, Top, Right, Bottom, Colour, Fill, TextOffset, TextLength, Count };
 
-// sv_load's result bits.
-enum class LoadOutcome : int32_t { Accepted = 1, Failed = 2 };
+// sv_load's and sv_refresh's result bits (Changed: sv_refresh only).
+enum class LoadOutcome : int32_t { Accepted = 1, Failed = 2, Changed = 4 };
+
+// sv_tracked's fields: the record under the crosshair.
+enum class TrackedField : int32_t { Index, Time, Open, High, Low, Close, Volume };
 
 enum class InfoNumber : int32_t { Date, Time, Current, Change };
 enum class InfoTextField : int32_t { Code, Name };

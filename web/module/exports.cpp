@@ -1,10 +1,13 @@
-// The WebAssembly boundary of <sivarta-chart>: one ChartSession per module
-// instance (each element instantiates the compiled module once). Strings and
-// file bytes cross through buffers in linear memory that the module owns;
-// scenes leave as a flat int32 array, PrimField::Count values per primitive.
-// Everything both sides must agree on is exported by sv_constants, so the
-// JavaScript side restates none of it.
+// The WebAssembly boundary of <sivarta-chart>: one module instance serves every
+// chart on a page, each chart a ChartSession behind a handle (sv_chart_new);
+// sv_chart_use selects the one later calls address. Strings and file bytes
+// cross through buffers in linear memory that the module owns; scenes leave as
+// a flat int32 array, PrimField::Count values per primitive. Everything both
+// sides must agree on is exported by sv_constants, so the JavaScript side
+// restates none of it.
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,20 +17,31 @@
 
 #define SV_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
-// Width in pixels of code page 949 text in the tooltip's font, measured by the page.
+// Width in pixels of code page 949 text in the tooltip's font, measured by the
+// page for the chart in use.
 extern "C" __attribute__((import_module("env"), import_name("text_width"))) int32_t
 TextWidthImport(const char* cp949, int32_t length);
 
 namespace {
 
-struct Boundary {
+// What one chart keeps between calls.
+struct Chart {
     ChartSession session{[](std::string_view text) {
         return TextWidthImport(text.data(), static_cast<int32_t>(text.size()));
     }};
-    std::string scratch;
     std::vector<unsigned char> files[2];
     FetchedFile fetched[2];
     bool requestMade = false;
+    std::string refreshReason;
+};
+
+// The charts by handle (a freed handle's slot is empty until reused), the one
+// in use, and the buffers every call shares: a call's results are read before
+// the next call.
+struct Boundary {
+    std::vector<std::unique_ptr<Chart>> charts;
+    Chart* current = nullptr;
+    std::string scratch;
     std::vector<int32_t> flat;
     std::string flatText;
     int32_t place[2] = {0, 0};
@@ -38,13 +52,24 @@ Boundary& State() {
     return state;
 }
 
+// The chart in use; a caller that chose none (or freed the one in use) gets a
+// fresh one rather than a fault.
+Chart& Current() {
+    Boundary& s = State();
+    if (!s.current) {
+        s.charts.push_back(std::make_unique<Chart>());
+        s.current = s.charts.back().get();
+    }
+    return *s.current;
+}
+
 int32_t ToScratch(std::string text) {
     State().scratch = std::move(text);
     return static_cast<int32_t>(State().scratch.size());
 }
 
 const Scene& SceneOf(int32_t layer) {
-    const ChartSession& session = State().session;
+    const ChartSession& session = Current().session;
     switch (static_cast<SceneLayer>(layer)) {
     case SceneLayer::Crosshair: return session.CrosshairScene();
     case SceneLayer::Tip: return session.TipScene();
@@ -61,6 +86,32 @@ const PropertyInfo* Prop(int32_t index) {
 
 }  // namespace
 
+// --- Charts ------------------------------------------------------------------
+// A new chart's handle (at least 1), now in use.
+SV_EXPORT(sv_chart_new) int32_t SvChartNew() {
+    Boundary& s = State();
+    size_t slot = 0;
+    while (slot < s.charts.size() && s.charts[slot]) ++slot;
+    if (slot == s.charts.size()) s.charts.emplace_back();
+    s.charts[slot] = std::make_unique<Chart>();
+    s.current = s.charts[slot].get();
+    return static_cast<int32_t>(slot + 1);
+}
+// 1 when the handle names a chart (now in use), 0 otherwise (nothing changes).
+SV_EXPORT(sv_chart_use) int32_t SvChartUse(int32_t handle) {
+    Boundary& s = State();
+    if (handle < 1 || static_cast<size_t>(handle) > s.charts.size() || !s.charts[handle - 1]) return 0;
+    s.current = s.charts[handle - 1].get();
+    return 1;
+}
+// Frees a chart; its handle names nothing until sv_chart_new reuses it.
+SV_EXPORT(sv_chart_free) void SvChartFree(int32_t handle) {
+    Boundary& s = State();
+    if (handle < 1 || static_cast<size_t>(handle) > s.charts.size() || !s.charts[handle - 1]) return;
+    if (s.current == s.charts[handle - 1].get()) s.current = nullptr;
+    s.charts[handle - 1].reset();
+}
+
 // --- Buffers and constants -------------------------------------------------
 SV_EXPORT(sv_scratch) char* SvScratch(uint32_t size) {
     State().scratch.resize(size);
@@ -76,7 +127,7 @@ SV_EXPORT(sv_constants) int32_t SvConstants() {
 // The buffer a file's bytes are copied into (DayFile: 0 info, 1 data);
 // arrived 0 marks a failed download, whose text follows through sv_file_failure.
 SV_EXPORT(sv_file) unsigned char* SvFile(int32_t which, uint32_t size, int32_t arrived) {
-    Boundary& s = State();
+    Chart& s = Current();
     const int i = which == 1 ? 1 : 0;
     s.files[i].assign(size, 0);
     s.fetched[i] = {s.files[i].data(), s.files[i].size(), arrived != 0, {}};
@@ -84,8 +135,7 @@ SV_EXPORT(sv_file) unsigned char* SvFile(int32_t which, uint32_t size, int32_t a
 }
 // Why a file did not arrive: the text in scratch.
 SV_EXPORT(sv_file_failure) void SvFileFailure(int32_t which, uint32_t length) {
-    Boundary& s = State();
-    s.fetched[which == 1 ? 1 : 0].failure = std::string_view(s.scratch).substr(0, length);
+    Current().fetched[which == 1 ? 1 : 0].failure = std::string_view(State().scratch).substr(0, length);
 }
 
 // --- Settings ----------------------------------------------------------------
@@ -103,48 +153,63 @@ SV_EXPORT(sv_prop_kind) int32_t SvPropKind(int32_t index) {
 }
 // The value text in scratch; 0 when taken, 1 when refused (settings unchanged).
 SV_EXPORT(sv_prop_set) int32_t SvPropSet(int32_t index, uint32_t length) {
-    Boundary& s = State();
     const PropertyInfo* p = Prop(index);
     if (!p) return 1;
-    const std::string_view text = std::string_view(s.scratch).substr(0, length);
-    return SetPropertyText(s.session.Settings(), *p, text) ? 1 : 0;
+    const std::string_view text = std::string_view(State().scratch).substr(0, length);
+    return SetPropertyText(Current().session.Settings(), *p, text) ? 1 : 0;
 }
 SV_EXPORT(sv_prop_string) int32_t SvPropString(int32_t index) {
     const PropertyInfo* p = Prop(index);
-    return p && p->string ? ToScratch(State().session.Settings().*(p->string)) : 0;
+    return p && p->string ? ToScratch(Current().session.Settings().*(p->string)) : 0;
 }
 SV_EXPORT(sv_prop_number) int32_t SvPropNumber(int32_t index) {
     const PropertyInfo* p = Prop(index);
-    return p && p->number ? State().session.Settings().*(p->number) : 0;
+    return p && p->number ? Current().session.Settings().*(p->number) : 0;
 }
 SV_EXPORT(sv_size) void SvSize(int32_t width, int32_t height) {
-    State().session.SetSize(width, height);
+    Current().session.SetSize(width, height);
 }
 
 // --- Load and draw -----------------------------------------------------------
-// The two URLs, "info\ndata", or why none is made, into scratch; sv_request_made says which.
-SV_EXPORT(sv_request) int32_t SvRequest(int32_t pageIsHttps) {
-    const DayRequest request = State().session.Request(pageIsHttps != 0);
-    State().requestMade = request.Made();
+// The two URLs, "info\ndata", or why none is made, into scratch; sv_request_made
+// says which. The page's host is the first hostLength bytes of scratch.
+SV_EXPORT(sv_request) int32_t SvRequest(int32_t pageIsHttps, int32_t hostLength) {
+    const std::string pageHost = State().scratch.substr(0, static_cast<size_t>(std::max(hostLength, 0)));
+    const DayRequest request = Current().session.Request(pageIsHttps != 0, pageHost);
+    Current().requestMade = request.Made();
     return ToScratch(request.Made() ? request.infoUrl + "\n" + request.dataUrl : request.refusal);
 }
 SV_EXPORT(sv_request_made) int32_t SvRequestMade() {
-    return State().requestMade ? 1 : 0;
+    return Current().requestMade ? 1 : 0;
 }
 // LoadOutcome bits; sv_load_reason says why a load was not accepted.
 SV_EXPORT(sv_load) int32_t SvLoad() {
-    Boundary& s = State();
+    Chart& s = Current();
     const LoadVerdict& verdict = s.session.Load(s.fetched[0], s.fetched[1]);
     for (auto& f : s.files) std::vector<unsigned char>().swap(f);   // a day's bytes are not kept
     for (auto& f : s.fetched) f = {};
     return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
            (verdict.Failed() ? static_cast<int32_t>(LoadOutcome::Failed) : 0);
 }
+// A reload of the day shown (ChartSession::Refresh): Accepted and Changed
+// bits; sv_refresh_reason says why a refresh left the day as it was.
+SV_EXPORT(sv_refresh) int32_t SvRefresh() {
+    Chart& s = Current();
+    const RefreshVerdict verdict = s.session.Refresh(s.fetched[0], s.fetched[1]);
+    for (auto& f : s.files) std::vector<unsigned char>().swap(f);
+    for (auto& f : s.fetched) f = {};
+    s.refreshReason = verdict.reason;
+    return (verdict.Kept() ? 0 : static_cast<int32_t>(LoadOutcome::Accepted)) |
+           (verdict.changed ? static_cast<int32_t>(LoadOutcome::Changed) : 0);
+}
+SV_EXPORT(sv_refresh_reason) int32_t SvRefreshReason() {
+    return ToScratch(Current().refreshReason);
+}
 SV_EXPORT(sv_load_reason) int32_t SvLoadReason() {
-    return ToScratch(State().session.LastLoad().Reason());
+    return ToScratch(Current().session.LastLoad().Reason());
 }
 SV_EXPORT(sv_redraw) void SvRedraw() {
-    State().session.Redraw();
+    Current().session.Redraw();
 }
 
 // Flattens a layer's scene (SceneLayer); returns its primitive count.
@@ -184,79 +249,96 @@ SV_EXPORT(sv_scene_height) int32_t SvSceneHeight(int32_t layer) {
 // --- Pointer, keys, tooltip, click ---------------------------------------------
 // Each returns ChartSession's kCrosshairMoved and kTipChanged bits.
 SV_EXPORT(sv_pointer_move) int32_t SvPointerMove(int32_t x, int32_t y) {
-    return State().session.PointerMove(x, y);
+    return Current().session.PointerMove(x, y);
 }
 SV_EXPORT(sv_retrack) int32_t SvRetrack() {
-    return State().session.Retrack();
+    return Current().session.Retrack();
 }
 SV_EXPORT(sv_key) int32_t SvKey(int32_t key) {
     if (key < 0 || key > static_cast<int32_t>(ArrowKey::Right)) return 0;
-    return State().session.PressKey(static_cast<ArrowKey>(key));
+    return Current().session.PressKey(static_cast<ArrowKey>(key));
 }
 // 0 x, 1 y of the crosshair's point, 2 whether the pointer has been over the frame.
 SV_EXPORT(sv_crosshair) int32_t SvCrosshair(int32_t field) {
-    const ChartSession& session = State().session;
+    const ChartSession& session = Current().session;
     return field == 0 ? session.Crosshair().x : field == 1 ? session.Crosshair().y : session.HasTracked() ? 1 : 0;
 }
 // --- Scrolling, zoom and presses ------------------------------------------------
 // Each returns ChartSession's flags; kScrolled means the chart's scene changed.
 SV_EXPORT(sv_scroll_key) int32_t SvScrollKey(int32_t key) {
     if (key < 0 || key > static_cast<int32_t>(ScrollKey::PageDown)) return 0;
-    return State().session.PressScrollKey(static_cast<ScrollKey>(key));
+    return Current().session.PressScrollKey(static_cast<ScrollKey>(key));
 }
 SV_EXPORT(sv_scroll_pixels) int32_t SvScrollPixels(int32_t dx) {
-    return State().session.ScrollPixels(dx);
+    return Current().session.ScrollPixels(dx);
 }
 SV_EXPORT(sv_zoom) int32_t SvZoom(int32_t steps, int32_t anchorX) {
-    return State().session.Zoom(steps, anchorX);
+    return Current().session.Zoom(steps, anchorX);
 }
 // distance < 0 begins a pinch at -distance; otherwise the pinch goes on.
 SV_EXPORT(sv_pinch) int32_t SvPinch(int32_t distance, int32_t anchorX) {
-    if (distance >= 0) return State().session.PinchTo(distance, anchorX);
-    State().session.PinchBegin(-distance);
+    if (distance >= 0) return Current().session.PinchTo(distance, anchorX);
+    Current().session.PinchBegin(-distance);
     return 0;
 }
 SV_EXPORT(sv_press) void SvPress(int32_t x, int32_t y, int32_t touch) {
-    State().session.Press(x, y, touch != 0);
+    Current().session.Press(x, y, touch != 0);
 }
 SV_EXPORT(sv_drag) int32_t SvDrag(int32_t x, int32_t y) {
-    return State().session.Drag(x, y);
+    return Current().session.Drag(x, y);
 }
 // ReleaseAction.
 SV_EXPORT(sv_release) int32_t SvRelease(int32_t x, int32_t y) {
-    return static_cast<int32_t>(State().session.Release(x, y));
+    return static_cast<int32_t>(Current().session.Release(x, y));
 }
 SV_EXPORT(sv_cancel_press) void SvCancelPress() {
-    State().session.CancelPress();
+    Current().session.CancelPress();
 }
 // 0 slot width, 1 first record shown, 2 whether the view follows the newest record.
 SV_EXPORT(sv_view) int32_t SvView(int32_t field) {
-    const ChartSession& session = State().session;
+    const ChartSession& session = Current().session;
     return field == 0 ? session.SlotWidth() : field == 1 ? session.FirstShown() : session.Following() ? 1 : 0;
 }
 // The record under the crosshair in words (UTF-8) into scratch.
 SV_EXPORT(sv_announcement) int32_t SvAnnouncement() {
-    return ToScratch(State().session.Announcement());
+    return ToScratch(Current().session.Announcement());
+}
+// A field (TrackedField) of the record under the crosshair; the index is -1 when there is none.
+SV_EXPORT(sv_tracked) int32_t SvTracked(int32_t field) {
+    const ChartSession& session = Current().session;
+    const int64_t index = session.TrackedIndex();
+    const BarRecord* bar = index >= 0 ? session.Model().series.At(index) : nullptr;
+    if (!bar) return field == static_cast<int32_t>(TrackedField::Index) ? -1 : 0;
+    switch (static_cast<TrackedField>(field)) {
+    case TrackedField::Index: return static_cast<int32_t>(index);
+    case TrackedField::Time: return bar->time;
+    case TrackedField::Open: return bar->open;
+    case TrackedField::High: return bar->high;
+    case TrackedField::Low: return bar->low;
+    case TrackedField::Close: return bar->close;
+    case TrackedField::Volume: return bar->volume;
+    }
+    return 0;
 }
 SV_EXPORT(sv_shows_tip) int32_t SvShowsTip(int32_t x, int32_t y) {
-    return State().session.ShowsTip(x, y) ? 1 : 0;
+    return Current().session.ShowsTip(x, y) ? 1 : 0;
 }
 // The tooltip's left and top beside a cursor at (x, y) in a viewport that wide.
 SV_EXPORT(sv_tip_place) const int32_t* SvTipPlace(int32_t x, int32_t y, int32_t viewportWidth) {
     Boundary& s = State();
-    const TipPlace place = s.session.TipPlacement(x, y, viewportWidth);
+    const TipPlace place = Current().session.TipPlacement(x, y, viewportWidth);
     s.place[0] = place.left;
     s.place[1] = place.top;
     return s.place;
 }
 SV_EXPORT(sv_click_page) int32_t SvClickPage() {
-    const auto url = State().session.ClickPage();
+    const auto url = Current().session.ClickPage();
     return url ? ToScratch(*url) : 0;
 }
 
 // --- The info record of the last load ---------------------------------------
 SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
-    const StockInfo& info = State().session.Info();
+    const StockInfo& info = Current().session.Info();
     switch (static_cast<InfoNumber>(field)) {
     case InfoNumber::Date: return info.date;
     case InfoNumber::Time: return info.time;
@@ -267,7 +349,7 @@ SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
 }
 // The field (InfoTextField) in code page 949 into scratch.
 SV_EXPORT(sv_info_text) int32_t SvInfoText(int32_t field) {
-    const ChartSession& session = State().session;
+    const ChartSession& session = Current().session;
     return ToScratch(static_cast<InfoTextField>(field) == InfoTextField::Name ? session.InfoName()
                                                                             : session.InfoCode());
 }

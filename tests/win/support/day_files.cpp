@@ -22,11 +22,11 @@ std::string InfoFile(const StockInfo& info) {
     return std::string(reinterpret_cast<const char*>(&info), sizeof info);
 }
 
-std::vector<TickRecord> MakeTicks(int32_t date, int count) {
+std::vector<TickRecord> MakeTicks(int32_t date, int count, int stepSeconds) {
     std::vector<TickRecord> ticks;
     for (int i = 0; i < count; ++i) {
-        int32_t minutes = 9 * 60 + i;
-        int32_t time = (minutes / 60) * 10000 + (minutes % 60) * 100;
+        const int32_t s = i * stepSeconds;
+        const int32_t time = (9 + s / 3600) * 10000 + (s / 60 % 60) * 100 + s % 60;
         int32_t base = 50000 + (i % 17) * 50 - (i % 5) * 30;
         ticks.push_back({date, time, base, base + 120, base - 90, base + ((i % 2) ? 60 : -40), 1000 + i * 3});
     }

@@ -11,7 +11,7 @@
 StockInfo MakeInfo(const char* code, int32_t date);
 std::string InfoFile(const StockInfo& info);
 
-// count records from 09:00:00, one a minute, all dated `date` (only the first
-// record's date is read).
-std::vector<TickRecord> MakeTicks(int32_t date, int count);
+// count records from 09:00:00, stepSeconds apart, all dated `date` (only the
+// first record's date is read).
+std::vector<TickRecord> MakeTicks(int32_t date, int count, int stepSeconds = 60);
 std::string DataFile(const std::vector<TickRecord>& ticks);

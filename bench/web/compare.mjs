@@ -1,0 +1,264 @@
+// bench/compare's measurements, in one run: the peer library, the floor page
+// and <sivarta-chart> in one headless Chromium against one loopback data
+// server, pages alternating, at 0 and 50 ms added to every request; then the
+// control under Wine and the native renderer. Prints numbers and ratios;
+// never passes or fails on time. Run it through bench/compare, which builds
+// what it needs and provides the display.
+//   node bench/web/compare.mjs [--loads N]
+import { execFileSync } from 'node:child_process';
+import { copyFileSync, existsSync, mkdirSync, mkdtempSync, rmSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { buildDir, launchBrowser, rootDir, startDataServer } from '../../tests/browser/harness.mjs';
+import { elementPage, floorPage, peerPage } from './pages.mjs';
+
+const option = (name, fallback) => {
+  const at = process.argv.indexOf(name);
+  return at > 0 ? Number(process.argv[at + 1]) : fallback;
+};
+const LOADS = option('--loads', 11);
+const REDRAWS = 100;
+const MOVES = 500;
+const LATENCIES = [0, 50];
+const KINDS = ['peer', 'floor', 'element'];
+const DAYS = [
+  { code: '005930', width: 228, height: 190, seconds: false },
+  { code: '035720', width: 1920, height: 1080, seconds: true },
+];
+
+const median = (values) => {
+  const v = [...values].sort((a, b) => a - b);
+  return v.length % 2 ? v[v.length >> 1] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
+};
+const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 1 ? v.toFixed(2) : v.toFixed(4));
+const ratio = (a, b) => `${(a / b).toFixed(2)}x`;
+const pad = (s, n) => String(s).padStart(n);
+const optimisedOr = (name) => (existsSync(`${buildDir}/bench/bin/${name}`) ? `${buildDir}/bench/bin/${name}` : `${buildDir}/native/bin/${name}`);
+
+// Animation frames, passed through until __captureFrames(); then held and run
+// by __flushFrames() (one pass, returns how many ran), so a redraw that a
+// library defers to the next frame is timed as the work it is.
+const frameCapture = () => {
+  const real = window.requestAnimationFrame.bind(window);
+  const realCancel = window.cancelAnimationFrame.bind(window);
+  let held = null, next = 1;
+  window.requestAnimationFrame = (callback) => {
+    if (!held) return real(callback);
+    held.push({ id: -next, callback });
+    return -next++;
+  };
+  window.cancelAnimationFrame = (id) => (id < 0 && held ? (held = held.filter((f) => f.id !== id)) : realCancel(id));
+  window.__captureFrames = () => { held = []; };
+  window.__flushFrames = () => {
+    const due = held;
+    held = [];
+    for (const f of due) f.callback(performance.now());
+    return due.length;
+  };
+};
+
+function makeDays() {
+  const root = mkdtempSync(`${tmpdir()}/sivarta-compare-`);
+  const tool = `${buildDir}/native/bin/sivarta-data`;
+  for (const day of DAYS)
+    execFileSync(tool, ['sample', '--root', root, '--code', day.code, ...(day.seconds ? ['--seconds'] : [])]);
+  for (const day of DAYS) day.records = statSync(`${root}/sisefile/Date/${day.code}.dat`).size / 28;
+  return root;
+}
+
+async function withTimeout(promise, what) {
+  let timer;
+  const limit = new Promise((_, reject) => { timer = setTimeout(() => reject(new Error(`${what}: no chart within 30 s`)), 30000); });
+  try { return await Promise.race([promise, limit]); } finally { clearTimeout(timer); }
+}
+
+// One tab per chart size, with its DevTools session for the network settings.
+async function openTab(browser, day) {
+  const context = await browser.newContext({ viewport: { width: Math.max(day.width, 400), height: Math.max(day.height, 300) } });
+  await context.addInitScript(frameCapture);
+  const page = await context.newPage();
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+  return { context, page, cdp };
+}
+
+async function setLatency(tab, latency) {
+  await tab.cdp.send('Network.emulateNetworkConditions', { offline: false, latency, downloadThroughput: -1, uploadThroughput: -1 });
+}
+
+async function loadOnce(tab, url) {
+  await tab.page.goto(url);
+  const times = await withTimeout(tab.page.evaluate(() => window.__times), url);
+  times.files = await tab.page.evaluate(() => Math.max(...performance.getEntriesByType('resource')
+    .filter((e) => e.name.endsWith('.dat')).map((e) => e.responseEnd)));
+  return times;
+}
+
+async function firstCharts(tabs, urls) {
+  const samples = {};
+  for (let round = 0; round < LOADS; ++round) {
+    for (const day of DAYS) {
+      for (const latency of LATENCIES) {
+        await setLatency(tabs[day.code], latency);
+        // The order turns every round, so no page always follows the same one.
+        for (let k = 0; k < KINDS.length; ++k) {
+          const kind = KINDS[(k + round) % KINDS.length];
+          const key = `${kind} ${day.code} ${latency}`;
+          (samples[key] ??= []).push(await loadOnce(tabs[day.code], urls[kind][day.code]));
+        }
+      }
+    }
+  }
+  await Promise.all(DAYS.map((day) => setLatency(tabs[day.code], 0)));
+  const result = {};
+  for (const [key, list] of Object.entries(samples))
+    result[key] = { presented: median(list.map((t) => t.presented)), files: median(list.map((t) => t.files)) };
+  return result;
+}
+
+// One full redraw: the peer's forced repaint (a background change, drawn in
+// the frame it asks for) against the element's (a frame colour change, drawn
+// in a microtask), each with its frame work run at once.
+async function redrawTime(page, kind, n) {
+  return page.evaluate(async ({ kind, n }) => {
+    window.__captureFrames();
+    const chart = kind === 'peer' ? window.__chart : document.getElementById('c');
+    let frames = 0;
+    const t0 = performance.now();
+    for (let i = 0; i < n; ++i) {
+      if (kind === 'peer') chart.applyOptions({ layout: { background: { type: 'solid', color: i % 2 ? '#eef5fc' : '#eef5fd' } } });
+      else chart.crBoxLine = i % 2 ? 255 : 16737123;
+      await null;
+      frames += window.__flushFrames();
+    }
+    const perRedraw = (performance.now() - t0) / n;
+    if (kind === 'peer' && frames < n) throw new Error(`the peer drew ${frames} frames for ${n} repaints`);
+    return perRedraw;
+  }, { kind, n });
+}
+
+// One pointer move from slot to slot over the price pane: the crosshair and the tooltip follow.
+async function moveTime(page, kind, n) {
+  return page.evaluate(({ kind, n }) => {
+    window.__captureFrames();
+    const box = document.getElementById('c').getBoundingClientRect();
+    window.__crosshairMoves = 0;
+    // The pointer enters first, as a real one does.
+    const start = { bubbles: true, composed: true, clientX: box.left + 10, clientY: box.top + 40 };
+    document.elementFromPoint(start.clientX, start.clientY).dispatchEvent(new MouseEvent('mouseenter', start));
+    const t0 = performance.now();
+    for (let i = 0; i < n; ++i) {
+      const clientX = box.left + 10 + ((i * 3) % Math.max(3, box.width - 80));
+      const clientY = box.top + 40 + (i % 7);
+      const target = document.elementFromPoint(clientX, clientY);
+      const init = { bubbles: true, composed: true, cancelable: true, clientX, clientY, pointerType: 'mouse', pointerId: 1, isPrimary: true };
+      target.dispatchEvent(new PointerEvent('pointermove', init));
+      target.dispatchEvent(new MouseEvent('mousemove', init));
+      window.__flushFrames();
+    }
+    return { perMove: (performance.now() - t0) / n, crosshair: window.__crosshairMoves };
+  }, { kind, n });
+}
+
+async function interaction(tabs, urls) {
+  const result = {};
+  for (const day of DAYS) {
+    const tab = tabs[day.code];
+    for (const kind of ['peer', 'element']) {
+      await loadOnce(tab, urls[kind][day.code]);
+      const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
+      const move = await moveTime(tab.page, kind, MOVES);
+      if (kind === 'peer' && move.crosshair === 0) throw new Error('the peer saw none of the pointer moves');
+      result[`${kind} ${day.code}`] = { redraw, move: move.perMove };
+    }
+  }
+  return result;
+}
+
+function printWeb(first, inter) {
+  console.log(`== web, one headless Chromium, one loopback server, pages alternating; cache off; ${LOADS} loads each`);
+  console.log('first chart presented (two frames after it was drawn), median ms from navigation start:');
+  console.log(`  ${'day, size, added latency'.padEnd(36)}${pad('peer', 9)}${pad('element', 9)}${pad('floor', 9)}` +
+              `${pad('peer/element', 14)}${pad('element/floor', 15)}${pad('peer/floor', 12)}`);
+  for (const day of DAYS) {
+    for (const latency of LATENCIES) {
+      const [peer, floor, element] = KINDS.map((k) => first[`${k} ${day.code} ${latency}`].presented);
+      console.log(`  ${`${day.records} records, ${day.width}x${day.height}, +${latency} ms`.padEnd(36)}` +
+                  `${pad(fmt(peer), 9)}${pad(fmt(element), 9)}${pad(fmt(floor), 9)}` +
+                  `${pad(ratio(peer, element), 14)}${pad(ratio(element, floor), 15)}${pad(ratio(peer, floor), 12)}`);
+    }
+  }
+  console.log('  both files arrived (median ms): ' + DAYS.flatMap((day) => LATENCIES.map((latency) =>
+    `${day.width}x${day.height} +${latency}: ` + KINDS.map((k) => `${k} ${fmt(first[`${k} ${day.code} ${latency}`].files)}`).join(' '))).join('; '));
+  console.log('one full redraw and one pointer move (crosshair + tooltip), ms:');
+  for (const day of DAYS) {
+    const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`];
+    console.log(`  ${`${day.width}x${day.height}`.padEnd(10)} redraw peer ${fmt(peer.redraw)} element ${fmt(element.redraw)} ` +
+                `(peer/element ${ratio(peer.redraw, element.redraw)});  move peer ${fmt(peer.move)} element ${fmt(element.move)} ` +
+                `(peer/element ${ratio(peer.move, element.move)})`);
+  }
+}
+
+// The control under Wine, against the peer's figures of the same run.
+function printControl(first, inter) {
+  const wine = (program, ...args) => execFileSync(`${rootDir}/scripts/wine-run`, [`${buildDir}/win64/bin/${program}`, ...args],
+                                                  { encoding: 'utf8', stdio: ['ignore', 'pipe', 'inherit'] });
+  console.log('== control (SIVARTA.OCX under Wine, ATL container; cold process per run)');
+  const firstChart = (args) => Number(/^\s*total\s+([\d.]+)/m.exec(wine('first_chart_bench.exe', ...args))[1]);
+  const refresh = wine('chart_refresh_bench.exe');
+  const redraws = [...refresh.matchAll(/RefreshChart\(false\)\s+median\s+([\d.]+) us/g)].map((m) => Number(m[1]) / 1000);
+  DAYS.forEach((day, i) => {
+    const total = firstChart(day.seconds ? ['9', '--full-hd'] : ['15']);
+    const peerFirst = first[`peer ${day.code} 0`].presented, peerRedraw = inter[`peer ${day.code}`].redraw;
+    console.log(`  ${`${day.width}x${day.height}`.padEnd(10)} first chart ${fmt(total)} ms (peer ${fmt(peerFirst)}: ` +
+                `${ratio(peerFirst, total)});  redraw ${fmt(redraws[i])} ms (peer ${fmt(peerRedraw)}: ${ratio(peerRedraw, redraws[i])})`);
+  });
+}
+
+function printRenderer() {
+  console.log('== renderer (optimised build, one thread)');
+  const bench = execFileSync(optimisedOr('render_bench'), ['3'], { encoding: 'utf8' });
+  for (const line of bench.trim().split('\n')) console.log(`  ${line.trim()}`);
+  const root = mkdtempSync(`${tmpdir()}/sivarta-compare-all-`);
+  try {
+    const codes = Array.from({ length: 400 }, (_, i) => String(100000 + i * 7));
+    execFileSync(`${buildDir}/native/bin/sivarta-data`, ['sample', '--root', root, ...codes.flatMap((c) => ['--code', c])], { stdio: 'ignore' });
+    mkdirSync(`${root}/out`);
+    // bash's own timer: wall, user and system seconds of the one process.
+    const timed = execFileSync('bash', ['-c', 'TIMEFORMAT="%R %U %S"; { time "$@" >/dev/null; } 2>&1', 'time',
+                                        optimisedOr('sivarta-render'), '--root', root, '--all', '--out-dir', `${root}/out`], { encoding: 'utf8' });
+    const [wall, user, system] = timed.trim().split(/\s+/).map(Number);
+    console.log(`  sivarta-render --all, ${codes.length} codes at 228x190: ${fmt(codes.length / wall)} PNG/s wall, ` +
+                `${fmt(codes.length / (user + system))} per CPU second (${fmt(wall)} s)`);
+  } finally {
+    rmSync(root, { recursive: true, force: true });
+  }
+}
+
+const dataRoot = makeDays();
+const server = await startDataServer({ root: dataRoot, tool: optimisedOr('sivarta-data') });
+mkdirSync(`${server.webDir}/peer`);
+copyFileSync(`${rootDir}/bench/web/node_modules/lightweight-charts/dist/lightweight-charts.standalone.production.js`,
+             `${server.webDir}/peer/lightweight-charts.standalone.production.js`);
+const host = new URL(server.base).host;
+const urls = { peer: {}, floor: {}, element: {} };
+for (const day of DAYS) {
+  urls.peer[day.code] = server.writePage(`peer-${day.code}`, peerPage(day));
+  urls.floor[day.code] = server.writePage(`floor-${day.code}`, floorPage(day));
+  urls.element[day.code] = server.writePage(`element-${day.code}`, elementPage({ ...day, host }));
+}
+const browser = await launchBrowser();
+let first, inter;
+try {
+  const tabs = {};
+  for (const day of DAYS) tabs[day.code] = await openTab(browser, day);
+  first = await firstCharts(tabs, urls);
+  inter = await interaction(tabs, urls);
+  printWeb(first, inter);
+} finally {
+  await browser.close();
+  await server.stop();
+  rmSync(dataRoot, { recursive: true, force: true });
+}
+printControl(first, inter);
+printRenderer();
