@@ -5,16 +5,22 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
+#include <utility>
 
+#include "data/day_source.h"
 #include "data/file_readers.h"
+#include "data/stock_records.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 FileStamp StampOf(const struct stat& st) {
-    return {static_cast<uint64_t>(st.st_size), int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+    return {static_cast<uint64_t>(st.st_size), int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec,
+            static_cast<uint64_t>(st.st_ino), int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec};
 }
 
 class FileDescriptor {
@@ -35,7 +41,14 @@ private:
 
 size_t DataReadLimit() { return kMaxDataFileBytes + 1; }
 
-std::optional<std::string> ReadFileBounded(const fs::path& path, size_t limit, std::string& bytes, FileStamp* stamp) {
+std::optional<FileStamp> StampOfDescriptor(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return std::nullopt;
+    return StampOf(st);
+}
+
+std::optional<std::string> ReadFileBounded(const fs::path& path, size_t limit, std::string& bytes, FileStamp* stamp,
+                                           bool* steady) {
     // Non-blocking open: a FIFO or device under the root must not hold a reader up.
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) return std::string(std::strerror(errno));
@@ -52,7 +65,10 @@ std::optional<std::string> ReadFileBounded(const fs::path& path, size_t limit, s
         done += static_cast<size_t>(n);
     }
     bytes.resize(done);
-    if (stamp) *stamp = StampOf(st);
+    struct stat after {};
+    if (fstat(file.Get(), &after) != 0) return std::string(std::strerror(errno));
+    if (stamp) *stamp = StampOf(after);
+    if (steady) *steady = StampOf(st) == StampOf(after) && (done == limit || done == static_cast<size_t>(st.st_size));
     return std::nullopt;
 }
 
@@ -63,19 +79,49 @@ std::optional<FileStamp> StatFile(const fs::path& path) {
 }
 
 fs::path InfoPath(const fs::path& root, std::string_view code) {
-    return root / "sisefile" / "info" / (std::string(code) + ".dat");
+    return root / DayFilePath(DayFile::Info, code);
 }
 
 fs::path DataPath(const fs::path& root, std::string_view code) {
-    return root / "sisefile" / "Date" / (std::string(code) + ".dat");
+    return root / DayFilePath(DayFile::Data, code);
 }
 
-std::optional<std::string> ReadDay(const fs::path& root, std::string_view code, DayBytes& day) {
+namespace {
+
+// One read of both files: whether each stayed the same while it was read.
+std::optional<std::string> ReadDayOnce(const fs::path& root, std::string_view code, DayBytes& day, bool& steady) {
     const fs::path info = InfoPath(root, code);
-    if (auto fault = ReadFileBounded(info, kInfoReadLimit, day.info, &day.infoStamp))
+    bool infoSteady = false, dataSteady = false;
+    if (auto fault = ReadFileBounded(info, kInfoReadLimit, day.info, &day.infoStamp, &infoSteady))
         return "info file " + info.string() + ": " + *fault;
     const fs::path data = DataPath(root, code);
-    if (auto fault = ReadFileBounded(data, DataReadLimit(), day.data, &day.dataStamp))
+    if (auto fault = ReadFileBounded(data, DataReadLimit(), day.data, &day.dataStamp, &dataSteady))
         return "data file " + data.string() + ": " + *fault;
+    steady = infoSteady && dataSteady;
     return std::nullopt;
+}
+
+bool LooksWhole(const DayBytes& day) {
+    return day.info.size() == sizeof(StockInfo) && !day.data.empty() && day.data.size() % sizeof(TickRecord) == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadDay(const fs::path& root, std::string_view code, DayBytes& day) {
+    constexpr int kAttempts = 8;
+    std::optional<std::pair<FileStamp, FileStamp>> previous;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(2 * attempt));
+        bool steady = false;
+        if (auto fault = ReadDayOnce(root, code, day, steady)) return fault;
+        if (!steady) {
+            previous.reset();
+            continue;
+        }
+        const std::pair<FileStamp, FileStamp> stamps{day.infoStamp, day.dataStamp};
+        // An odd shape that stays the same over two reads is how the files are.
+        if (LooksWhole(day) || previous == stamps) return std::nullopt;
+        previous = stamps;
+    }
+    return std::string(kFilesKeptChanging);
 }

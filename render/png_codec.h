@@ -1,4 +1,5 @@
-// PNG in and out for pixel buffers: RGB, 8 bits a channel, no alpha.
+// PNG in and out for pixel buffers. Written with a palette when a picture has
+// at most 256 colours, else as RGB, 8 bits a channel; never with alpha.
 #pragma once
 
 #include <filesystem>

@@ -3,13 +3,6 @@
 #include "activex/chart/chart_wnd.h"
 #include "activex/res/resource.h"
 
-namespace {
-
-// Sent synchronously to the control's window; both parameters 0.
-constexpr UINT kClickMessage = WM_APP + 100;
-
-}  // namespace
-
 BOOL ChartWnd::OnSetCursor(HWND, UINT, UINT) {
     SetCursor(LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR)));
     return TRUE;
@@ -19,7 +12,7 @@ void ChartWnd::OnLButtonDown(UINT, POINT) {
     // Click, then the arrow keys move the crosshair: the keyboard comes here.
     SetFocus(m_hWnd);
     // Only exactly "N" switches the click off ("n" and "NO" do not).
-    if (settings.ClickEnabled()) {
+    if (session.ClickEnabled()) {
         if (HWND control = GetParent(GetParent(m_hWnd))) SendMessageA(control, kClickMessage, 0, 0);
     }
     Default();

@@ -1,4 +1,4 @@
-// The redraw operations of the window: the model builds the scene, the
+// The redraw operations of the window: the session builds the scene, the
 // window replays it into dcMem, moves the hidden scroll bar after a layout
 // that resets the scroll position, and invalidates itself.
 #include "activex/chart/chart_wnd.h"
@@ -7,27 +7,26 @@
 #include "activex/framework/scroll_bar.h"
 
 void ChartWnd::ReplayIntoSurface() {
-    ReplayScene(dcMem, scene, {fontChart, fontChart});
+    ReplayScene(dcMem, session.ChartScene(), {fontChart, fontChart});
 }
 
 void ChartWnd::PlaceScrollBar() {
-    if (pScrollBar) pScrollBar->Move(ToRECT(rcScrollStrip), TRUE);
+    if (pScrollBar) pScrollBar->Move(ToRECT(Model().rcScrollStrip), TRUE);
 }
 
 void ChartWnd::LayoutPanes(BOOL bResetScroll) {
     if (m_hWnd) {
         RECT client{};
         GetClientRect(m_hWnd, &client);
-        rcClient = ToRect(client);
+        session.SetClient(ToRect(client));
     }
-    ChartModel::LayoutPanes(bResetScroll != FALSE);
+    session.LayoutPanes(bResetScroll != FALSE);
     if (bResetScroll) PlaceScrollBar();
     ReplayIntoSurface();
 }
 
 void ChartWnd::ResetSeries() {
-    bForceTrack = 0;
-    ChartModel::ResetSeries();
+    session.ResetSeries();
     ReplayIntoSurface();
 }
 
@@ -37,11 +36,11 @@ BOOL ChartWnd::RefreshChart(BOOL bResetScroll) {
         // after the other, with one trip to the system instead of two.
         SCROLLINFO info{};
         info.fMask = SIF_RANGE | SIF_POS;
-        info.nMax = series.nScrollMax;
-        info.nPos = series.nStartIndex;
+        info.nMax = Model().series.nScrollMax;
+        info.nPos = Model().series.nStartIndex;
         pScrollBar->SetScrollInfo(info, TRUE);
     }
-    bForceTrack = 1;
+    session.ForceTrack(true);
     return DrawChart(bResetScroll);
 }
 
@@ -49,9 +48,9 @@ BOOL ChartWnd::DrawChart(BOOL bResetScroll) {
     if (m_hWnd) {
         RECT client{};
         GetClientRect(m_hWnd, &client);
-        rcClient = ToRect(client);
+        session.SetClient(ToRect(client));
     }
-    if (!ChartModel::DrawChart(bResetScroll != FALSE)) return FALSE;
+    if (!session.DrawChart(bResetScroll != FALSE)) return FALSE;
     if (bResetScroll) PlaceScrollBar();
     ReplayIntoSurface();
     if (m_hWnd) InvalidateRect(m_hWnd, nullptr, TRUE);

@@ -1,63 +1,72 @@
 // The crosshair: a vertical line on the record under the cursor and a
 // horizontal line at the cursor's height, drawn straight onto the window and
-// never into dcMem, so any repaint from dcMem removes it.
+// never into dcMem, so any repaint from dcMem removes it. Where it goes is
+// the session's; the window invalidates and draws.
 #include "activex/chart/chart_wnd.h"
-#include "activex/chart/rect_convert.h"
 #include "activex/chart/scene_replay.h"
+#include "activex/chart/tip_wnd.h"
 
-void ChartWnd::TrackMouse(int32_t x, int32_t y) {
-    // Until the mouse has been over the frame ptLastTrack is no real point:
-    // neither the forced track after a redraw nor the arrow keys draw at it.
-    if (!bHasTracked) return;
-    const POINT point{x, y};
-    const RECT box = ToRECT(rcBox);
-    if (!PtInRect(&box, point) && bForceTrack == 0) return;
-    const SlotHit hit = SnapToSlot(x);
-    if (hit.x == ptLastTrack.x && y == ptLastTrack.y && bForceTrack == 0) return;
-
-    ClientDC dc(m_hWnd);
-    if (!dc) return;
-    if (hit.x != ptLastTrack.x) {
-        const RECT oldColumn{ptLastTrack.x, rcBox.top, ptLastTrack.x + 1, rcBox.bottom};
+void ChartWnd::ShowTrack(int32_t changed) {
+    if (!(changed & ChartSession::kCrosshairMoved)) return;
+    const Rect& box = Model().rcBox;
+    const Point from = session.PreviousCrosshair(), to = session.Crosshair();
+    if (to.x != from.x) {
+        const RECT oldColumn{from.x, box.top, from.x + 1, box.bottom};
         InvalidateRect(m_hWnd, &oldColumn, TRUE);
     }
-    if (y != ptLastTrack.y) {
-        const RECT oldRow{rcBox.left, ptLastTrack.y, rcBox.right, ptLastTrack.y + 1};
+    if (to.y != from.y) {
+        const RECT oldRow{box.left, from.y, box.right, from.y + 1};
         InvalidateRect(m_hWnd, &oldRow, TRUE);
     }
-    Scene crosshair;
-    BuildCrosshair(crosshair, x, y);
-    ReplayScene(dc, crosshair, {});
-    ptLastTrack = {hit.x, y};
-    UpdateTipText(hit.slot);
-    bForceTrack = 0;
+    if (ClientDC dc(m_hWnd); dc) ReplayScene(dc, session.CrosshairScene(), {});
+    // No record in that slot: the tooltip keeps its text.
+    if ((changed & ChartSession::kTipChanged) && Model().settings.nIsToolTip == 1 && pTipWnd) {
+        pTipWnd->ClearText();
+        pTipWnd->AddSegment(session.TipText().c_str(), 0);
+        pTipWnd->LayoutText();
+    }
 }
 
 void ChartWnd::OnMouseMove(UINT, POINT point) {
-    const RECT box = ToRECT(rcBox);
-    if (PtInRect(&box, point)) bHasTracked = true;
-    TrackMouse(point.x, point.y);
+    ShowTrack(session.PointerMove(point.x, point.y));
     Default();
 }
 
 BOOL ChartWnd::PreTranslateMessage(MSG* msg) {
     if (msg->message != WM_KEYDOWN) return Wnd::PreTranslateMessage(msg);
-    switch (msg->wParam) {
-    case VK_DOWN:
-        TrackMouse(ptLastTrack.x, ptLastTrack.y + 1);
-        break;
-    case VK_UP:
-        TrackMouse(ptLastTrack.x, ptLastTrack.y - 1);
-        break;
-    case VK_LEFT:
-        // ptLastTrack.x is a slot line; 3 columns left is the previous one
-        // (x - 1 would snap back up to the same line).
-        TrackMouse(ptLastTrack.x - 3, ptLastTrack.y);
-        break;
-    case VK_RIGHT:
-        TrackMouse(ptLastTrack.x + 1, ptLastTrack.y);
-        break;
-    }
+    if (MoveCrosshairByKey(msg->wParam) && msg->hwnd == m_hWnd)
+        keyPreTranslated = {msg->wParam, msg->lParam, msg->time, true};
     // Never consumed: the key is still dispatched as usual.
     return FALSE;
+}
+
+// Hosts whose loop never offers keys to the control (a plain message loop, a
+// dialog) deliver them here; a host that did offer them dispatches the same
+// message afterwards, which has moved the crosshair already.
+void ChartWnd::OnKeyDown(WPARAM key, LPARAM flags) {
+    const KeySeen seen = keyPreTranslated;
+    keyPreTranslated = {};
+    const bool alreadyMoved =
+        seen.valid && seen.key == key && seen.flags == flags && seen.time == static_cast<DWORD>(GetMessageTime());
+    if (!alreadyMoved) MoveCrosshairByKey(key);
+    Default();
+}
+
+bool ChartWnd::MoveCrosshairByKey(WPARAM key) {
+    switch (key) {
+    case VK_DOWN:
+        ShowTrack(session.PressKey(ArrowKey::Down));
+        return true;
+    case VK_UP:
+        ShowTrack(session.PressKey(ArrowKey::Up));
+        return true;
+    case VK_LEFT:
+        ShowTrack(session.PressKey(ArrowKey::Left));
+        return true;
+    case VK_RIGHT:
+        ShowTrack(session.PressKey(ArrowKey::Right));
+        return true;
+    default:
+        return false;
+    }
 }

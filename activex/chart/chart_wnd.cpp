@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kTipOffset = 10, kTipWidth = 350, kTipHeight = 20;
+constexpr int kTipOffset = 10, kTipWidth = 350;
 
 }  // namespace
 
@@ -46,6 +46,12 @@ LRESULT ChartWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         OnLButtonDown(static_cast<UINT>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(wParam, lParam);
+        return 0;
+    case WM_GETDLGCODE:
+        // Dialog hosts pass the arrow keys on instead of moving the focus.
+        return DLGC_WANTARROWS;
     case WM_USER + 100:
         return 1;
     default:
@@ -67,7 +73,8 @@ int ChartWnd::OnCreate(CREATESTRUCTA*) {
                        kScrollBarId);
     pScrollBar->Show(SW_HIDE);
 
-    nMaxVolume = nMinVolume = nMaxHigh = nMinLow = 0;
+    ChartModel& model = Model();
+    model.nMaxVolume = model.nMinVolume = model.nMaxHigh = model.nMinLow = 0;
 
     SCROLLINFO info{};
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -79,11 +86,11 @@ int ChartWnd::OnCreate(CREATESTRUCTA*) {
 
     RECT client{};
     GetClientRect(m_hWnd, &client);
-    rcClient = ToRect(client);
+    session.SetClient(ToRect(client));
     sizeMem = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 
     LOGFONTA lf{};
-    lf.lfHeight = 11;
+    lf.lfHeight = kChartFontHeight;
     lf.lfCharSet = HANGEUL_CHARSET;
     lstrcpynA(lf.lfFaceName, kChartFaceName, LF_FACESIZE);
     fontChart.Reset(CreateFontIndirectA(&lf));
@@ -99,20 +106,22 @@ int ChartWnd::OnCreate(CREATESTRUCTA*) {
 
 void ChartWnd::CopySurface(HDC dc) const {
     if (!dcMem) return;
+    const ChartModel& model = Model();
+    const Rect& rcClient = model.rcClient;
     BitBlt(dc, 0, 0, rcClient.right - rcClient.left, rcClient.bottom - rcClient.top, dcMem, 0, 0,
            SRCCOPY);
     // The bitmap is screen-sized; a larger client area shows the background
     // colour there rather than whatever the window held before.
     const ExcessArea excess = UncoveredArea(rcClient, sizeMem.cx, sizeMem.cy);
     for (int i = 0; i < excess.count; ++i)
-        FillSolidRect(dc, ToRECT(excess.rects[i]), static_cast<COLORREF>(settings.crMainBackGround));
+        FillSolidRect(dc, ToRECT(excess.rects[i]), static_cast<COLORREF>(model.settings.crMainBackGround));
 }
 
 void ChartWnd::OnPaint() {
     PaintDC dc(m_hWnd);
     if (!dcMem) return;
     CopySurface(dc);
-    TrackMouse(ptLastTrack.x, ptLastTrack.y);
+    ShowTrack(session.Retrack());
 }
 
 void ChartWnd::OnSize(UINT, int, int) {

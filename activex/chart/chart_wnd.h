@@ -1,12 +1,14 @@
-// ChartWnd: the child window that shows the chart. The portable ChartModel
-// it derives from holds the series, the layout and the scales and builds each
-// redraw as a scene; this window replays the scene into the off-screen
-// surface dcMem, and painting copies dcMem to the screen.
+// ChartWnd: the child window that shows the chart. Its portable ChartSession
+// holds the model (series, layout, scales, the scene of each redraw) and
+// decides the crosshair and the tooltip's text; this window replays the
+// scenes into the off-screen surface dcMem and onto the screen, and painting
+// copies dcMem to the screen.
 //
 // Implementation files:
 //   chart_wnd.cpp      construction, message map, OnCreate/OnPaint/OnSize/OnDestroy
 //   chart_redraw.cpp   the redraw operations: build the scene, replay it
-//   chart_tracking.cpp  crosshair, tooltip text, hover timer, cursor, click
+//   chart_tracking.cpp  crosshair and keys; chart_tooltip.cpp the tooltip and hover timer;
+//   chart_click.cpp     cursor and click
 #pragma once
 
 #include <windows.h>
@@ -16,18 +18,26 @@
 #include <string>
 
 #include "chart/chart_model.h"
+#include "interact/chart_session.h"
 #include "activex/framework/gdi.h"
 #include "activex/framework/wnd.h"
 
 class TipWnd;
 class ScrollBar;
 
-class ChartWnd : public Wnd, public ChartModel {
+// Sent synchronously to the control's window by a click; both parameters 0.
+inline constexpr UINT kClickMessage = WM_APP + 100;
+
+class ChartWnd : public Wnd {
 public:
     ChartWnd();
     ~ChartWnd() override;
 
-    // --- Operations used by the loader: the model's, then the surface -------
+    // The chart's model, as the loader and the control read and feed it.
+    ChartModel& Model() { return session.MutableModel(); }
+    const ChartModel& Model() const { return session.Model(); }
+
+    // --- Operations used by the loader: the session's, then the surface -----
     void ResetSeries();
     BOOL RefreshChart(BOOL bResetScroll);
     BOOL DrawChart(BOOL bResetScroll);
@@ -38,19 +48,13 @@ public:
     void CopySurface(HDC dc) const;
 
     // --- Interaction --------------------------------------------------------
-    void TrackMouse(int32_t x, int32_t y);
-    void UpdateTipText(int32_t slot);
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // --- Window state -------------------------------------------------------
+    // --- State --------------------------------------------------------------
+    ChartSession session;          // no tooltip scene: TipWnd draws its own
     Font fontChart;                // "굴림체", height 11, Hangul character set
     Surface dcMem;                 // as large as the screen, fontChart selected
     SIZE sizeMem{};                // size of the surface (the screen's size at creation)
-
-    POINT ptLastTrack{};
-    int32_t bForceTrack = 0;
-    // No crosshair is drawn before the mouse has been over the chart.
-    bool bHasTracked = false;
 
     std::unique_ptr<ScrollBar> pScrollBar;   // hidden, child id 5555
     std::unique_ptr<TipWnd> pTipWnd;
@@ -69,6 +73,9 @@ protected:
     void OnTimer(UINT_PTR id);
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
     void OnLButtonDown(UINT flags, POINT point);
+    void OnKeyDown(WPARAM key, LPARAM flags);
+    // The arrow keys' move of the crosshair; false for any other key.
+    bool MoveCrosshairByKey(WPARAM key);
 
     // OnCreate steps 3 and 4: the TipWnd object, and with nIsToolTip == 1 the
     // hover timer and the tooltip window with its first text.
@@ -77,6 +84,18 @@ protected:
     void DestroyTooltip();
 
 private:
+    // The key message PreTranslateMessage acted on for this window: the same
+    // message dispatched here afterwards must not move the crosshair again.
+    struct KeySeen {
+        WPARAM key = 0;
+        LPARAM flags = 0;
+        DWORD time = 0;
+        bool valid = false;
+    } keyPreTranslated;
+
+    // Shows what a track changed: the old crosshair's lines invalidated, the
+    // new one drawn on the window, the tooltip's text.
+    void ShowTrack(int32_t changed);
     // The last scene into dcMem.
     void ReplayIntoSurface();
     // After a layout that resets the scroll position: the scroll bar under the volume pane.

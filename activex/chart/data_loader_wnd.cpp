@@ -6,14 +6,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "data/day_source.h"
 #include "data/file_readers.h"
 #include "activex/framework/app_name.h"
 #include "activex/framework/file.h"
 
 namespace {
-
-const char kDefaultCode[] = "005930";
-const char kLoadFailure[] = "fail Loading Datafile!";
 
 // %TEMP% expanded into a buffer as large as the expansion needs.
 std::string ExpandTempDir() {
@@ -23,14 +21,6 @@ std::string ExpandTempDir() {
     DWORD got = ExpandEnvironmentStringsA(source, text.data(), static_cast<DWORD>(text.size()));
     if (got == 0 || got > text.size()) return source;
     text.resize(lstrlenA(text.c_str()));
-    return text;
-}
-
-std::string Format(const char* format, const std::string& a, const std::string& b) {
-    int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
-    std::string text(n > 0 ? n + 1 : 1, '\0');
-    std::snprintf(text.data(), text.size(), format, a.c_str(), b.c_str());
-    text.resize(n > 0 ? n : 0);
     return text;
 }
 
@@ -98,7 +88,10 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     if (strCode.empty()) strCode = kDefaultCode;
     // The code becomes a file name and a URL path: anything but letters and
     // digits fails here, as an unreachable server would, touching nothing.
-    if (!IsValidStockCode(strCode)) return FailLoad();
+    const DayRequest request = RequestDay(strCode, strChartUrl, false);
+    if (!request.Made()) return FailLoad();
+    ChartSession& session = chart.session;
+    session.BeginLoad(strCode, info);
 
     // Both downloads share one WinINet handle, closed when the load ends.
     struct CloseAtEnd {
@@ -106,14 +99,12 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
         ~CloseAtEnd() { internetRoot.Close(); }
     } closeAtEnd{internetRoot};
     std::vector<unsigned char> bytes;
-    if (!Fetch(Format("http://%s/sisefile/info/%s.dat", strChartUrl, strCode), bytes)) return -1;
-    AcceptInfoFile(bytes.data(), bytes.size(), strCode, info);
+    if (!Fetch(request.infoUrl, bytes)) return -1;
+    session.AcceptInfo(bytes.data(), bytes.size());
+    info = session.Info();
 
-    if (!Fetch(Format("http://%s/sisefile/Date/%s.dat", strChartUrl, strCode), bytes)) return -1;
-    ReadDataFile(bytes.data(), bytes.size(), info,
-                 [this](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
-                     chart.AddBar(time, open, high, low, close, volume);
-                 });
+    if (!Fetch(request.dataUrl, bytes)) return -1;
+    session.AcceptData(bytes.data(), bytes.size());
     bytes = {};
     chart.RefreshChart(FALSE);
     return 0;
@@ -132,7 +123,7 @@ bool DataLoaderWnd::Fetch(const std::string& url, std::vector<unsigned char>& by
 }
 
 int DataLoaderWnd::FailLoad() {
-    MessageBoxA(nullptr, kLoadFailure, AppName().c_str(), MB_OK | MB_SYSTEMMODAL);
+    MessageBoxA(nullptr, kLoadFailedText, AppName().c_str(), MB_OK | MB_SYSTEMMODAL);
     return -1;
 }
 

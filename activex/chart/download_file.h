@@ -7,19 +7,19 @@
 #include <string>
 #include <utility>
 
-#include "data/file_readers.h"
+#include "data/day_source.h"
 #include "activex/framework/internet.h"
 
-// Bounds of one download. The defaults: 10 s to connect, 15 s for each send
-// and each receive, 30 s for the whole download (a server that drips bytes
-// never holds the caller longer), and kMaxDataFileBytes of body (a real day
-// is ~650 KB).
+// Bounds of one download, the core's load limits by default: 10 s to
+// connect, 15 s for each send and each receive, 30 s for the whole download
+// (a server that drips bytes never holds the caller longer), and
+// kMaxDataFileBytes of body (a real day is ~650 KB).
 struct DownloadLimits {
-    DWORD connectTimeoutMs = 10000;
-    DWORD sendTimeoutMs = 15000;
-    DWORD receiveTimeoutMs = 15000;
-    DWORD deadlineMs = 30000;
-    uint64_t maxBytes = kMaxDataFileBytes;
+    DWORD connectTimeoutMs = static_cast<DWORD>(kLoadLimits.connectMs);
+    DWORD sendTimeoutMs = static_cast<DWORD>(kLoadLimits.sendMs);
+    DWORD receiveTimeoutMs = static_cast<DWORD>(kLoadLimits.receiveMs);
+    DWORD deadlineMs = static_cast<DWORD>(kLoadLimits.fileMs);
+    uint64_t maxBytes = kLoadLimits.maxBytes;
 };
 
 // How a download ended. Text() is the loader's outcome string: exactly "YES"

@@ -61,11 +61,11 @@ void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF 
     crOutline = outline;
 
     LOGFONTA logFont{};
-    logFont.lfHeight = 11;
+    logFont.lfHeight = kChartFontHeight;
     logFont.lfCharSet = HANGEUL_CHARSET;
     std::strncpy(logFont.lfFaceName, faceName, LF_FACESIZE - 1);
     fontTip.Reset(CreateFontIndirectA(&logFont));
-    nTextHeight = 11 - 1;
+    nTextHeight = kTipTextHeight;
 
     ClientDC dc(m_hWnd);
     dcTip.Create(dc, width, height);

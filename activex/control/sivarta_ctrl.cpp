@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "data/day_source.h"
 #include "interact/click_through.h"
 #include "activex/res/sivarta_ids.h"
 #include "activex/res/resource.h"
@@ -42,11 +43,11 @@ int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) return -1;
     // The defaults go into the properties themselves, so a later save keeps
     // them; this is not a change the container has to save.
-    if (settings.strChartUrl.empty()) settings.strChartUrl = SIVARTA_DEFAULT_HOST;
+    if (settings.strChartUrl.empty()) settings.strChartUrl = DefaultHost();
     if (settings.strClickAction.empty()) settings.strClickAction = "Y";
     loader.strCode = settings.strCode;
     loader.strChartUrl = settings.strChartUrl;
-    loader.chart.settings = settings;
+    loader.chart.Model().settings = settings;
 
     // The whole load runs inside this creation; its outcome is not checked.
     const RECT area{0, 0, settings.nsizeMainX, settings.nsizeMainY};
@@ -68,7 +69,7 @@ void CSivartaCtrl::OnDraw(HDC dc, const RECT& bounds) {
 
 LRESULT CSivartaCtrl::OnClickThrough(WPARAM, LPARAM) {
     // Read at every click: a script may have changed it since the last one.
-    if (auto command = ClickThroughCommand(settings.strURL, SIVARTA_DEFAULT_PAGE))
+    if (auto command = ClickThroughCommand(settings.strURL, DefaultPage()))
         WinExec(command->c_str(), SW_SHOW);
     return 1;
 }

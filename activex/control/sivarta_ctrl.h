@@ -53,7 +53,6 @@ public:
     void OnPropertyChanged() { SetModifiedFlag(); }
 
     static constexpr int32_t kVersion = 0x00010000;
-    static constexpr UINT kClickMessage = WM_APP + 100;
 
     ObjectSafety objectSafety{*this};
     DataLoaderWnd loader;

@@ -41,20 +41,20 @@ void Report(const char* what, int runs, const std::function<void()>& work) {
 void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     HostWnd host;
     ChartWnd chart;
-    chart.settings.nIsToolTip = 0;
+    chart.Model().settings.nIsToolTip = 0;
     host.CreateEx(0, nullptr, "bench", WS_POPUP, 0, 0, width, height, nullptr, nullptr);
     chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, host, 5000);
     chart.ResetSeries();
-    AddSyntheticDay(chart, bars, stepSeconds);
-    std::printf("%s: %dx%d, %d bars, %d slots\n", name, width, height, chart.series.Count(),
-                chart.nViewCount);
+    AddSyntheticDay(chart.Model(), bars, stepSeconds);
+    std::printf("%s: %dx%d, %d bars, %d slots\n", name, width, height, chart.Model().series.Count(),
+                chart.Model().nViewCount);
     Report("  RefreshChart(false)", 500, [&] { chart.RefreshChart(FALSE); });
     // Where the time goes: the scene, its replay into dcMem, the invalidation.
-    Report("    scene build (ChartModel::DrawChart)", 500, [&] { chart.ChartModel::DrawChart(false); });
+    Report("    scene build (ChartModel::DrawChart)", 500, [&] { chart.Model().DrawChart(false); });
     Report("    replay into dcMem", 500,
-           [&] { ReplayScene(chart.dcMem, chart.scene, {chart.fontChart, chart.fontChart}); });
+           [&] { ReplayScene(chart.dcMem, chart.Model().scene, {chart.fontChart, chart.fontChart}); });
     Report("    InvalidateRect(client)", 500, [&] { InvalidateRect(chart, nullptr, TRUE); });
-    std::printf("    %zu primitives\n", chart.scene.Prims().size());
+    std::printf("    %zu primitives\n", chart.Model().scene.Prims().size());
 
     // The paint copy: the same client-sized block copy OnPaint does, into a
     // surface of the window's format.

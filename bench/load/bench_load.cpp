@@ -50,7 +50,7 @@ double TimeLoad(const TestHttpServer& server, HWND parent, int32_t& bars) {
     loader.strChartUrl = server.Host();
     BOOL ok = loader.Create(nullptr, "", WS_CHILD | WS_VISIBLE, RECT{0, 0, 600, 300}, parent, 0);
     double elapsed = Now() - start;
-    bars = ok ? loader.chart.series.Count() : -1;
+    bars = ok ? loader.chart.Model().series.Count() : -1;
     return elapsed;
 }
 

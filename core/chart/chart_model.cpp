@@ -10,7 +10,6 @@
 #include "chart/chart_scales.h"
 #include "chart/chart_text.h"
 #include "chart/korean_texts.h"
-#include "data/file_readers.h"
 #include "chart/format_thousands.h"
 #include "interact/slot_snap.h"
 #include "interact/tip_text.h"
@@ -240,17 +239,4 @@ std::optional<std::string> ChartModel::TipText(int32_t slot) const {
     const BarRecord* bar = series.At(TipBarIndex(slot, series.nStartIndex, series.Count()));
     if (!bar) return std::nullopt;
     return FormatTipText(settings.IsEnglish() ? kTipFormatEnglish : kTipFormatKorean, *bar);
-}
-
-bool LoadDay(ChartModel& model, std::string_view code, const unsigned char* infoBytes,
-             size_t infoLength, const unsigned char* dataBytes, size_t dataLength, StockInfo& info) {
-    info = StockInfo{};
-    model.ResetSeries();
-    if (!IsValidStockCode(code)) return false;
-    AcceptInfoFile(infoBytes, infoLength, code, info);
-    ReadDataFile(dataBytes, dataLength, info,
-                 [&model](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                          int32_t volume) { model.AddBar(time, open, high, low, close, volume); });
-    model.DrawChart(false);
-    return true;
 }

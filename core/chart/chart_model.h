@@ -1,14 +1,14 @@
 // ChartModel: the chart without a window. It holds the settings, the day's
 // series, the layout and scale state, and runs the redraw pass, which turns
 // all of it into a scene (chart/scene.h). ChartWnd (Windows), the PNG
-// renderer and the web component each own one and replay its scene.
+// renderer and the web component each reach one through a ChartSession
+// (core/interact/chart_session.h) and replay its scene.
 // Portable: no Windows header.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "chart/chart_geometry.h"
 #include "chart/scene.h"
@@ -28,16 +28,6 @@ public:
     // Clears the client area and draws the pane frames: the start of every
     // pass, and the whole picture of a chart without records.
     void LayoutPanes(bool bResetScroll);
-
-    // --- Drawing steps of the redraw pass (into scene) ---------------------
-    void DrawValueScale();
-    int32_t ValueToPixel(int32_t value) const;
-    void DrawCandle(int32_t high, int32_t close, int32_t open, int32_t low, int32_t x);
-    void DrawVolumeScale();
-    int32_t VolumeToPixel(int32_t volume) const;
-    void DrawVolumeStick(int32_t volume, int32_t x);
-    void DrawTimeLabel(const char* text, int32_t x);
-    void DrawCurrentBar();
 
     // --- Scroll position and zoom --------------------------------------------
     // The first record of the view when the newest is in the last slot but one.
@@ -97,13 +87,15 @@ public:
     int32_t nSlotWidth = kDefaultSlotWidth;
 
     static constexpr Colour kCrosshairColour = 0xA56E3A;
-};
 
-// The day as the loader reads it, without a network: accepts the info file
-// for `code`, feeds the data file's bars (and the one made from the info
-// file) into the model's series and runs the redraw pass. `info` receives the
-// accepted info record (all zero when refused). Returns false when the code is
-// not 1 to 32 ASCII letters and digits (nothing is read then).
-bool LoadDay(ChartModel& model, std::string_view code, const unsigned char* infoBytes,
-             size_t infoLength, const unsigned char* dataBytes, size_t dataLength,
-             StockInfo& info);
+private:
+    // The drawing steps of the redraw pass, into scene.
+    void DrawValueScale();
+    int32_t ValueToPixel(int32_t value) const;
+    void DrawCandle(int32_t high, int32_t close, int32_t open, int32_t low, int32_t x);
+    void DrawVolumeScale();
+    int32_t VolumeToPixel(int32_t volume) const;
+    void DrawVolumeStick(int32_t volume, int32_t x);
+    void DrawTimeLabel(const char* text, int32_t x);
+    void DrawCurrentBar();
+};

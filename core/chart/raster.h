@@ -1,9 +1,12 @@
-// Replays a scene into a 32-bit pixel buffer with the memory-DC semantics that
-// chart/scene.h documents. Text goes through a TextPainter, so this file needs
-// no font library and stays in the portable core.
+// Replays a scene into 32-bit pixels with the memory-DC semantics that
+// chart/scene.h documents. Text goes to the caller (a TextPainter, or a
+// front-end's own text step), so this file needs no font library and stays
+// in the portable core.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +31,20 @@ private:
     }
 };
 
+// 32-bit pixels that someone else owns (a PixelBuffer, a Windows DIB
+// section): rows top to bottom, `stride` pixels apart. With `redHigh` a pixel
+// is 0x00RRGGBB, as a DIB stores it, else a colour reference.
+struct PixelView {
+    uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    size_t stride = 0;
+    bool redHigh = false;
+
+    Rect Bounds() const { return {0, 0, width, height}; }
+};
+PixelView ViewOf(PixelBuffer& buffer);
+
 class TextPainter {
 public:
     virtual ~TextPainter() = default;
@@ -37,7 +54,14 @@ public:
                           std::string_view cp949, TextAlign align, Colour colour, FontRole font) = 0;
 };
 
-// Replays the scene with its client origin at `origin` in the buffer. Nothing
-// outside the scene's client area or the buffer changes. Without a painter
-// text primitives are skipped.
+// A text primitive's turn, in scene order: its rectangle moved by the origin
+// and the part of it inside the scene's client area and the view (not empty).
+using TextStep = std::function<void(const ScenePrim& prim, const Rect& rect, const Rect& clip)>;
+
+// Replays fills, frames and lines into `view` with the scene's client origin
+// at `origin`, and hands each text primitive to `text` in its place in the
+// order. Nothing outside the scene's client area or the view changes.
+void ReplayIntoView(const Scene& scene, const PixelView& view, Point origin, const TextStep& text);
+
+// The same into a buffer. Without a painter text primitives are skipped.
 void Replay(const Scene& scene, PixelBuffer& buffer, TextPainter* text, Point origin = {});

@@ -13,16 +13,6 @@
 
 namespace {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
-
 bool Cp949Lead(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
@@ -60,16 +50,12 @@ std::string ChartSession::Code() const {
     return model.settings.strCode.empty() ? kDefaultCode : model.settings.strCode;
 }
 
-DayRequest ChartSession::Request(bool https, std::string_view pageHost) const {
+DayRequest RequestDay(std::string_view code, std::string_view host, bool https) {
     DayRequest request;
-    const std::string code = Code();
     if (!IsValidStockCode(code)) {
         request.refusal = "nothing to load: the code is not 1 to 32 ASCII letters and digits";
         return request;
     }
-    // strChartUrl is a host (and port); one that names its scheme keeps it.
-    const std::string& chartUrl = model.settings.strChartUrl;
-    const std::string host = !chartUrl.empty() ? chartUrl : pageHost.empty() ? DefaultHost() : std::string(pageHost);
     // A host never holds blanks or control characters; one that does would
     // make other URLs than the two.
     for (unsigned char c : host) {
@@ -78,21 +64,29 @@ DayRequest ChartSession::Request(bool https, std::string_view pageHost) const {
             return request;
         }
     }
-    std::string base;
-    if (StartsWithNoCase(host, "http://") || StartsWithNoCase(host, "https://")) base = host;
-    else base = (https ? "https://" : "http://") + host;
+    std::string base(host);
+    if (WebSchemeLength(host) == 0) base = (https ? "https://" : "http://") + base;
     while (!base.empty() && base.back() == '/') base.pop_back();
     request.infoUrl = base + "/" + DayFilePath(DayFile::Info, code);
     request.dataUrl = base + "/" + DayFilePath(DayFile::Data, code);
     return request;
 }
 
-void ChartSession::BeginLoad() {
-    loadingCode = Code();
-    info = StockInfo{};
-    verdict = LoadVerdict{};
+DayRequest ChartSession::Request(bool https, std::string_view pageHost) const {
+    const std::string& host = model.settings.strChartUrl;
+    const std::string_view fallback = pageHost.empty() ? std::string_view(DefaultHost()) : pageHost;
+    return RequestDay(Code(), host.empty() ? fallback : std::string_view(host), https);
+}
+
+void ChartSession::ResetSeries() {
     forceTrack = false;
     model.ResetSeries();
+}
+
+void ChartSession::BeginLoad(std::string code, const StockInfo& previous) {
+    loadingCode = std::move(code);
+    info = previous;
+    verdict = LoadVerdict{};
 }
 
 const FileVerdict& ChartSession::AcceptInfo(const unsigned char* bytes, size_t length) {
@@ -121,7 +115,8 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     // of a day only grow, so the same index is the same record.
     const bool keepView = !following && Code() == loadedCode;
     const int32_t first = model.series.nStartIndex;
-    BeginLoad();
+    ResetSeries();
+    BeginLoad(Code());
     if (!IsValidStockCode(loadingCode)) FailLoad(Request(false).refusal);
     else if (!infoFile.arrived) FailLoad(infoFile.failure);
     else {

@@ -29,6 +29,11 @@ struct DayRequest {
     bool Made() const { return refusal.empty(); }
 };
 
+// The URLs of a code's two files on a host (host[:port], or one that names
+// its scheme), with https or http otherwise; refused for a code that is not 1
+// to 32 ASCII letters and digits or a host with blanks or control characters.
+DayRequest RequestDay(std::string_view code, std::string_view host, bool https);
+
 // One file as a front-end fetched it: its bytes, or why it did not arrive.
 struct FetchedFile {
     const unsigned char* bytes = nullptr;
@@ -94,10 +99,14 @@ public:
     // served from a host (a page) passes it: an empty strChartUrl means that
     // host there, the default host elsewhere.
     DayRequest Request(bool https, std::string_view pageHost = {}) const;
-    // The load step by step, as the control runs it: Begin empties the chart,
-    // each file is read as it arrives, Finish draws. Fail ends a load whose
-    // request or download failed.
-    void BeginLoad();
+    // The load step by step, as the control runs it: ResetSeries empties the
+    // chart, BeginLoad names the code and forgets the last load, each file is
+    // read as it arrives, FinishLoad draws. FailLoad marks a load whose request
+    // or download failed.
+    void ResetSeries();
+    // `previous` is the info record an info file of another length leaves as
+    // it was (the control keeps its record across loads; others start empty).
+    void BeginLoad(std::string code, const StockInfo& previous = {});
     const FileVerdict& AcceptInfo(const unsigned char* bytes, size_t length);
     const FileVerdict& AcceptData(const unsigned char* bytes, size_t length);
     void FailLoad(std::string failure);
@@ -137,6 +146,7 @@ public:
     // After a pass the next track draws even at the same point; a new load
     // clears that.
     void ForceTrack(bool force) { forceTrack = force; }
+    bool TrackForced() const { return forceTrack; }
     bool HasTracked() const { return hasTracked; }
     Point Crosshair() const { return last; }
     Point PreviousCrosshair() const { return previous; }

@@ -4,10 +4,9 @@
 
 namespace {
 
-bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
-    size_t i = 0;
-    for (; prefix[i]; ++i) {
-        if (i >= text.size()) return false;
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
         char c = text[i];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (c != prefix[i]) return false;
@@ -18,11 +17,8 @@ bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
 // An absolute http(s) URL with something after the scheme. A path, a UNC
 // name, "javascript:", "file:" or a leading option all fail here.
 bool IsWebUrl(const std::string& url) {
-    for (const char* scheme : {"http://", "https://"}) {
-        std::string::size_type n = std::char_traits<char>::length(scheme);
-        if (url.size() > n && StartsWithIgnoringCase(url, scheme)) return true;
-    }
-    return false;
+    const size_t n = WebSchemeLength(url);
+    return n > 0 && url.size() > n;
 }
 
 // Space, quote and control characters end or split an argument on a
@@ -43,6 +39,12 @@ std::string EncodeForCommandLine(const std::string& url) {
 }
 
 }  // namespace
+
+size_t WebSchemeLength(std::string_view text) {
+    for (std::string_view scheme : {"http://", "https://"})
+        if (StartsWithIgnoringCase(text, scheme)) return scheme.size();
+    return 0;
+}
 
 std::optional<std::string> ClickThroughPage(const std::string& url, const std::string& defaultPage) {
     const std::string& page = url.empty() ? defaultPage : url;

@@ -2,8 +2,13 @@
 // that can script the control, so it must never add arguments of its own.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+
+// The length of a leading "http://" or "https://" in any letter case, else 0.
+size_t WebSchemeLength(std::string_view text);
 
 // The page a click opens: url, or defaultPage when url is empty; nothing
 // unless it is an absolute http:// or https:// URL (scheme in any letter

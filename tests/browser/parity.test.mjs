@@ -22,14 +22,28 @@ const cases = readFileSync(`${goldenDir}/cases.txt`, 'utf8').split('\n')
 const renderer = `${buildDir}/native/bin/sivarta-render`;
 const scratch = mkdtempSync(`${tmpdir()}/sivarta-parity-`);
 
-// sivarta-render's picture of a case.
-function rendered(c) {
+// sivarta-render's file of a case.
+function renderedFile(c) {
   const out = `${scratch}/${c.name}.png`;
   const args = ['--root', `${goldenDir}/data`, '--code', c.code, '--size', `${c.width}x${c.height}`, '--out', out];
   for (const [n, v] of c.props) args.push('--prop', `${n}=${v}`);
   const run = spawnSync(renderer, args, { encoding: 'utf8', timeout: 60000 });
   assert.equal(run.status, 0, run.stderr);
-  return decodePng(readFileSync(out));
+  return readFileSync(out);
+}
+
+// The same file as Chromium's own decoder reads it.
+async function chromiumDecode(page, file) {
+  const rgba = await page.evaluate(async (url) => {
+    const image = new Image();
+    image.src = url;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    return [image.width, image.height, Array.from(context.getImageData(0, 0, image.width, image.height).data)];
+  }, `data:image/png;base64,${file.toString('base64')}`);
+  return { width: rgba[0], height: rgba[1], rgba: Uint8Array.from(rgba[2]) };
 }
 
 let server, browser;
@@ -76,7 +90,12 @@ for (const c of cases) {
     const golden = decodePng(readFileSync(`${goldenDir}/${c.name}.png`));
     const textRects = expectedTextRects(c);
     assert.deepEqual(differencesOutside(actual, golden, textRects), [], 'against the golden picture');
-    if (existsSync(renderer)) assert.deepEqual(differencesOutside(actual, rendered(c), textRects), [], 'against sivarta-render');
+    if (existsSync(renderer)) {
+      const file = renderedFile(c);
+      assert.deepEqual(differencesOutside(actual, decodePng(file), textRects), [], 'against sivarta-render');
+      // Every pixel, text included: the browser reads the file as the tests' reader does.
+      assert.deepEqual(differencesOutside(await chromiumDecode(page, file), decodePng(file), []), [], 'Chromium reads sivarta-render');
+    }
     await context.close();
   });
 }

@@ -1,10 +1,11 @@
-// Minimal PNG reading for the tests: 8-bit RGB or RGBA, not interlaced (what
-// the golden recorder and Chromium write). Returns {width, height, rgba}.
+// Minimal PNG reading for the tests: 8-bit RGB, RGBA or palette, not
+// interlaced (what the golden recorder, Chromium and sivarta-render write).
+// Returns {width, height, rgba}.
 import { inflateSync } from 'node:zlib';
 
 export function decodePng(buffer) {
   let at = 8;
-  let width = 0, height = 0, channels = 0;
+  let width = 0, height = 0, channels = 0, palette = null;
   const data = [];
   while (at < buffer.length) {
     const length = buffer.readUInt32BE(at);
@@ -14,9 +15,10 @@ export function decodePng(buffer) {
       width = body.readUInt32BE(0);
       height = body.readUInt32BE(4);
       const [depth, colour, , , interlace] = body.subarray(8, 13);
-      channels = { 2: 3, 6: 4 }[colour];
-      if (depth !== 8 || !channels || interlace) throw new Error('PNG: only 8-bit RGB or RGBA, not interlaced');
-    } else if (type === 'IDAT') data.push(body);
+      channels = { 2: 3, 3: 1, 6: 4 }[colour];
+      if (depth !== 8 || !channels || interlace) throw new Error('PNG: only 8-bit RGB, RGBA or palette, not interlaced');
+    } else if (type === 'PLTE') palette = body;
+    else if (type === 'IDAT') data.push(body);
     at += 12 + length;
   }
   const raw = inflateSync(Buffer.concat(data));
@@ -36,7 +38,7 @@ export function decodePng(buffer) {
   }
   const rgba = new Uint8Array(width * height * 4);
   for (let i = 0; i < width * height; ++i) {
-    for (let k = 0; k < 3; ++k) rgba[i * 4 + k] = rows[i * channels + k];
+    for (let k = 0; k < 3; ++k) rgba[i * 4 + k] = channels === 1 ? palette[rows[i] * 3 + k] : rows[i * channels + k];
     rgba[i * 4 + 3] = channels === 4 ? rows[i * channels + 3] : 255;
   }
   return { width, height, rgba };

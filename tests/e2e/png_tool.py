@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""PNG pictures for the end-to-end tests: decode (8-bit RGB or RGBA, not
-interlaced) and compare two pictures pixel by pixel.
+"""PNG pictures for the end-to-end tests: decode (8-bit RGB, RGBA or palette,
+not interlaced) and compare two pictures pixel by pixel.
 
   png_tool.py compare EXPECTED ACTUAL [--ignore RECTS_FILE]
       Prints the differing pixels' count and exits 1 when any differ (or the
@@ -17,19 +17,21 @@ def read_png(path):
     data = open(path, 'rb').read()
     if data[:8] != b'\x89PNG\r\n\x1a\n':
         raise ValueError(f'{path}: not a PNG')
-    pos, idat, header = 8, b'', None
+    pos, idat, header, palette = 8, b'', None, b''
     while pos < len(data):
         length, kind = struct.unpack('>I4s', data[pos:pos + 8])
         body = data[pos + 8:pos + 8 + length]
         if kind == b'IHDR':
             header = struct.unpack('>IIBBBBB', body)
+        elif kind == b'PLTE':
+            palette = body
         elif kind == b'IDAT':
             idat += body
         pos += 12 + length
     width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace:
-        raise ValueError(f'{path}: only 8-bit RGB/RGBA, not interlaced')
-    bpp = 3 if colour == 2 else 4
+    if depth != 8 or colour not in (2, 3, 6) or interlace:
+        raise ValueError(f'{path}: only 8-bit RGB/RGBA/palette, not interlaced')
+    bpp = {2: 3, 3: 1, 6: 4}[colour]
     raw = zlib.decompress(idat)
     stride = width * bpp
     rows, prev = [], bytearray(stride)
@@ -50,7 +52,10 @@ def read_png(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[j:j + 3]) for j in range(0, stride, bpp)])
+        if colour == 3:
+            rows.append([tuple(palette[3 * k:3 * k + 3]) for k in line])
+        else:
+            rows.append([tuple(line[j:j + 3]) for j in range(0, stride, bpp)])
         prev = line
     return width, height, rows
 

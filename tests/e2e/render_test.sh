@@ -182,5 +182,15 @@ wait "$server_pid" || rc=$?
 server_pid=
 check "route: server alive to the end and stops with 0 (got $rc)" test "$rc" = 0
 
+# --out writes only what it owns: a failing --text-rects leaves no picture.
+"$render" --root "$golden/data" --code 005930 --out "$work/rects-fail.png" --text-rects "$work/no/such/dir/r.txt" \
+  >/dev/null 2>"$work/rects-fail.err"
+check "a failing --text-rects exits 1" test $? -eq 1
+check "a failing --text-rects leaves no PNG" test ! -e "$work/rects-fail.png"
+mkfifo "$work/out.fifo"
+"$render" --root "$golden/data" --code 005930 --out "$work/out.fifo" >/dev/null 2>"$work/fifo.err"
+check "--out onto a FIFO is refused with a message" grep -q "not a regular file" "$work/fifo.err"
+check "the FIFO is still a FIFO" test -p "$work/out.fifo"
+
 [ "$failures" -eq 0 ] && echo "render: all checks passed" || echo "render: $failures check(s) failed"
 exit $((failures > 0))

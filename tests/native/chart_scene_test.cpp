@@ -217,30 +217,3 @@ TEST(ChartScene, CrosshairSnapsToTheSlotAndTooltipSitsInItsOutline) {
     EXPECT_EQ(prims[5].rect, (Rect{1, 19, 50, 19}));
     EXPECT_EQ(prims[6].rect, (Rect{0, 1, 0, 20}));
 }
-
-TEST(ChartScene, LoadDayReadsBothFilesAndRefusesBadCodes) {
-    StockInfo stock{};
-    stock.date = 20261208;
-    stock.time = 153000;
-    std::memcpy(stock.code, "005930", 6);
-    stock.open = 990, stock.high = 1030, stock.low = 970, stock.current = 1000, stock.volume = 3000;
-    const TickRecord ticks[] = {{20261208, 90000, 1000, 1020, 990, 1010, 500},
-                                {20261208, 90100, 1010, 1015, 980, 990, 2000}};
-    const auto* infoBytes = reinterpret_cast<const unsigned char*>(&stock);
-    const auto* dataBytes = reinterpret_cast<const unsigned char*>(ticks);
-
-    ChartModel m;
-    m.rcClient = {0, 0, 228, 190};
-    StockInfo info{};
-    ASSERT_TRUE(LoadDay(m, "005930", infoBytes, sizeof stock, dataBytes, sizeof ticks, info));
-    EXPECT_EQ(info.current, 1000);
-    ASSERT_EQ(m.series.Count(), 3);   // two records and the bar from the info file
-    EXPECT_EQ(m.series.Last()->close, 1000);
-    EXPECT_FALSE(m.scene.Prims().empty());
-
-    // Another code refuses the info file; a code that is no plain name reads nothing.
-    EXPECT_TRUE(LoadDay(m, "000660", infoBytes, sizeof stock, dataBytes, sizeof ticks, info));
-    EXPECT_EQ(info.current, 0);
-    EXPECT_FALSE(LoadDay(m, "..\\x", infoBytes, sizeof stock, dataBytes, sizeof ticks, info));
-    EXPECT_EQ(m.series.Count(), 0);
-}

@@ -190,4 +190,51 @@ TEST(ChartSessionTest, ClickPageOnlyWhenSwitchedOnAndHttp) {
     }
 }
 
+TEST(ChartSessionTest, LoadReadsBothFilesAndRefusesBadCodes) {
+    StockInfo stock{};
+    stock.date = 20261208;
+    stock.time = 153000;
+    std::memcpy(stock.code, "005930", 6);
+    stock.open = 990, stock.high = 1030, stock.low = 970, stock.current = 1000, stock.volume = 3000;
+    const TickRecord ticks[] = {{20261208, 90000, 1000, 1020, 990, 1010, 500},
+                                {20261208, 90100, 1010, 1015, 980, 990, 2000}};
+    const auto* infoBytes = reinterpret_cast<const unsigned char*>(&stock);
+    const auto* dataBytes = reinterpret_cast<const unsigned char*>(ticks);
+
+    const FetchedFile info{infoBytes, sizeof stock, true, {}}, data{dataBytes, sizeof ticks, true, {}};
+
+    ChartSession s;
+    s.SetSize(228, 190);
+    s.Settings().strCode = "005930";
+    ASSERT_TRUE(s.Load(info, data).Accepted());
+    EXPECT_EQ(s.Info().current, 1000);
+    ASSERT_EQ(s.Model().series.Count(), 3);   // two records and the bar from the info file
+    EXPECT_EQ(s.Model().series.Last()->close, 1000);
+    EXPECT_FALSE(s.ChartScene().Prims().empty());
+
+    // Another code refuses the info file; a code that is no plain name reads nothing.
+    s.Settings().strCode = "000660";
+    EXPECT_FALSE(s.Load(info, data).Failed());
+    EXPECT_EQ(s.Info().current, 0);
+    s.Settings().strCode = "..\\x";
+    EXPECT_TRUE(s.Load(info, data).Failed());
+    EXPECT_EQ(s.Model().series.Count(), 0);
+}
+
+TEST(ChartSessionTest, StepwiseLoadKeepsThePreviousInfoForAnInfoFileOfAnotherLength) {
+    const DayFiles day = Day("005930");
+    const std::vector<unsigned char> data = TickBytes(day.ticks);
+    const unsigned char shortInfo[100] = {};
+    ChartSession session;
+    session.SetSize(228, 190);
+    session.ResetSeries();
+    session.BeginLoad("005930", day.info);
+    EXPECT_EQ(session.AcceptInfo(shortInfo, sizeof shortInfo).kind, FileVerdict::Kind::WrongLength);
+    EXPECT_EQ(session.InfoCode(), "005930");   // the record the file could not replace
+    EXPECT_TRUE(session.AcceptData(data.data(), data.size()).Accepted());
+    session.FinishLoad();
+    EXPECT_GT(session.Model().series.Count(), 0);
+    EXPECT_TRUE(session.TrackForced());
+}
+
 }  // namespace

@@ -173,3 +173,68 @@ TEST(Raster, TextGoesToThePainterInOrderWithItsClip) {
     EXPECT_EQ(buffer.At(2, 0), 1u);
     EXPECT_EQ(buffer.At(0, 0), 0u);   // left of the scene's client area
 }
+
+TEST(Raster, LargeFillsKeepEveryPixelThatLaterPanesLeaveUncovered) {
+    // Scenes large enough that a fill looks for what covers it: the pixels
+    // must be those of painting every primitive in order.
+    struct Case {
+        const char* name;
+        std::function<void(Scene&)> build;   // on a 120 x 90 scene
+        std::vector<std::pair<Point, Colour>> expected;
+    };
+    const Case cases[] = {
+        {"background around two panes, and between them",
+         [](Scene& s) {
+             s.AddFill({0, 0, 120, 90}, 1);
+             s.AddFrame({10, 5, 110, 60}, 2, 3);
+             s.AddFrame({10, 65, 110, 85}, 4, 5);
+         },
+         {{{0, 0}, 1}, {{9, 30}, 1}, {{110, 30}, 1}, {{50, 62}, 1}, {{50, 89}, 1}, {{10, 5}, 2}, {{109, 59}, 2},
+          {{50, 30}, 3}, {{50, 70}, 5}, {{10, 70}, 4}}},
+        {"a pane partly off the client area still covers its part",
+         [](Scene& s) {
+             s.AddFill({0, 0, 120, 90}, 1);
+             s.AddFrame({-20, -20, 70, 70}, 2, 3);
+         },
+         {{{0, 0}, 3}, {{69, 10}, 2}, {{70, 10}, 1}, {{10, 70}, 1}, {{119, 89}, 1}}},
+        {"a small fill over a pane's inside stays on top",
+         [](Scene& s) {
+             s.AddFrame({0, 0, 120, 90}, 2, 3);
+             s.AddFill({40, 40, 43, 44}, 6);
+             s.AddFill({0, 0, 120, 20}, 7);
+         },
+         {{{41, 41}, 6}, {{39, 41}, 3}, {{5, 5}, 7}, {{0, 50}, 2}, {{60, 89}, 2}}},
+        {"an empty frame covers nothing",
+         [](Scene& s) {
+             s.AddFill({0, 0, 120, 90}, 1);
+             s.AddFrame({100, 80, 10, 10}, 2, 3);
+         },
+         {{{50, 50}, 1}, {{10, 10}, 1}}},
+    };
+    for (const Case& c : cases) {
+        Scene scene;
+        scene.Reset(120, 90);
+        c.build(scene);
+        PixelBuffer buffer(120, 90, 0);
+        Replay(scene, buffer, nullptr);
+        for (const auto& [at, colour] : c.expected)
+            EXPECT_EQ(buffer.At(at.x, at.y), colour) << c.name << " at " << at.x << "," << at.y;
+    }
+}
+
+TEST(Raster, ViewsWithRedHighStoreDibPixels) {
+    // A Windows DIB keeps 0x00RRGGBB; a colour reference is 0x00BBGGRR.
+    std::vector<uint32_t> pixels(4 * 3, 0);
+    const PixelView view{pixels.data(), 3, 3, 4, true};   // one spare pixel a row
+    Scene scene;
+    scene.Reset(3, 3);
+    scene.AddFill({0, 0, 3, 3}, 0x00332211);
+    scene.AddLine(0, 1, 3, 1, 0x00CCBBAA);
+    std::vector<std::string> texts;
+    scene.AddText({0, 0, 3, 3}, "x", TextAlign::Center, 0);
+    ReplayIntoView(scene, view, {}, [&](const ScenePrim& p, const Rect&, const Rect&) { texts.push_back(std::string(scene.TextOf(p))); });
+    EXPECT_EQ(pixels[0], 0x00112233u);
+    EXPECT_EQ(pixels[4 + 2], 0x00AABBCCu);
+    EXPECT_EQ(pixels[3], 0u) << "the spare pixel beyond the width";
+    EXPECT_EQ(texts, std::vector<std::string>{"x"});
+}

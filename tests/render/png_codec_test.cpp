@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -22,24 +23,33 @@ fs::path ScratchDir() {
 
 TEST(PngCodec, RoundTripsThroughLibpngsReader) {
     // Flat runs (what charts are made of) and noise (what defeats them), at
-    // sizes that are not a multiple of anything.
+    // sizes that are not a multiple of anything; exactly 256 colours still
+    // take the palette, 257 do not.
     std::mt19937 random(949);
-    for (const auto& [w, h] : {std::pair{1, 1}, {3, 7}, {228, 190}, {257, 3}}) {
-        PixelBuffer picture(w, h, 0xFCF5EE);
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x)
-                if ((x + y) % 5 == 0) picture.At(x, y) = random() & 0xFFFFFF;
+    struct Case {
+        int32_t w, h;
+        int noiseEvery;    // every n-th pixel random; 0: the pixel's own index as colour
+        int colourType;    // 3 palette, 2 RGB
+    };
+    for (const Case& c : {Case{1, 1, 5, 3}, {3, 7, 5, 3}, {228, 190, 5, 2}, {257, 3, 5, 3}, {16, 16, 0, 3},
+                          {257, 1, 0, 2}}) {
+        PixelBuffer picture(c.w, c.h, 0xFCF5EE);
+        for (int32_t y = 0; y < c.h; ++y)
+            for (int32_t x = 0; x < c.w; ++x) {
+                if (c.noiseEvery == 0) picture.At(x, y) = static_cast<Colour>((y * c.w + x) * 0x010203) & 0xFFFFFF;
+                else if ((x + y) % c.noiseEvery == 0) picture.At(x, y) = random() & 0xFFFFFF;
+            }
         const auto png = EncodePng(picture);
         ASSERT_TRUE(png.has_value());
         EXPECT_EQ(png->substr(0, 8), "\x89PNG\r\n\x1a\n");
-        // Colour type 2 (RGB, no alpha), 8 bits, in the header chunk.
+        // 8 bits, the colour type in the header chunk.
         EXPECT_EQ(static_cast<unsigned char>((*png)[24]), 8);
-        EXPECT_EQ(static_cast<unsigned char>((*png)[25]), 2);
+        EXPECT_EQ(static_cast<unsigned char>((*png)[25]), c.colourType) << c.w << "x" << c.h;
         const auto back = DecodePng(*png);
         ASSERT_TRUE(back.has_value());
-        EXPECT_EQ(back->width, w);
-        EXPECT_EQ(back->height, h);
-        EXPECT_EQ(back->pixels, picture.pixels) << w << "x" << h;
+        EXPECT_EQ(back->width, c.w);
+        EXPECT_EQ(back->height, c.h);
+        EXPECT_EQ(back->pixels, picture.pixels) << c.w << "x" << c.h;
     }
 }
 
@@ -59,10 +69,13 @@ TEST(PngCodec, WritesWholeOrNothing) {
     std::string error;
     // An empty picture cannot be a PNG; a folder in the way cannot be replaced;
     // a missing folder cannot take the file: no file and no leftover either way.
+    // A FIFO (or a device) is never replaced by a regular file.
     fs::create_directories(dir / "taken.png");
+    ASSERT_EQ(mkfifo((dir / "fifo.png").c_str(), 0600), 0);
     const std::pair<fs::path, PixelBuffer> failures[] = {
         {dir / "empty.png", PixelBuffer(0, 0)},
         {dir / "taken.png", PixelBuffer(4, 4)},
+        {dir / "fifo.png", PixelBuffer(4, 4)},
         {dir / "missing" / "x.png", PixelBuffer(4, 4)},
     };
     for (const auto& [path, picture] : failures) {
@@ -71,9 +84,17 @@ TEST(PngCodec, WritesWholeOrNothing) {
         EXPECT_FALSE(error.empty());
     }
     size_t entries = 0;
-    for (const auto& entry : fs::directory_iterator(dir)) entries += entry.path().filename() != "taken.png";
+    for (const auto& entry : fs::directory_iterator(dir))
+        entries += entry.path().filename() != "taken.png" && entry.path().filename() != "fifo.png";
     EXPECT_EQ(entries, 0u) << "a temporary file was left behind";
     EXPECT_TRUE(fs::is_directory(dir / "taken.png"));
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo.png"));
+
+    // A name of 253 characters: the temporary beside it is short.
+    const fs::path longName = dir / (std::string(249, 'n') + ".png");
+    ASSERT_TRUE(WritePngFile(longName, PixelBuffer(3, 3, 1), error)) << error;
+    EXPECT_TRUE(ReadPngFile(longName).has_value());
+    fs::remove(longName);
 
     // A good write replaces an older file completely.
     std::ofstream(dir / "chart.png") << "old";

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,7 @@ protected:
     // atl.dll registers its window class once per process.
     static void SetUpTestSuite() {
         OleInitialize(nullptr);
+        if (atlReady) return;  // an earlier suite of this program did it
         HMODULE atl = LoadLibraryW(L"atl.dll");
         if (!atl) return;
         auto init = Export<AtlAxWinInitFn>(atl, "AtlAxWinInit");
@@ -506,5 +508,164 @@ TEST_F(AtlContainerTest, ClickThenArrowKeysMoveTheCrosshair) {
     unknown->Release();
     if (container) container->Release();
 }
+
+// --- the keyboard in each kind of message loop a container runs --------------
+
+enum class HostLoop {
+    Accelerators,  // offers keys to IOleInPlaceActiveObject::TranslateAccelerator first
+    Plain,         // GetMessage, TranslateMessage, DispatchMessage and nothing else
+    Dialog,        // IsDialogMessage first, as a dialog box's owner does
+};
+
+std::string LoopName(const ::testing::TestParamInfo<HostLoop>& info) {
+    switch (info.param) {
+    case HostLoop::Accelerators: return "Accelerators";
+    case HostLoop::Plain: return "Plain";
+    case HostLoop::Dialog: return "Dialog";
+    }
+    return "Unknown";
+}
+
+void PumpLoop(HostLoop loop, HWND dialog, IOleInPlaceActiveObject* active) {
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+            if (loop == HostLoop::Accelerators && key && active->TranslateAccelerator(&msg) == S_OK) continue;
+            if (loop == HostLoop::Dialog && IsDialogMessageW(dialog, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// A modeless dialog from an in-memory template, with a push button before
+// the container: arrow keys the chart does not claim move the focus there.
+HWND DialogWithContainer(HWND* container) {
+    struct Template {
+        DLGTEMPLATE dialog;
+        WORD menu, windowClass, title;
+    };
+    alignas(4) Template shape{};
+    shape.dialog.style = WS_POPUP | WS_VISIBLE;
+    shape.dialog.x = 20;
+    shape.dialog.y = 20;
+    shape.dialog.cx = 300;
+    shape.dialog.cy = 200;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND dialog = CreateDialogIndirectParamW(instance, &shape.dialog, nullptr, PlainDialogProc, 0);
+    if (!dialog) return nullptr;
+    CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 80, 24, dialog,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
+    *container = CreateWindowExW(0, L"AtlAxWin", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 30, 400, 250, dialog,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(100)), instance, nullptr);
+    return dialog;
+}
+
+struct CrosshairPoint {
+    int x = -1, y = -1;
+    bool operator==(const CrosshairPoint&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const CrosshairPoint& p) {
+    return out << "(" << p.x << ", " << p.y << ")";
+}
+
+// The crosshair on the window: the one column and the one row mostly of its
+// colour, -1 where there is none or more than one.
+CrosshairPoint FindCrosshair(HWND window) {
+    constexpr DWORD kCrosshairDib = 0x3A6EA5;  // 0xA56E3A as a DIB pixel
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, dib);
+    HDC screen = GetDC(window);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    ReleaseDC(window, screen);
+    GdiFlush();
+    std::vector<int> perColumn(width), perRow(height);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((pixels[y * width + x] & 0xFFFFFF) == kCrosshairDib) ++perColumn[x], ++perRow[y];
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(dib);
+    auto onlyLine = [](const std::vector<int>& counts, int longerThan) {
+        int found = -1;
+        for (int i = 0; i < static_cast<int>(counts.size()); ++i) {
+            if (counts[i] <= longerThan) continue;
+            if (found >= 0) return -1;
+            found = i;
+        }
+        return found;
+    };
+    return {onlyLine(perColumn, height / 3), onlyLine(perRow, width / 3)};
+}
+
+class AtlKeyboardTest : public AtlContainerTest, public ::testing::WithParamInterface<HostLoop> {};
+
+TEST_P(AtlKeyboardTest, ClickThenEachArrowKeyMovesTheCrosshairOnce) {
+    const HostLoop loop = GetParam();
+    IStream* stream = SavedControl(std::wstring(server.Host().begin(), server.Host().end()).c_str(), 0);
+    ASSERT_NE(nullptr, stream);
+    HWND holder = nullptr;
+    HWND top = loop == HostLoop::Dialog ? DialogWithContainer(&holder) : (holder = ContainerWindow());
+    ASSERT_NE(nullptr, top);
+    ASSERT_NE(nullptr, holder);
+    IUnknown* container = nullptr;
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(S_OK, createControl(kClsidText, holder, stream, &container, &unknown, IID_NULL, nullptr));
+    stream->Release();
+    IOleInPlaceActiveObject* active = nullptr;
+    ASSERT_EQ(S_OK, unknown->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)));
+    SetForegroundWindow(top);
+    PumpLoop(loop, top, active);
+    HWND chart = FindDescendant(holder, kChartId);
+    ASSERT_NE(nullptr, chart);
+
+    POINT screen{150, 60};
+    ClientToScreen(chart, &screen);
+    SendMouse(MOUSEEVENTF_MOVE, screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+    PumpLoop(loop, top, active);
+    ASSERT_EQ(chart, GetFocus());
+    CrosshairPoint expected = FindCrosshair(chart);
+    ASSERT_LE(std::abs(expected.x - 150), 2);
+    ASSERT_EQ(60, expected.y);
+
+    // A slot is three columns; up and down move one row.
+    const struct {
+        WORD key;
+        int dx, dy;
+    } steps[] = {{VK_LEFT, -3, 0}, {VK_LEFT, -3, 0}, {VK_DOWN, 0, 1}, {VK_RIGHT, 3, 0},
+                 {VK_UP, 0, -1},   {VK_UP, 0, -1},   {VK_RIGHT, 3, 0}};
+    for (const auto& step : steps) {
+        SendKey(step.key);
+        PumpLoop(loop, top, active);
+        expected.x += step.dx;
+        expected.y += step.dy;
+        EXPECT_EQ(expected, FindCrosshair(chart)) << "after key " << step.key;
+    }
+    EXPECT_EQ(chart, GetFocus()) << "the arrow keys stay with the chart";
+
+    active->Release();
+    DestroyWindow(top);
+    PumpMessages();
+    unknown->Release();
+    if (container) container->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(HostLoops, AtlKeyboardTest,
+                         ::testing::Values(HostLoop::Accelerators, HostLoop::Plain, HostLoop::Dialog), LoopName);
 
 }  // namespace

@@ -9,27 +9,27 @@
 namespace {
 
 void Marked(ChartWnd& c) {
-    c.settings.crHighCandle = 0x0000FF;
-    c.settings.crLowCandle = 0xFF0000;
-    c.settings.crStick = 0x00FF00;
+    c.Model().settings.crHighCandle = 0x0000FF;
+    c.Model().settings.crLowCandle = 0xFF0000;
+    c.Model().settings.crStick = 0x00FF00;
 }
 
 // Candle and bar pixels in a rectangle.
 int Marks(const ChartFixture& f, const RECT& r) {
-    return f.Count(r, f.chart.settings.crHighCandle) + f.Count(r, f.chart.settings.crLowCandle) +
-           f.Count(r, f.chart.settings.crStick);
+    return f.Count(r, f.chart.Model().settings.crHighCandle) + f.Count(r, f.chart.Model().settings.crLowCandle) +
+           f.Count(r, f.chart.Model().settings.crStick);
 }
 
 // Candle pixels outside rcValue and bar pixels outside rcVolume.
 void ExpectEverythingInsideThePanes(const ChartFixture& f, int width, int height) {
-    const Rect& v = f.chart.rcValue;
-    const Rect& vol = f.chart.rcVolume;
+    const Rect& v = f.chart.Model().rcValue;
+    const Rect& vol = f.chart.Model().rcVolume;
     EXPECT_EQ(Marks(f, {0, 0, width, v.top}), 0) << "above the price pane";
     EXPECT_EQ(Marks(f, {0, 0, v.left, height}), 0) << "left of the panes";
     EXPECT_EQ(Marks(f, {v.right, 0, width, height}), 0) << "in the label column";
     EXPECT_EQ(Marks(f, {0, vol.bottom, width, height}), 0) << "under the volume pane";
-    EXPECT_EQ(f.Count({0, v.bottom + 1, width, vol.top}, f.chart.settings.crHighCandle) +
-                  f.Count({0, v.bottom + 1, width, vol.top}, f.chart.settings.crLowCandle), 0)
+    EXPECT_EQ(f.Count({0, v.bottom + 1, width, vol.top}, f.chart.Model().settings.crHighCandle) +
+                  f.Count({0, v.bottom + 1, width, vol.top}, f.chart.Model().settings.crLowCandle), 0)
         << "in the band";
 }
 
@@ -44,8 +44,8 @@ TEST(ChartRobust, OpenAndCloseFarOutsideHighLowStayInThePricePane) {
     f.Load(bars);
     ExpectEverythingInsideThePanes(f, 228, 190);
     // The hostile candles are still drawn, clipped to the pane's full height.
-    EXPECT_EQ(f.Pixel(8 + 3 * 11, f.chart.rcValue.top), f.chart.settings.crHighCandle);
-    EXPECT_EQ(f.Pixel(8 + 3 * 10, f.chart.rcValue.bottom - 1), f.chart.settings.crLowCandle);
+    EXPECT_EQ(f.Pixel(8 + 3 * 11, f.chart.Model().rcValue.top), f.chart.Model().settings.crHighCandle);
+    EXPECT_EQ(f.Pixel(8 + 3 * 10, f.chart.Model().rcValue.bottom - 1), f.chart.Model().settings.crLowCandle);
 }
 
 TEST(ChartRobust, Int32ExtremesEverywhere) {
@@ -56,35 +56,35 @@ TEST(ChartRobust, Int32ExtremesEverywhere) {
             Bar(90200, 0, INT_MAX, INT_MAX, 0, INT_MAX),
             Bar(INT_MIN, 0, 0, 0, 0, 0),
             Bar(INT_MAX, -1, INT_MIN, INT_MAX, 1, -1)});
-    EXPECT_EQ(f.chart.nMaxHigh, INT_MAX);
-    EXPECT_EQ(f.chart.nMinLow, INT_MIN);
-    EXPECT_GT(f.chart.nValueDiv, 0);
+    EXPECT_EQ(f.chart.Model().nMaxHigh, INT_MAX);
+    EXPECT_EQ(f.chart.Model().nMinLow, INT_MIN);
+    EXPECT_GT(f.chart.Model().nValueDiv, 0);
     ExpectEverythingInsideThePanes(f, 228, 190);
-    EXPECT_GT(f.Count(ToRECT(f.chart.rcValue), f.chart.settings.crHighCandle), 0);
-    EXPECT_GT(f.Count(ToRECT(f.chart.rcVolume), f.chart.settings.crStick), 0);
+    EXPECT_GT(f.Count(ToRECT(f.chart.Model().rcValue), f.chart.Model().settings.crHighCandle), 0);
+    EXPECT_GT(f.Count(ToRECT(f.chart.Model().rcVolume), f.chart.Model().settings.crStick), 0);
 }
 
 TEST(ChartRobust, HighBelowLowDrawsOnANormalisedRange) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 190, Marked));
     f.Load({Bar(90000, 1000, 900, 1100, 1050, 10)});   // one record, high under low
-    EXPECT_EQ(f.chart.nMinLow, 900);
-    EXPECT_GE(f.chart.nMaxHigh, 1100);   // raised by the fit, never lowered under the high
-    EXPECT_GE(f.chart.nValueMul, 1);
-    EXPECT_GE(f.chart.nValueDiv, 1);
+    EXPECT_EQ(f.chart.Model().nMinLow, 900);
+    EXPECT_GE(f.chart.Model().nMaxHigh, 1100);   // raised by the fit, never lowered under the high
+    EXPECT_GE(f.chart.Model().nValueMul, 1);
+    EXPECT_GE(f.chart.Model().nValueDiv, 1);
     ExpectEverythingInsideThePanes(f, 228, 190);
-    EXPECT_EQ(f.chart.series.Count(), 1);
+    EXPECT_EQ(f.chart.Model().series.Count(), 1);
 }
 
 TEST(ChartRobust, VolumePaneWithoutHeightDrawsNoBars) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 60, Marked));
-    ASSERT_LE(f.chart.rcVolume.bottom - f.chart.rcVolume.top, 0);
+    ASSERT_LE(f.chart.Model().rcVolume.bottom - f.chart.Model().rcVolume.top, 0);
     f.Load(MinuteBars(20, 10000, 5000));
-    EXPECT_EQ(f.Count({0, 0, 228, 60}, f.chart.settings.crStick), 0);
+    EXPECT_EQ(f.Count({0, 0, 228, 60}, f.chart.Model().settings.crStick), 0);
     // The price pane is still there and holds candles.
-    EXPECT_GT(f.Count(ToRECT(f.chart.rcValue), f.chart.settings.crLowCandle) +
-                  f.Count(ToRECT(f.chart.rcValue), f.chart.settings.crHighCandle), 0);
+    EXPECT_GT(f.Count(ToRECT(f.chart.Model().rcValue), f.chart.Model().settings.crLowCandle) +
+                  f.Count(ToRECT(f.chart.Model().rcValue), f.chart.Model().settings.crHighCandle), 0);
 }
 
 TEST(ChartRobust, NoSlotsNoRecords) {
@@ -94,14 +94,14 @@ TEST(ChartRobust, NoSlotsNoRecords) {
     ASSERT_GT(Marks(f, {0, 0, 228, 190}), 0);
     // Narrower than the label column: the frame has no slot at all.
     f.Resize(40, 190);
-    EXPECT_LE(f.chart.nViewCount, 0);
+    EXPECT_LE(f.chart.Model().nViewCount, 0);
     EXPECT_EQ(Marks(f, {0, 0, 40, 190}), 0);
     // Loading into the narrow chart draws nothing either, and growing it again
     // brings the records back.
     f.Load(MinuteBars(20));
     EXPECT_EQ(Marks(f, {0, 0, 40, 190}), 0);
     f.Resize(228, 190);
-    EXPECT_EQ(f.chart.nViewCount, 60);
+    EXPECT_EQ(f.chart.Model().nViewCount, 60);
     EXPECT_GT(Marks(f, {0, 0, 228, 190}), 0);
     ExpectEverythingInsideThePanes(f, 228, 190);
 }
@@ -110,11 +110,11 @@ TEST(ChartRobust, HostileGapsDoNotCrash) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 190, [](ChartWnd& c) {
         Marked(c);
-        c.settings.nsizeGapX = INT_MAX;
-        c.settings.nsizeGapY = INT_MIN;
+        c.Model().settings.nsizeGapX = INT_MAX;
+        c.Model().settings.nsizeGapY = INT_MIN;
     }));
     f.Load(MinuteBars(20));
-    EXPECT_LE(f.chart.nViewCount, 0);
+    EXPECT_LE(f.chart.Model().nViewCount, 0);
     EXPECT_EQ(Marks(f, {0, 0, 228, 190}), 0);
 }
 
@@ -137,11 +137,11 @@ TEST(ChartRobust, ClientLargerThanTheBitmapShowsBackground) {
     FillSolidRect(dc, {0, 0, w, h}, 0x123456);
     f.chart.CopySurface(dc);
 
-    EXPECT_EQ(GetPixel(dc, sw + 50, 10), f.chart.settings.crMainBackGround);
-    EXPECT_EQ(GetPixel(dc, w - 1, h - 1), f.chart.settings.crMainBackGround);
-    EXPECT_EQ(GetPixel(dc, 10, sh + 30), f.chart.settings.crMainBackGround);
+    EXPECT_EQ(GetPixel(dc, sw + 50, 10), f.chart.Model().settings.crMainBackGround);
+    EXPECT_EQ(GetPixel(dc, w - 1, h - 1), f.chart.Model().settings.crMainBackGround);
+    EXPECT_EQ(GetPixel(dc, 10, sh + 30), f.chart.Model().settings.crMainBackGround);
     // Inside the bitmap the chart itself shows.
-    EXPECT_EQ(GetPixel(dc, 100, 10), f.chart.settings.crCurrentBarBackGround);
+    EXPECT_EQ(GetPixel(dc, 100, 10), f.chart.Model().settings.crCurrentBarBackGround);
     int garbage = 0;
     for (int y = 0; y < h; y += 7)
         for (int x = 0; x < w; x += 7) garbage += GetPixel(dc, x, y) == 0x123456;

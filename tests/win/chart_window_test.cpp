@@ -11,8 +11,8 @@ TEST(ChartWindow, CreationMakesSurfaceFontAndHiddenScrollBar) {
     EXPECT_TRUE(c.dcMem);
     EXPECT_EQ(c.sizeMem.cx, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(c.sizeMem.cy, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(c.rcClient.right, 228);
-    EXPECT_EQ(c.rcClient.bottom, 190);
+    EXPECT_EQ(c.Model().rcClient.right, 228);
+    EXPECT_EQ(c.Model().rcClient.bottom, 190);
 
     LOGFONTA lf{};
     ASSERT_TRUE(GetObjectA(c.fontChart, sizeof lf, &lf));
@@ -41,7 +41,7 @@ TEST(ChartWindow, RefreshHandsScrollRangeToTheBar) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 190));
     f.Load(MinuteBars(100));
-    EXPECT_EQ(f.chart.bForceTrack, 1);
+    EXPECT_TRUE(f.chart.session.TrackForced());
     SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS};
     ASSERT_TRUE(GetScrollInfo(GetDlgItem(f.chart, ChartWnd::kScrollBarId), SB_CTL, &info));
     EXPECT_EQ(info.nMin, 0);
@@ -55,9 +55,9 @@ TEST(ChartWindow, DrawChartWithoutRecordsDrawsNothing) {
     f.chart.ResetSeries();
     EXPECT_FALSE(f.chart.RefreshChart(FALSE));
     f.Load(MinuteBars(3));
-    f.chart.series.nStartIndex = 3;   // names no record
+    f.chart.Model().series.nStartIndex = 3;   // names no record
     EXPECT_FALSE(f.chart.DrawChart(FALSE));
-    f.chart.series.nStartIndex = -1;
+    f.chart.Model().series.nStartIndex = -1;
     EXPECT_FALSE(f.chart.DrawChart(FALSE));
 }
 
@@ -67,24 +67,24 @@ TEST(ChartWindow, ResizeRelaysOutAndKeepsNewestInView) {
     f.Load(MinuteBars(300));
     f.Resize(800, 500);
     ChartWnd& c = f.chart;
-    EXPECT_EQ(c.rcClient.right, 800);
-    EXPECT_EQ(c.rcValue.right, 757);
-    EXPECT_EQ(c.nViewCount, (757 - 5) / 3);
-    EXPECT_EQ(c.series.nStartIndex, 300 - c.nViewCount + 1);
+    EXPECT_EQ(c.Model().rcClient.right, 800);
+    EXPECT_EQ(c.Model().rcValue.right, 757);
+    EXPECT_EQ(c.Model().nViewCount, (757 - 5) / 3);
+    EXPECT_EQ(c.Model().series.nStartIndex, 300 - c.Model().nViewCount + 1);
     // The newest bar (index 299) is in the last slot but one.
-    const int x = c.rcValue.left + 3 + 3 * (299 - c.series.nStartIndex);
-    EXPECT_EQ(f.Pixel(x, c.rcVolume.bottom - 2), c.settings.crStick);
-    EXPECT_EQ(f.Pixel(x + 3, c.rcVolume.bottom - 2), c.settings.crVolumeBackGround);
+    const int x = c.Model().rcValue.left + 3 + 3 * (299 - c.Model().series.nStartIndex);
+    EXPECT_EQ(f.Pixel(x, c.Model().rcVolume.bottom - 2), c.Model().settings.crStick);
+    EXPECT_EQ(f.Pixel(x + 3, c.Model().rcVolume.bottom - 2), c.Model().settings.crVolumeBackGround);
 }
 
 TEST(ChartWindow, ResizeBeforeAnyRecordDrawsEmptyFrames) {
     ChartFixture f;
-    ASSERT_TRUE(f.Create(228, 190, [](ChartWnd& c) { c.settings.crVolumeBackGround = 0x00FFFF; }));
+    ASSERT_TRUE(f.Create(228, 190, [](ChartWnd& c) { c.Model().settings.crVolumeBackGround = 0x00FFFF; }));
     f.chart.ResetSeries();
     f.Resize(300, 250);
-    EXPECT_EQ(f.chart.rcBox.right, 257);
-    EXPECT_EQ(f.Pixel(100, f.chart.rcVolume.top + 5), 0x00FFFFu);
-    EXPECT_EQ(f.Pixel(100, 10), f.chart.settings.crMainBackGround);
+    EXPECT_EQ(f.chart.Model().rcBox.right, 257);
+    EXPECT_EQ(f.Pixel(100, f.chart.Model().rcVolume.top + 5), 0x00FFFFu);
+    EXPECT_EQ(f.Pixel(100, 10), f.chart.Model().settings.crMainBackGround);
 }
 
 TEST(ChartWindow, DestroyReleasesEverythingAndCanBeCreatedAgain) {
@@ -103,5 +103,5 @@ TEST(ChartWindow, DestroyReleasesEverythingAndCanBeCreatedAgain) {
     const int after = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     if (before > 0) EXPECT_LT(after, before);   // not every Wine build counts GDI objects
     // The series stays with the object; a new window draws it again.
-    EXPECT_EQ(f.chart.series.Count(), 10);
+    EXPECT_EQ(f.chart.Model().series.Count(), 10);
 }

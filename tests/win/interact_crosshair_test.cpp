@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr COLORREF kCross = ChartWnd::kCrosshairColour;
+constexpr COLORREF kCross = ChartModel::kCrosshairColour;
 constexpr int kBars = 30;
 
 // Expected tooltip lines of LoadDay's bars (Korean labels as code page 949 bytes).
@@ -26,11 +26,11 @@ const char kLastEnglish[] = "10/15 O:52,000 H:53,500 L:51,800 C:52,300 V:1,234,5
 class CrosshairTest : public ::testing::Test {
 protected:
     void Start(bool english) {
-        ASSERT_TRUE(f.Create(100, 100, 420, 300, [&](ChartWnd& c) { c.settings.strType = english ? "ENG" : ""; }));
+        ASSERT_TRUE(f.Create(100, 100, 420, 300, [&](ChartWnd& c) { c.Model().settings.strType = english ? "ENG" : ""; }));
         f.LoadDay(kBars);
-        box = ToRECT(f.chart.rcBox);
-        ASSERT_GT(f.chart.nViewCount, kBars + 5);
-        ASSERT_EQ(f.chart.series.nStartIndex, 0);
+        box = ToRECT(f.chart.Model().rcBox);
+        ASSERT_GT(f.chart.Model().nViewCount, kBars + 5);
+        ASSERT_EQ(f.chart.Model().series.nStartIndex, 0);
         midY = (box.top + box.bottom) / 2;
     }
     void SetUp() override { Start(false); }
@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(CrosshairTest, NothingDrawnBeforeTheMouseHasBeenOverTheFrame) {
-    // The load's redraw forces a track, the keys move from ptLastTrack, and a
+    // The load's redraw forces a track, the keys move from the last point, and a
     // move outside the frame is no visit: none of them has a point to draw at.
     f.Pump(100);
     f.PressKey(VK_RIGHT);
@@ -56,7 +56,7 @@ TEST_F(CrosshairTest, NothingDrawnBeforeTheMouseHasBeenOverTheFrame) {
     f.MoveMouse(1, 1);
     f.chart.RefreshChart(FALSE);
     f.Pump(100);
-    EXPECT_EQ(f.CountOnWindow(ToRECT(f.chart.rcClient), kCross), 0);
+    EXPECT_EQ(f.CountOnWindow(ToRECT(f.chart.Model().rcClient), kCross), 0);
     EXPECT_EQ(TipLine(f.chart), "\xb4\xde\xb8\xf0\xb7\xce \xc1\xa6\xb0\xf8");   // the first text
 
     f.MoveMouse(Line(4) - 1, midY);
@@ -68,19 +68,19 @@ TEST_F(CrosshairTest, MouseMoveMarksTheRecordUnderTheCursor) {
     EXPECT_EQ(Column(Line(4)), Height());
     EXPECT_EQ(Row(midY), Width());
     EXPECT_EQ(Column(Line(4) + 1), 1);   // only where the row crosses it
-    EXPECT_EQ(f.chart.ptLastTrack.x, Line(4));
-    EXPECT_EQ(f.chart.ptLastTrack.y, midY);
+    EXPECT_EQ(f.chart.session.Crosshair().x, Line(4));
+    EXPECT_EQ(f.chart.session.Crosshair().y, midY);
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);
     // On the screen only: the off-screen surface holds no crosshair.
-    EXPECT_EQ(f.CountInMem(ToRECT(f.chart.rcClient), kCross), 0);
+    EXPECT_EQ(f.CountInMem(ToRECT(f.chart.Model().rcClient), kCross), 0);
     // Nothing outside the frame.
-    EXPECT_EQ(f.CountOnWindow(RECT{0, 0, f.chart.rcClient.right, box.top}, kCross), 0);
-    EXPECT_EQ(f.CountOnWindow(RECT{box.right, 0, f.chart.rcClient.right, f.chart.rcClient.bottom}, kCross), 0);
+    EXPECT_EQ(f.CountOnWindow(RECT{0, 0, f.chart.Model().rcClient.right, box.top}, kCross), 0);
+    EXPECT_EQ(f.CountOnWindow(RECT{box.right, 0, f.chart.Model().rcClient.right, f.chart.Model().rcClient.bottom}, kCross), 0);
 
     // A repaint from dcMem removes it.
     InvalidateRect(f.chart, nullptr, FALSE);
     f.Pump(100);
-    EXPECT_EQ(f.CountOnWindow(ToRECT(f.chart.rcClient), kCross), 0);
+    EXPECT_EQ(f.CountOnWindow(ToRECT(f.chart.Model().rcClient), kCross), 0);
 }
 
 TEST_F(CrosshairTest, TheSynthesisedBarShowsItsDate) {
@@ -124,15 +124,15 @@ TEST_F(CrosshairTest, MoveToAnotherSlotRemovesTheOldColumnOnRepaint) {
 
 TEST_F(CrosshairTest, FrameEdgesAndLeavingTheFrame) {
     f.MoveMouse(box.left, box.top);   // left and top edges are inside: slot -1
-    EXPECT_EQ(f.chart.ptLastTrack.x, box.left);
-    EXPECT_EQ(f.chart.ptLastTrack.y, box.top);
+    EXPECT_EQ(f.chart.session.Crosshair().x, box.left);
+    EXPECT_EQ(f.chart.session.Crosshair().y, box.top);
     f.MoveMouse(Line(6), midY);
     f.MoveMouse(box.right, midY);     // right and bottom edges are outside
     f.MoveMouse(Line(8), box.bottom);
     f.MoveMouse(1, 1);
     f.Pump(100);
-    EXPECT_EQ(f.chart.ptLastTrack.x, Line(6));
-    EXPECT_EQ(f.chart.ptLastTrack.y, midY);
+    EXPECT_EQ(f.chart.session.Crosshair().x, Line(6));
+    EXPECT_EQ(f.chart.session.Crosshair().y, midY);
     // Left where it was, but for the pixel on the first move's repainted row.
     EXPECT_EQ(Column(Line(6)), Height() - 1);
     EXPECT_NE(f.WindowPixel(Line(6), box.top), kCross);
@@ -145,11 +145,11 @@ TEST_F(CrosshairTest, SlotsWithoutARecordKeepTheText) {
     EXPECT_EQ(Column(Line(kBars + 2)), Height());
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);
     // Slot -1 names the record just left of the view.
-    f.chart.series.nStartIndex = 5;
+    f.chart.Model().series.nStartIndex = 5;
     f.MoveMouse(box.left, midY);
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);
     f.chart.pTipWnd->strSegments = "0;mark\r\n";
-    f.chart.series.nStartIndex = INT32_MAX;   // far past the series; the sum must not wrap
+    f.chart.Model().series.nStartIndex = INT32_MAX;   // far past the series; the sum must not wrap
     f.MoveMouse(Line(3), midY);
     EXPECT_EQ(TipLine(f.chart), "mark");
 }
@@ -157,20 +157,20 @@ TEST_F(CrosshairTest, SlotsWithoutARecordKeepTheText) {
 TEST_F(CrosshairTest, ArrowKeysMoveBySlotsAndPixels) {
     f.MoveMouse(Line(4), midY);
     EXPECT_FALSE(f.PressKey(VK_RIGHT));   // never consumed
-    EXPECT_EQ(f.chart.ptLastTrack.x, Line(5));
+    EXPECT_EQ(f.chart.session.Crosshair().x, Line(5));
     EXPECT_EQ(TipLine(f.chart), "05/00 \xbd\xc3" "52,050 \xb0\xed" "52,550 \xc0\xfa" "51,850 \xc1\xbe"
                                 "52,350 \xb0\xc5" "1,500");
     EXPECT_FALSE(f.PressKey(VK_LEFT));
-    EXPECT_EQ(f.chart.ptLastTrack.x, Line(4));   // one slot back, mirror of the right key
+    EXPECT_EQ(f.chart.session.Crosshair().x, Line(4));   // one slot back, mirror of the right key
     f.PressKey(VK_LEFT);
-    EXPECT_EQ(f.chart.ptLastTrack.x, Line(3));
+    EXPECT_EQ(f.chart.session.Crosshair().x, Line(3));
     f.PressKey(VK_DOWN);
-    EXPECT_EQ(f.chart.ptLastTrack.y, midY + 1);
+    EXPECT_EQ(f.chart.session.Crosshair().y, midY + 1);
     f.PressKey(VK_UP);
     f.PressKey(VK_UP);
-    EXPECT_EQ(f.chart.ptLastTrack.y, midY - 1);
+    EXPECT_EQ(f.chart.session.Crosshair().y, midY - 1);
     EXPECT_FALSE(f.PressKey('A'));
-    EXPECT_EQ(f.chart.ptLastTrack.x, Line(3));
+    EXPECT_EQ(f.chart.session.Crosshair().x, Line(3));
     f.Pump(100);
     // The old strips come back from dcMem, taking the crossing pixels with them.
     EXPECT_EQ(Column(Line(3)), Height() - 2);
@@ -183,11 +183,11 @@ TEST_F(CrosshairTest, ArrowKeysMoveBySlotsAndPixels) {
     // Keys that would leave the frame do nothing.
     f.MoveMouse(box.left + 1, box.top);
     f.PressKey(VK_UP);
-    EXPECT_EQ(f.chart.ptLastTrack.y, box.top);
+    EXPECT_EQ(f.chart.session.Crosshair().y, box.top);
     f.PressKey(VK_LEFT);
-    EXPECT_EQ(f.chart.ptLastTrack.x, box.left);   // slot -1 on the frame's edge is inside
+    EXPECT_EQ(f.chart.session.Crosshair().x, box.left);   // slot -1 on the frame's edge is inside
     f.PressKey(VK_LEFT);
-    EXPECT_EQ(f.chart.ptLastTrack.x, box.left);
+    EXPECT_EQ(f.chart.session.Crosshair().x, box.left);
 }
 
 TEST_F(CrosshairTest, RedrawBringsTheCrosshairBackAtItsLastPlace) {
@@ -198,7 +198,7 @@ TEST_F(CrosshairTest, RedrawBringsTheCrosshairBackAtItsLastPlace) {
     EXPECT_EQ(Column(Line(4)), Height());
     EXPECT_EQ(Row(midY), Width());
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);   // rebuilt for the record now in that slot
-    EXPECT_EQ(f.chart.bForceTrack, 0);
+    EXPECT_FALSE(f.chart.session.TrackForced());
 }
 
 class EnglishCrosshairTest : public CrosshairTest {

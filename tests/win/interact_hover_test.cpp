@@ -56,7 +56,7 @@ TEST_F(HoverTest, CreatedHiddenWithTheFirstText) {
 }
 
 TEST_F(HoverTest, FollowsTheCursorAndFlipsNearTheRightEdge) {
-    const RECT box = ToRECT(f.chart.rcBox);
+    const RECT box = ToRECT(f.chart.Model().rcBox);
     const int y = (box.top + box.bottom) / 2;
     const POINT p = Cursor(box.left + 20, y);
     ASSERT_LE(p.x + 310, screenWidth);
@@ -80,7 +80,7 @@ TEST_F(HoverTest, FollowsTheCursorAndFlipsNearTheRightEdge) {
 }
 
 TEST_F(HoverTest, HiddenOutsideTheFrameOrWhenCovered) {
-    const RECT box = ToRECT(f.chart.rcBox);
+    const RECT box = ToRECT(f.chart.Model().rcBox);
     const int y = (box.top + box.bottom) / 2;
     Cursor(box.left + 30, y);
     ASSERT_TRUE(TipShown());
@@ -110,7 +110,7 @@ TEST_F(HoverTest, HiddenOutsideTheFrameOrWhenCovered) {
 TEST_F(HoverTest, HandCursorEverywhereOnTheChart) {
     const HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
     ASSERT_TRUE(hand);
-    for (POINT at : {POINT{f.chart.rcBox.left + 10, f.chart.rcBox.top + 10}, POINT{2, 2},
+    for (POINT at : {POINT{f.chart.Model().rcBox.left + 10, f.chart.Model().rcBox.top + 10}, POINT{2, 2},
                      POINT{kWidth - 3, kHeight - 3}}) {
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
         const LRESULT handled =
@@ -121,7 +121,7 @@ TEST_F(HoverTest, HandCursorEverywhereOnTheChart) {
 }
 
 TEST_F(HoverTest, OnePressOneClickMessageToTheGrandparent) {
-    const RECT box = ToRECT(f.chart.rcBox);
+    const RECT box = ToRECT(f.chart.Model().rcBox);
     SendMessageA(f.chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.left + 10, box.top + 10));
     EXPECT_EQ(f.top.clicks, 1);
     SendMessageA(f.chart, WM_LBUTTONUP, 0, MAKELPARAM(box.left + 10, box.top + 10));
@@ -133,7 +133,7 @@ TEST_F(HoverTest, OnePressOneClickMessageToTheGrandparent) {
 TEST(ClickAction, OnlyExactlyNSwitchesTheClickOff) {
     for (const char* action : {"N", "n", "NO", "Y", "", " N"}) {
         InteractFixture f;
-        ASSERT_TRUE(f.Create(50, 50, 300, 200, [&](ChartWnd& c) { c.settings.strClickAction = action; }));
+        ASSERT_TRUE(f.Create(50, 50, 300, 200, [&](ChartWnd& c) { c.Model().settings.strClickAction = action; }));
         SendMessageA(f.chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
         EXPECT_EQ(f.top.clicks, std::string(action) == "N" ? 0 : 1) << '"' << action << '"';
     }
@@ -142,15 +142,15 @@ TEST(ClickAction, OnlyExactlyNSwitchesTheClickOff) {
 TEST(NoTooltip, NoTimerNoWindowButCursorAndClickWork) {
     for (int32_t setting : {0, 2}) {
         InteractFixture f;
-        ASSERT_TRUE(f.Create(50, 50, 300, 200, [&](ChartWnd& c) { c.settings.nIsToolTip = setting; }));
+        ASSERT_TRUE(f.Create(50, 50, 300, 200, [&](ChartWnd& c) { c.Model().settings.nIsToolTip = setting; }));
         f.LoadDay(20);
         ASSERT_TRUE(f.chart.pTipWnd);   // the object exists all the same
         EXPECT_EQ(f.chart.pTipWnd->m_hWnd, nullptr);
         EXPECT_FALSE(KillTimer(f.chart, ChartWnd::nHoverTimer));
 
-        const RECT box = ToRECT(f.chart.rcBox);
+        const RECT box = ToRECT(f.chart.Model().rcBox);
         f.MoveMouse(box.left + 10, (box.top + box.bottom) / 2);
-        EXPECT_EQ(f.CountOnWindow(RECT{box.left + 12, box.top, box.left + 13, box.bottom}, ChartWnd::kCrosshairColour),
+        EXPECT_EQ(f.CountOnWindow(RECT{box.left + 12, box.top, box.left + 13, box.bottom}, ChartModel::kCrosshairColour),
                   box.bottom - box.top);
         EXPECT_TRUE(f.chart.pTipWnd->strSegments.empty());   // text built and thrown away
 

@@ -107,7 +107,7 @@ TEST_F(LoaderTest, EmptyInfoBodyIsAnUnusableFileNotAFailedDownload) {
     ASSERT_TRUE(Load("005930"));
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(loader->chart.series.Count(), 0);   // zero info: the data fails the date test
+    EXPECT_EQ(loader->chart.Model().series.Count(), 0);   // zero info: the data fails the date test
 }
 
 TEST_F(LoaderTest, StaleFileInTheTemporaryFolderIsNeverReadNorTouched) {

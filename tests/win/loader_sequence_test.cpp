@@ -9,15 +9,15 @@ namespace {
 // Pixels of a colour in the chart's off-screen surface.
 int CountPixels(const ChartWnd& chart, COLORREF colour) {
     int count = 0;
-    for (int y = chart.rcClient.top; y < chart.rcClient.bottom; ++y)
-        for (int x = chart.rcClient.left; x < chart.rcClient.right; ++x)
+    for (int y = chart.Model().rcClient.top; y < chart.Model().rcClient.bottom; ++y)
+        for (int x = chart.Model().rcClient.left; x < chart.Model().rcClient.right; ++x)
             if (GetPixel(chart.dcMem, x, y) == colour) ++count;
     return count;
 }
 
 void ExpectBarsFromTicks(const ChartWnd& chart, const std::vector<TickRecord>& ticks) {
     for (size_t i = 0; i < ticks.size(); ++i) {
-        const BarRecord* bar = chart.series.At(static_cast<int64_t>(i));
+        const BarRecord* bar = chart.Model().series.At(static_cast<int64_t>(i));
         ASSERT_NE(bar, nullptr) << i;
         EXPECT_EQ(bar->time, ticks[i].time) << i;
         EXPECT_EQ(bar->open, ticks[i].open) << i;
@@ -52,16 +52,16 @@ TEST_F(LoaderTest, TypicalLoadFetchesBothFilesInOrderFillsTheSeriesDrawsAndClean
     EXPECT_EQ(rc.bottom, kHeight);
 
     // The file's bars, then the one built from the info record.
-    ASSERT_EQ(chart.series.Count(), 121);
+    ASSERT_EQ(chart.Model().series.Count(), 121);
     ExpectBarsFromTicks(chart, ticks);
-    const BarRecord* last = chart.series.Last();
+    const BarRecord* last = chart.Model().series.Last();
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->time, kDate);
     EXPECT_EQ(last->close, info.current);
     EXPECT_EQ(last->volume, info.volume);
     // Drawn: candles of both colours are in the surface.
-    EXPECT_GT(CountPixels(chart, chart.settings.crHighCandle), 0);
-    EXPECT_GT(CountPixels(chart, chart.settings.crLowCandle), 0);
+    EXPECT_GT(CountPixels(chart, chart.Model().settings.crHighCandle), 0);
+    EXPECT_GT(CountPixels(chart, chart.Model().settings.crLowCandle), 0);
 
     EXPECT_TRUE(DirEntries(tempDir).empty());
 }
@@ -71,7 +71,7 @@ TEST_F(LoaderTest, EmptyCodeLoadsTheDefaultInstrument) {
     ASSERT_TRUE(Load(""));
     EXPECT_EQ(loader->strCode, "005930");
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{InfoPath("005930"), DataPath("005930")}));
-    EXPECT_EQ(loader->chart.series.Count(), 11);
+    EXPECT_EQ(loader->chart.Model().series.Count(), 11);
     EXPECT_TRUE(DirEntries(tempDir).empty());
 }
 
@@ -81,7 +81,7 @@ TEST_F(LoaderTest, FiveCharacterCodeInTheInfoFileGainsItsLeadingZero) {
     ASSERT_TRUE(Load("005930"));
     EXPECT_EQ(std::string(loader->info.code, 6), "005930");
     EXPECT_EQ(loader->info.date, kDate);
-    EXPECT_EQ(loader->chart.series.Count(), 11);
+    EXPECT_EQ(loader->chart.Model().series.Count(), 11);
 }
 
 TEST_F(LoaderTest, InfoOfAnotherCodeOrDateOutsideTheWindowGivesAnEmptyChartWithoutMessage) {
@@ -92,13 +92,13 @@ TEST_F(LoaderTest, InfoOfAnotherCodeOrDateOutsideTheWindowGivesAnEmptyChartWitho
     StockInfo zero{};
     EXPECT_EQ(std::memcmp(&loader->info, &zero, sizeof zero), 0);
     EXPECT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(loader->chart.series.Count(), 0);
+    EXPECT_EQ(loader->chart.Model().series.Count(), 0);
 
     // Data six days after the info's date.
     ServeDay("005930", MakeInfo("005930", kDate), MakeTicks(kDate + 6, 10));
     ASSERT_TRUE(Load("005930"));
     EXPECT_EQ(loader->info.date, kDate);
-    EXPECT_EQ(loader->chart.series.Count(), 0);
+    EXPECT_EQ(loader->chart.Model().series.Count(), 0);
 
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_TRUE(DirEntries(tempDir).empty());
@@ -117,7 +117,7 @@ TEST_F(LoaderTest, RecreatedWindowLoadsAgainKeepingTheInfoWhenTheNewOneIsUnusabl
     ASSERT_TRUE(loader->Create(nullptr, "", WS_CHILD | WS_VISIBLE, RECT{0, 0, kWidth, kHeight}, parent, 0));
     EXPECT_EQ(server.Requests().size(), 4u);
     EXPECT_EQ(std::memcmp(&loader->info, &info, sizeof info), 0);
-    EXPECT_EQ(loader->chart.series.Count(), 21);
+    EXPECT_EQ(loader->chart.Model().series.Count(), 21);
 }
 
 TEST_F(LoaderTest, TemporaryFolderPastMaxPathStillLoads) {
@@ -127,7 +127,7 @@ TEST_F(LoaderTest, TemporaryFolderPastMaxPathStillLoads) {
     ServeDay("005930", MakeInfo("005930", kDate), MakeTicks(kDate, 391));
     ASSERT_TRUE(Load("005930"));
     EXPECT_EQ(loader->strTempDir, deep.Path());
-    EXPECT_EQ(loader->chart.series.Count(), 392);
+    EXPECT_EQ(loader->chart.Model().series.Count(), 392);
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_TRUE(DirEntries(deep.Path()).empty());
 }
@@ -145,7 +145,7 @@ int LoadRepeatedly(const std::string& host, int32_t date, int bars, int rounds) 
         loader.strCode = "005930";
         loader.strChartUrl = host;
         bool created = loader.Create(nullptr, "", WS_CHILD, RECT{0, 0, 280, 180}, parent, 0);
-        if (!created || loader.info.date != date || loader.chart.series.Count() != bars) ++wrong;
+        if (!created || loader.info.date != date || loader.chart.Model().series.Count() != bars) ++wrong;
     }
     DestroyWindow(parent);
     return wrong + static_cast<int>(watcher.Boxes().size());

@@ -1,12 +1,9 @@
 #include "tools/sivarta-data/chart_endpoint.h"
 
-#include <httplib.h>
-
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <iostream>
-#include <future>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -14,14 +11,12 @@
 #include <vector>
 
 #include "render/png_codec.h"
-#include "tools/sivarta-data/commands.h"
 #include "tools/sivarta-data/chart_query.h"
+#include "tools/sivarta-data/commands.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kConnectionThreads = 64;
 
 // A fixed set of render threads, each with its own text engine (FreeType
 // faces and glyph caches are not shared between threads). Requests beyond
@@ -45,16 +40,13 @@ public:
     RenderPool(const RenderPool&) = delete;
     RenderPool& operator=(const RenderPool&) = delete;
 
-    template <typename Result>
-    Result Run(std::function<Result(FreeTypeText&)> job) {
-        std::packaged_task<Result(FreeTypeText&)> task(std::move(job));
-        std::future<Result> done = task.get_future();
+    // Runs `job` on a worker; never waits for it.
+    void Post(std::function<void(FreeTypeText&)> job) {
         {
             std::lock_guard<std::mutex> hold(lock);
-            queue.emplace_back([t = std::make_shared<decltype(task)>(std::move(task))](FreeTypeText& text) { (*t)(text); });
+            queue.push_back(std::move(job));
         }
         wake.notify_one();
-        return done.get();
     }
 
 private:
@@ -79,7 +71,9 @@ private:
     std::vector<std::thread> threads;
 };
 
-// Least recently used pictures, at most `budget` bytes of PNG in all.
+// Least recently used pictures, at most `budget` bytes in all, counting each
+// entry whole: its key (held twice, in the list and the index), the picture
+// and the bookkeeping around them.
 class PictureCache {
 public:
     explicit PictureCache(size_t budget) : budget(budget) {}
@@ -93,22 +87,28 @@ public:
     }
 
     void Store(const std::string& key, std::shared_ptr<const std::string> png) {
+        const size_t cost = Cost(key, *png);
         // One picture may take at most a quarter of the budget, so a few huge
         // ones cannot push out everything else.
-        if (png->size() > budget / 4) return;
+        if (cost > budget / 4) return;
         std::lock_guard<std::mutex> hold(lock);
         if (index.count(key)) return;
-        used += png->size();
+        used += cost;
         order.push_front({key, std::move(png)});
         index[key] = order.begin();
         while (used > budget) {
-            used -= order.back().png->size();
+            used -= Cost(order.back().key, *order.back().png);
             index.erase(order.back().key);
             order.pop_back();
         }
     }
 
 private:
+    static constexpr size_t kEntryOverhead = 256;   // list node, hash node, control block, allocator slack
+    static size_t Cost(const std::string& key, const std::string& png) {
+        return 2 * key.capacity() + png.capacity() + kEntryOverhead;
+    }
+
     struct Entry {
         std::string key;
         std::shared_ptr<const std::string> png;
@@ -127,9 +127,11 @@ struct Rendered {
     std::shared_ptr<const std::string> png;
 };
 
-void Fail(httplib::Response& res, int status, const std::string& message) {
-    res.status = status;
-    res.set_content(message + "\n", "text/plain; charset=utf-8");
+HttpAnswer Picture(const std::string& etag, std::shared_ptr<const std::string> png) {
+    HttpAnswer answer;
+    answer.body = std::move(png);
+    answer.With("Content-Type", "image/png").With("ETag", etag).With("Cache-Control", "no-cache");
+    return answer;
 }
 
 // Under root once symbolic links are resolved: what the static route refuses
@@ -159,6 +161,11 @@ struct ChartEndpoint::State {
         Rendered out;
         DayBytes day;
         if (auto fault = ReadDay(root, query.request.code, day)) {
+            if (*fault == kFilesKeptChanging) {
+                out.status = 503;
+                out.message = "the files of " + query.request.code + " are being rewritten: try again";
+                return out;
+            }
             out.status = 404;
             out.message = "no chart for " + query.request.code + ": the day's files are missing or unreadable";
             return out;
@@ -186,53 +193,31 @@ ChartEndpoint::ChartEndpoint(fs::path root, const ChartEndpointConfig& config)
 
 ChartEndpoint::~ChartEndpoint() = default;
 
-void ChartEndpoint::Mount(httplib::Server& server) {
-    // Many small answers on kept-alive connections: no Nagle delay between
-    // headers and body, a connection reused for more than five requests (each
-    // reconnect risks the short listen backlog), and enough connection threads
-    // that waiting clients do not hold each other up; rendering itself stays
-    // bounded by the worker pool.
-    server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(1000);
-    server.new_task_queue = [] { return new httplib::ThreadPool(kConnectionThreads); };
-    server.Get(R"(/chart/([^/]*)\.png)", [this](const httplib::Request& req, httplib::Response& res) { Answer(req, res); });
-}
-
-void ChartEndpoint::Answer(const httplib::Request& req, httplib::Response& res) {
+void ChartEndpoint::Answer(const HttpRequest& req, std::string_view code, HttpReply reply) {
     ChartQuery query;
-    const std::vector<std::pair<std::string, std::string>> params(req.params.begin(), req.params.end());
-    if (auto fault = ParseChartQuery(req.matches[1].str(), params, query)) return Fail(res, 400, *fault);
+    if (auto fault = ParseChartQuery(code, req.query, query)) return reply(HttpAnswer::Text(400, *fault));
 
-    const std::string& code = query.request.code;
-    const fs::path infoPath = InfoPath(state->root, code), dataPath = DataPath(state->root, code);
+    const fs::path infoPath = InfoPath(state->root, query.request.code), dataPath = DataPath(state->root, query.request.code);
     const auto infoStamp = StatFile(infoPath), dataStamp = StatFile(dataPath);
     if (!infoStamp || !dataStamp || !InsideRoot(state->root, infoPath) || !InsideRoot(state->root, dataPath))
-        return Fail(res, 404, "no chart for " + code + ": the day's files are missing");
+        return reply(HttpAnswer::Text(404, "no chart for " + query.request.code + ": the day's files are missing"));
 
     // The tag comes from the files' stamps: a revalidation costs two stats.
-    std::string key = ChartKey(query, *infoStamp, *dataStamp);
-    std::string etag = ChartEtag(key);
-    if (req.has_header("If-None-Match") && EtagMatches(req.get_header_value("If-None-Match"), etag)) {
-        res.status = 304;
-        res.set_header("ETag", etag);
-        return;
-    }
-    std::shared_ptr<const std::string> png = state->cache ? state->cache->Find(key) : nullptr;
-    if (!png) {
-        const Rendered rendered = state->pool.Run<Rendered>([&](FreeTypeText& text) { return state->Render(query, text); });
-        if (rendered.status != 200) return Fail(res, rendered.status, rendered.message);
-        // The files may have changed since the stat: the picture is filed
-        // under what was read.
-        if (rendered.key != key) {
-            key = rendered.key;
-            etag = ChartEtag(key);
-        }
-        png = rendered.png;
-        if (state->cache) state->cache->Store(key, png);
-    }
-    res.status = 200;
-    res.set_header("ETag", etag);
-    res.set_content(png->data(), png->size(), "image/png");
+    const std::string key = ChartKey(query, *infoStamp, *dataStamp);
+    const std::string etag = ChartEtag(key);
+    if (const auto ifNoneMatch = req.Header("If-None-Match"); ifNoneMatch && EtagMatches(*ifNoneMatch, etag))
+        return reply(HttpAnswer::Status(304).With("ETag", etag).With("Cache-Control", "no-cache"));
+    if (state->cache)
+        if (auto png = state->cache->Find(key)) return reply(Picture(etag, std::move(png)));
+
+    state->pool.Post([state = state.get(), query = std::move(query), reply = std::move(reply)](FreeTypeText& text) {
+        const Rendered rendered = state->Render(query, text);
+        if (rendered.status != 200) return reply(HttpAnswer::Text(rendered.status, rendered.message));
+        // Filed under what was read, which the files' stamps before and
+        // after the read agreed on: one tag, one picture.
+        if (state->cache) state->cache->Store(rendered.key, rendered.png);
+        reply(Picture(ChartEtag(rendered.key), rendered.png));
+    });
 }
 
 std::unique_ptr<ChartEndpoint> StartChartEndpoint(const fs::path& root, const Options& options, int& exitCode) {

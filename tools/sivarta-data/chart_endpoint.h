@@ -1,19 +1,15 @@
 // GET /chart/CODE.png in sivarta-data serve: the day's chart rendered from the
 // files under the server's root. Query parameters are the display properties
-// (names ignoring case) plus w and h. Renders run on a fixed pool of workers;
-// answers carry an ETag from the files and options and are kept in a cache
-// bounded in bytes.
+// (names ignoring case) plus w and h. Renders run on a fixed pool of workers,
+// off the server's threads; answers carry an ETag from the files' stamps and
+// the options and are kept in a cache bounded in bytes, entries whole.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
 #include <memory>
 
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
+#include "tools/sivarta-data/http_server.h"
 
 struct ChartEndpointConfig {
     size_t workers = 0;              // 0: one per hardware thread
@@ -28,17 +24,13 @@ public:
     ChartEndpoint(const ChartEndpoint&) = delete;
     ChartEndpoint& operator=(const ChartEndpoint&) = delete;
 
-    // Registers the route (call before any catch-all route) and sets the
-    // server up for many small answers: TCP_NODELAY, long keep-alive, 64
-    // connection threads.
-    void Mount(httplib::Server& server);
-    void Answer(const httplib::Request& req, httplib::Response& res);
+    // `code` is the path's CODE of /chart/CODE.png; the reply may come from a worker.
+    void Answer(const HttpRequest& req, std::string_view code, HttpReply reply);
 
 private:
     struct State;
     std::unique_ptr<State> state;
 };
-
 
 struct Options;
 

@@ -84,8 +84,11 @@ std::optional<std::string> ParseChartQuery(std::string_view code,
 }
 
 std::string ChartKey(const ChartQuery& query, const FileStamp& info, const FileStamp& data) {
-    return query.request.code + '?' + query.options + '|' + std::to_string(info.size) + ':' +
-           std::to_string(info.modifiedNs) + '|' + std::to_string(data.size) + ':' + std::to_string(data.modifiedNs);
+    const auto stamp = [](const FileStamp& s) {
+        return std::to_string(s.size) + ':' + std::to_string(s.modifiedNs) + ':' + std::to_string(s.inode) + ':' +
+               std::to_string(s.changedNs);
+    };
+    return query.request.code + '?' + query.options + '|' + stamp(info) + '|' + stamp(data);
 }
 
 std::string ChartEtag(std::string_view key) {

@@ -47,3 +47,4 @@ int RunSample(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 int RunDump(const std::vector<std::string>& args);
 int RunServe(const std::vector<std::string>& args);
+int RunFeed(const std::vector<std::string>& args);

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "data/day_source.h"
 #include "data/file_readers.h"
 #include "tools/sivarta-data/commands.h"
 
@@ -103,9 +104,8 @@ static bool WriteFileAtomically(const fs::path& path, const std::vector<unsigned
 }
 
 bool WriteDayFiles(const fs::path& root, std::string_view code, const DayFiles& day) {
-    const std::string file = std::string(code) + ".dat";
-    return WriteFileAtomically(root / "sisefile" / "info" / file, InfoBytes(day.info)) &&
-           WriteFileAtomically(root / "sisefile" / "Date" / file, TickBytes(day.ticks));
+    return WriteFileAtomically(root / DayFilePath(DayFile::Info, code), InfoBytes(day.info)) &&
+           WriteFileAtomically(root / DayFilePath(DayFile::Data, code), TickBytes(day.ticks));
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path& path, std::size_t maxBytes) {

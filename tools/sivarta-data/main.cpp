@@ -28,7 +28,8 @@ constexpr const char* kUsage = R"(usage: sivarta-data COMMAND [OPTIONS]
       the date test keeps it and how many bars it gives.
 
   serve --root DIR [--host 127.0.0.1] [--port 8949] [--cors ORIGIN] [--web WEBDIR]
-        [--chart-workers N] [--chart-cache MIB]
+        [--chart-workers N] [--chart-cache MIB] [--max-connections N] [--max-per-client N]
+        [--max-subscribers N] [--event-keepalive S]
       Serves DIR over HTTP as the chart's data host. Port 0 picks a free port.
       Prints "serving DIR on http://HOST:PORT" when ready; stops on SIGINT or SIGTERM.
       --cors adds Access-Control-Allow-Origin: ORIGIN (* or scheme://host[:port])
@@ -38,6 +39,20 @@ constexpr const char* kUsage = R"(usage: sivarta-data COMMAND [OPTIONS]
       GET /chart/CODE.png?w=228&h=190&NAME=VALUE... answers the day's chart as
       PNG (NAME: any display property, ignoring case). N render workers (default:
       one per hardware thread); MIB of pictures cached (default 64, 0: off).
+      GET /events?code=A&code=B streams Server-Sent Events: "change" with the
+      code as data when either file of a listed code changes, a comment every
+      --event-keepalive seconds (15). Limits: --max-connections (4096),
+      --max-per-client (256), --max-subscribers (1024); heads of 16 KiB and
+      100 lines, no request bodies.
+
+  feed --root DIR [--prev-close CODE=PRICE ...] [--date YYYYMMDD] [--interval-ms 250]
+      Reads trades from standard input, one a line: CODE,HHMMSS,PRICE,VOLUME.
+      Keeps each code's record of the minute and its info snapshot (change
+      against --prev-close, else the one the existing info file implies) and
+      publishes both files by write-then-rename at most once per interval per
+      code, and at the end of input. A bad line is reported with its number
+      and skipped; what was already published is kept (a restarted feed goes on
+      from the files of the same date).
 
 Codes are 1 to 6 ASCII letters and digits (not 5: the chart reads a
 five-character code with a leading '0'). Exit status: 0 done, 1 bad input or
@@ -57,6 +72,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return RunConvert(args);
     if (command == "dump") return RunDump(args);
     if (command == "serve") return RunServe(args);
+    if (command == "feed") return RunFeed(args);
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return kExitOk;

@@ -1,78 +1,70 @@
-// sivarta-data serve: a static HTTP server for the sisefile layout, for the
-// chart to load from while developing and in the end-to-end tests.
-#include <httplib.h>
+// sivarta-data serve: the data host. Serves the sisefile layout to controls
+// and elements, renders /chart/CODE.png and streams /events, on an
+// event-driven HTTP layer that holds hostile clients to fixed limits.
 #include <signal.h>
-#include <unistd.h>
+#include <sys/resource.h>
 
-#include <atomic>
-#include <chrono>
 #include <iostream>
-#include <mutex>
-#include <thread>
 
 #include "tools/sivarta-data/chart_endpoint.h"
 #include "tools/sivarta-data/commands.h"
+#include "tools/sivarta-data/events.h"
+#include "tools/sivarta-data/file_route.h"
 #include "tools/sivarta-data/serve_web.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kMaxServedBytes = 256u << 20;
+struct ServeLimits {
+    HttpLimits http;
+    size_t maxSubscribers = 1024;
+    unsigned keepAliveSeconds = 15;
+};
 
-// Is `path` the root itself or inside it? Both are canonical.
-bool IsUnder(const fs::path& root, const fs::path& path) {
-    auto r = root.begin();
-    auto p = path.begin();
-    for (; r != root.end(); ++r, ++p)
-        if (p == path.end() || *r != *p) return false;
-    return true;
+std::optional<ServeLimits> ReadLimits(const Options& options) {
+    ServeLimits limits;
+    const auto connections = ParseWhole(options.Get("--max-connections").value_or("4096"), 1, 1 << 20);
+    const auto perClient = ParseWhole(options.Get("--max-per-client").value_or("256"), 1, 1 << 20);
+    const auto subscribers = ParseWhole(options.Get("--max-subscribers").value_or("1024"), 0, 1 << 20);
+    const auto keepAlive = ParseWhole(options.Get("--event-keepalive").value_or("15"), 1, 3600);
+    if (!connections || !perClient || !subscribers || !keepAlive) {
+        std::cerr << "sivarta-data serve: --max-connections, --max-per-client and --max-subscribers are whole "
+                     "numbers, --event-keepalive 1 to 3600 seconds\n";
+        return std::nullopt;
+    }
+    limits.http.maxConnections = static_cast<size_t>(*connections);
+    limits.http.maxPerClient = static_cast<size_t>(*perClient);
+    limits.maxSubscribers = static_cast<size_t>(*subscribers);
+    limits.keepAliveSeconds = static_cast<unsigned>(*keepAlive);
+    return limits;
 }
 
-// Maps a URL path onto a regular file under root. 403 for anything that could
-// leave the root (dot segments, backslashes, NUL, symlinks out), 404 for what
-// is not there.
-int Resolve(const fs::path& root, const std::string& urlPath, fs::path& file) {
-    if (urlPath.empty() || urlPath.front() != '/' || urlPath.find('\\') != std::string::npos ||
-        urlPath.find('\0') != std::string::npos)
-        return 403;
-    fs::path relative;
-    std::size_t start = 1;
-    while (start <= urlPath.size()) {
-        const std::size_t slash = std::min(urlPath.find('/', start), urlPath.size());
-        const std::string segment = urlPath.substr(start, slash - start);
-        if (segment == "." || segment == "..") return 403;
-        if (!segment.empty()) relative /= segment;
-        start = slash + 1;
+// Every connection is a descriptor: take what the system allows.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
     }
-    std::error_code ec;
-    const fs::path candidate = fs::canonical(root / relative, ec);
-    if (ec) return 404;
-    if (!IsUnder(root, candidate)) return 403;
-    if (!fs::is_regular_file(candidate, ec)) return 404;
-    file = candidate;
-    return 200;
 }
 
-void Answer(const WebServing& web, const fs::path& dataRoot, const httplib::Request& req,
-            httplib::Response& res) {
-    const auto [root, path] = ServedFrom(web, dataRoot, req.path);
-    fs::path file;
-    res.status = Resolve(*root, path, file);
-    if (res.status != 200) return;
-    const auto bytes = ReadWholeFile(file, kMaxServedBytes);
-    if (!bytes) {
-        res.status = 500;
-        return;
-    }
-    res.set_content(*bytes, ContentTypeFor(file));
+// /chart/CODE.png: the CODE, or nothing for any other path.
+std::optional<std::string_view> ChartCode(std::string_view path) {
+    constexpr std::string_view prefix = "/chart/", suffix = ".png";
+    if (!path.starts_with(prefix) || !path.ends_with(suffix) || path.size() < prefix.size() + suffix.size())
+        return std::nullopt;
+    const std::string_view code = path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
+    if (code.find('/') != std::string_view::npos) return std::nullopt;
+    return code;
 }
 
 }  // namespace
 
 int RunServe(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args, {"--root", "--host", "--port", "--cors", "--web",
-                                             "--chart-workers", "--chart-cache"}, {});
+    const auto options = ParseOptions(args, {"--root", "--host", "--port", "--cors", "--web", "--chart-workers",
+                                             "--chart-cache", "--max-connections", "--max-per-client",
+                                             "--max-subscribers", "--event-keepalive"}, {});
     if (!options) return kExitUsage;
     const auto rootArg = options->Get("--root");
     if (!rootArg || !options->positional.empty()) {
@@ -86,7 +78,8 @@ int RunServe(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     const auto web = ReadWebServing(*options);
-    if (!web) return kExitUsage;
+    const auto limits = ReadLimits(*options);
+    if (!web || !limits) return kExitUsage;
     const std::string host = options->Get("--host").value_or("127.0.0.1");
     const auto port = ParseWhole(options->Get("--port").value_or("8949"), 0, 65535);
     if (!port) {
@@ -94,52 +87,41 @@ int RunServe(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
-    // SIGINT and SIGTERM are taken by one waiting thread, never by a handler:
-    // stopping the server is not async-signal-safe. Blocked before any thread starts.
+    // SIGINT and SIGTERM are taken by this thread with sigwait, never by a
+    // handler; blocked before any thread starts, so every thread inherits it.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    RaiseDescriptorLimit();
 
-    httplib::Server server;
-    std::mutex logLock;
-    server.set_keep_alive_timeout(2);
-    ConfigureForBrowsers(server, *web);
-    server.set_logger([&](const httplib::Request& req, const httplib::Response& res) {
-        std::lock_guard<std::mutex> hold(logLock);
-        std::cout << req.method << " " << req.path << " " << res.status << " " << res.body.size() << std::endl;
-    });
     int chartFault = kExitOk;
     const auto chart = StartChartEndpoint(root, *options, chartFault);
     if (!chart) return chartFault;
-    chart->Mount(server);   // before the catch-all file route
-    server.Get("/.*", [&](const httplib::Request& req, httplib::Response& res) { Answer(*web, root, req, res); });
-
-    int bound = static_cast<int>(*port);
-    if (bound == 0) bound = server.bind_to_any_port(host);
-    else if (!server.bind_to_port(host, bound)) bound = -1;
-    if (bound <= 0) {
-        std::cerr << "sivarta-data serve: cannot listen on " << host << ":" << *port << "\n";
+    std::unique_ptr<EventHub> events;
+    try {
+        events = std::make_unique<EventHub>(root, limits->maxSubscribers, limits->keepAliveSeconds);
+    } catch (const std::exception& e) {
+        std::cerr << "sivarta-data serve: /events cannot start: " << e.what() << "\n";
         return kExitFailed;
     }
-    std::cout << "serving " << root.string() << " on http://" << host << ":" << bound << std::endl;
 
-    std::atomic<bool> finished{false};
-    std::atomic<bool> signalled{false};
-    std::thread waiter([&] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        if (!finished) signalled = true;
-        // The signal may come before the server loop runs; stop until it has ended.
-        while (!finished) {
-            server.stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    });
-    server.listen_after_bind();
-    finished = true;
-    if (!signalled) kill(getpid(), SIGTERM);   // the loop ended on its own: wake the waiter
-    waiter.join();
-    return signalled ? kExitOk : kExitFailed;
+    std::vector<std::pair<std::string, std::string>> everyAnswer;
+    if (!web->corsOrigin.empty()) everyAnswer.emplace_back("Access-Control-Allow-Origin", web->corsOrigin);
+    HttpServer server(limits->http, [&](const HttpRequest& req, HttpReply reply) {
+        if (const auto code = ChartCode(req.path)) return chart->Answer(req, *code, std::move(reply));
+        if (req.path == "/events") return reply(events->Answer(req));
+        const auto [folder, path] = ServedFrom(*web, root, req.path);
+        reply(AnswerFile(*folder, path, req, ContentTypeFor(path), "no-cache"));
+    }, everyAnswer);
+    const auto bound = server.Listen(host, static_cast<int>(*port));
+    if (!bound) return kExitFailed;
+    std::cout << "serving " << root.string() << " on http://" << host << ":" << *bound << std::endl;
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    events->EndAll();
+    server.Stop();
+    return kExitOk;
 }

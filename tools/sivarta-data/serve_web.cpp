@@ -62,16 +62,6 @@ std::optional<WebServing> ReadWebServing(const Options& options) {
     return web;
 }
 
-void ConfigureForBrowsers(httplib::Server& server, const WebServing& web) {
-    if (!web.corsOrigin.empty()) server.set_default_headers({{"Access-Control-Allow-Origin", web.corsOrigin}});
-    // Headers and body leave in separate writes: with Nagle's algorithm the
-    // body waits for the client's delayed acknowledgement (about 40 ms a file).
-    server.set_tcp_nodelay(true);
-    // Each idle keep-alive connection holds a worker until its time-out; a
-    // browser keeps several, and a new connection must not queue behind them.
-    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
-}
-
 std::pair<const fs::path*, std::string> ServedFrom(const WebServing& web, const fs::path& dataRoot,
                                                    const std::string& urlPath) {
     if (!web.webRoot || urlPath.starts_with("/sisefile/")) return {&dataRoot, urlPath};
@@ -80,8 +70,6 @@ std::pair<const fs::path*, std::string> ServedFrom(const WebServing& web, const 
 
 const char* ContentTypeFor(const fs::path& file) {
     const std::string ext = file.extension().string();
-    // Not text/...: the HTTP library would compress it for every request, which
-    // costs far more time on loopback than the bytes it saves.
     if (ext == ".js" || ext == ".mjs") return "application/javascript; charset=utf-8";
     if (ext == ".wasm") return "application/wasm";
     if (ext == ".html") return "text/html; charset=utf-8";

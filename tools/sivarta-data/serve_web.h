@@ -3,8 +3,6 @@
 // component and its demo page) so both come from one origin.
 #pragma once
 
-#include <httplib.h>
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,11 +17,6 @@ struct WebServing {
 // Reads --cors ORIGIN ("*" or scheme://host[:port]) and --web DIR; prints the
 // fault and returns nullopt on a bad value.
 std::optional<WebServing> ReadWebServing(const Options& options);
-
-// Sets up the server for pages in browsers: the CORS header on every answer,
-// no delayed small writes, and workers enough for a browser's idle
-// keep-alive connections.
-void ConfigureForBrowsers(httplib::Server& server, const WebServing& web);
 
 // The folder a request path is served from and the path inside it: the data
 // root for /sisefile/..., the web folder for everything else when there is one

@@ -30,8 +30,9 @@ std::optional<std::string> RenderOne(const RenderRequest& request, const DayByte
     const RenderOutcome outcome = RenderChart(request, day.info, day.data, text);
     if (!outcome.chart) return outcome.refusal;
     std::string error;
-    if (!WritePngFile(out, outcome.chart->pixels, error)) return error;
+    // The text rectangles first: when they cannot be written, no picture is left.
     if (!textRectsPath.empty() && !WriteTextRects(textRectsPath, *outcome.chart, error)) return error;
+    if (!WritePngFile(out, outcome.chart->pixels, error)) return error;
     bars = outcome.chart->bars;
     return std::nullopt;
 }

@@ -15,7 +15,7 @@ bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& 
         error = "not a display property: " + name + " (see --size, --code, --host)";
         return false;
     }
-    if (auto failure = SetPropertyText(chart.settings, *property, value)) {
+    if (auto failure = SetPropertyText(chart.Model().settings, *property, value)) {
         error = *failure;
         return false;
     }

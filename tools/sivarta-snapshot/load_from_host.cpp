@@ -42,7 +42,7 @@ int SnapshotFromHost(const SnapshotOptions& options) {
             std::fprintf(stderr, "message: %s\n", box.text.c_str());
     }
     HRESULT hr = loaded ? WriteChartPicture(loader.chart, options) : E_FAIL;
-    int bars = loader.chart.series.Count();
+    int bars = loader.chart.Model().series.Count();
     loader.DestroyWindow();
     host.DestroyWindow();
     CoUninitialize();

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     AcceptInfoFile(info.data(), info.size(), options.code, stock);
     ReadDataFile(data.data(), data.size(), stock,
                  [&chart](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                          int32_t volume) { chart.AddBar(time, open, high, low, close, volume); });
+                          int32_t volume) { chart.Model().AddBar(time, open, high, low, close, volume); });
     chart.RefreshChart(FALSE);
 
     const HRESULT hr = WriteChartPicture(chart, options);
@@ -79,6 +79,6 @@ int main(int argc, char** argv) {
     CoUninitialize();
     if (FAILED(hr)) return Fail("cannot write " + options.outPath + " (" + HresultText(hr) + ")");
     std::printf("%s: %dx%d, %d bars\n", options.outPath.c_str(), options.width, options.height,
-                chart.series.Count());
+                chart.Model().series.Count());
     return 0;
 }

@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "data/day_source.h"
+
 struct SnapshotOptions {
     std::string infoPath;
     std::string dataPath;
-    std::string code = "005930";   // as the loader uses for an empty code
+    std::string code = kDefaultCode;   // as the loader uses for an empty code
     std::string outPath;
     std::string host;              // --host HOST[:PORT]: load through the loader window
     int width = 0;

@@ -308,16 +308,16 @@ export class SivartaChart extends HTMLElement {
     if (request.refusal) return [{ failure: request.refusal }, null];
     // Both files travel at once; a failed info file ends the load as the
     // control's does (the data file is dropped unread).
-    const both = new AbortController();
-    const abortBoth = () => both.abort(signal.reason);
-    signal.addEventListener('abort', abortBoth, { once: true });
-    const arrivals = request.urls.map((url, i) => fetchDayFile(url, both.signal, SivartaChart.limits, shown?.[i]).then(
-      (file) => file, (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
-    const files = [await arrivals[0], null];
-    if (files[0].failure) both.abort(new Error('the info file failed'));
-    else files[1] = await arrivals[1];
-    signal.removeEventListener('abort', abortBoth);
-    return files;
+    const abort = new AbortController();
+    signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
+    const arrivals = request.urls.map((url, i) => fetchDayFile(url, abort.signal, SivartaChart.limits, shown?.[i]).catch(
+      (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
+    const info = await arrivals[0];
+    if (info.failure) {
+      abort.abort(new Error('the info file failed'));
+      return [info, null];
+    }
+    return [info, await arrivals[1]];
   }
 
   // A refresh: two 304s leave everything as it is; otherwise the core decides,

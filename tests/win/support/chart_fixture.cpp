@@ -3,7 +3,7 @@
 #include <wincodec.h>
 
 bool ChartFixture::Create(int width, int height, const std::function<void(ChartWnd&)>& configure) {
-    chart.settings.nIsToolTip = 0;
+    chart.Model().settings.nIsToolTip = 0;
     if (configure) configure(chart);
     if (!host.CreateEx(0, nullptr, "chart host", WS_POPUP, 0, 0, width, height, nullptr, nullptr))
         return false;
@@ -13,7 +13,7 @@ bool ChartFixture::Create(int width, int height, const std::function<void(ChartW
 
 void ChartFixture::Load(const std::vector<BarRecord>& bars) {
     chart.ResetSeries();
-    for (const BarRecord& b : bars) chart.AddBar(b.time, b.open, b.high, b.low, b.close, b.volume);
+    for (const BarRecord& b : bars) chart.Model().AddBar(b.time, b.open, b.high, b.low, b.close, b.volume);
     chart.RefreshChart(FALSE);
 }
 

@@ -27,9 +27,9 @@ void InteractFixture::LoadDay(int count) {
     for (int i = 0; i + 1 < count; ++i) {
         const int32_t time = 90000 + (i / 60) * 10000 + (i % 60) * 100;
         const int32_t base = 52000 + i * 10;
-        chart.AddBar(time, base, base + 500, base - 200, base + 300, 1000 + i * 100);
+        chart.Model().AddBar(time, base, base + 500, base - 200, base + 300, 1000 + i * 100);
     }
-    if (count > 0) chart.AddBar(20011015, 52000, 53500, 51800, 52300, 1234567);
+    if (count > 0) chart.Model().AddBar(20011015, 52000, 53500, 51800, 52300, 1234567);
     chart.RefreshChart(FALSE);
     Pump(50);
 }

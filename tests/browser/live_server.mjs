@@ -1,0 +1,73 @@
+// A data host for the live tests that serves the web tree and test pages
+// too (same origin, empty strChartUrl), answers day files with ETags and 304s,
+// can be told to fail, and speaks the /events change feed.
+import { createServer } from 'node:http';
+import { readFileSync } from 'node:fs';
+import { buildDir, goldenDir } from './harness.mjs';
+
+const types = { js: 'text/javascript', wasm: 'application/wasm', html: 'text/html' };
+
+export async function startLiveServer({ events = true } = {}) {
+  const files = new Map();
+  for (const kind of ['info', 'Date']) files.set(kind, readFileSync(`${goldenDir}/data/sisefile/${kind}/005930.dat`));
+  const pages = new Map();
+  const log = [];   // {kind, status, bytes}
+  const feeds = new Set();
+  let version = 1;
+  let failing = false;
+  const server = createServer((req, res) => {
+    const url = new URL(req.url, 'http://x');
+    const day = /^\/sisefile\/(info|Date)\/005930\.dat$/.exec(url.pathname);
+    if (day) {
+      const tag = `"${day[1]}-${version}"`;
+      const answer = (status, body = '') => {
+        res.writeHead(status, status === 500 ? {} : { ETag: tag, 'Content-Type': 'application/octet-stream' });
+        res.end(body);
+        res.once('finish', () => log.push({ kind: day[1], status, bytes: res.socket?.bytesWritten }));
+      };
+      if (failing) return answer(500);
+      if (req.headers['if-none-match'] === tag) return answer(304);
+      return answer(200, files.get(day[1]));
+    }
+    if (url.pathname === '/events' && events) {
+      res.writeHead(200, { 'Content-Type': 'text/event-stream', 'Cache-Control': 'no-cache' });
+      res.write('retry: 1000\n\n');
+      feeds.add(res);
+      res.on('close', () => feeds.delete(res));
+      return;
+    }
+    const name = url.pathname.slice(1);
+    if (pages.has(name)) { res.writeHead(200, { 'Content-Type': 'text/html' }); return res.end(pages.get(name)); }
+    const ext = name.split('.').pop();
+    if (/^[\w.-]+\.(js|wasm)$/.test(name)) {
+      try { res.writeHead(200, { 'Content-Type': types[ext] }); return res.end(readFileSync(`${buildDir}/web/${name}`)); } catch {}
+    }
+    res.writeHead(404);
+    res.end();
+  });
+  server.listen(0, '127.0.0.1');
+  await new Promise((resolve) => server.once('listening', resolve));
+  const base = `http://127.0.0.1:${server.address().port}`;
+  return {
+    base,
+    log,
+    page(name, html) { pages.set(`${name}.html`, html); return `${base}/${name}.html`; },
+    // Rewrites the day: its data file with one more record (the last one copied, the close moved).
+    grow(closeDelta) {
+      const data = files.get('Date');
+      const last = Buffer.from(data.subarray(data.length - 28));
+      last.writeInt32LE(last.readInt32LE(4) + 100, 4);
+      last.writeInt32LE(last.readInt32LE(20) + closeDelta, 20);
+      files.set('Date', Buffer.concat([data, last]));
+      ++version;
+    },
+    fail(on) { failing = on; },
+    announce() { for (const res of feeds) res.write('event: change\ndata: 005930\n\n'); },
+    feedCount: () => feeds.size,
+    async stop() {
+      for (const res of feeds) res.destroy();
+      server.closeAllConnections();
+      await new Promise((resolve) => server.close(resolve));
+    },
+  };
+}
