@@ -36,8 +36,9 @@ PaneLayout ComputePaneLayout(const Rect& client, const LayoutSettings& s) {
     out.box.bottom = out.volume.bottom;
 
     const int64_t width = int64_t{out.box.right} - out.box.left;
-    out.boxWidth = Clamp32(width - width % 3);
-    out.viewCount = out.boxWidth / 3;
+    const int32_t slot = std::max(s.slotWidth, 1);
+    out.boxWidth = Clamp32(width - width % slot);
+    out.viewCount = out.boxWidth / slot;
     return out;
 }
 

@@ -61,7 +61,7 @@ void ChartModel::LayoutPanes(bool bResetScroll) {
 
     const PaneLayout layout =
         ComputePaneLayout(rcClient, {settings.nsizeGapX, settings.nsizeGapY, settings.nIsCurrentBar,
-                                     nCurrentBarHeight});
+                                     nCurrentBarHeight, nSlotWidth});
     rcValue = layout.value;
     rcVolume = layout.volume;
     rcBox = layout.box;
@@ -96,8 +96,8 @@ bool ChartModel::DrawChart(bool bResetScroll) {
     nLabelCount = 0;
     // The rightmost slot stays empty; a chart without slots draws no record.
     const int64_t drawn = int64_t{nViewCount} - 1;
-    int32_t x = 3;
-    for (int64_t k = 0; k < drawn; ++k, x = Add(x, 3)) {
+    int32_t x = nSlotWidth;
+    for (int64_t k = 0; k < drawn; ++k, x = Add(x, nSlotWidth)) {
         const BarRecord* bar = series.At(int64_t{first} + k);
         if (!bar) break;
         DrawCandle(bar->high, bar->close, bar->open, bar->low, x);
@@ -145,7 +145,8 @@ void ChartModel::DrawCandle(int32_t high, int32_t close, int32_t open, int32_t l
     const Colour colour = C(c.up ? settings.crHighCandle : settings.crLowCandle);
     scene.AddLine(X, c.upperFrom, X, c.upperTo, colour);
     scene.AddLine(X, c.lowerFrom, X, c.lowerTo, colour);
-    scene.AddFill({Add(X, -1), c.bodyTop, Add(X, 2), c.bodyBottom}, colour);
+    const int32_t half = BodyHalf();
+    scene.AddFill({Add(X, -half), c.bodyTop, Add(X, half + 1), c.bodyBottom}, colour);
 }
 
 void ChartModel::DrawVolumeScale() {
@@ -176,7 +177,8 @@ void ChartModel::DrawVolumeStick(int32_t volume, int32_t x) {
     const int32_t X = Add(rcVolume.left, x);
     const int32_t h = VolumeToPixel(volume);
     if (h <= 0) return;
-    scene.AddFill({Add(X, -1), Add(rcVolume.bottom, -int64_t{h}), Add(X, 2), rcVolume.bottom},
+    const int32_t half = BodyHalf();
+    scene.AddFill({Add(X, -half), Add(rcVolume.bottom, -int64_t{h}), Add(X, half + 1), rcVolume.bottom},
                   C(settings.crStick));
 }
 
@@ -206,8 +208,23 @@ void ChartModel::DrawCurrentBar() {
     scene.AddLine(strip.left, bottom, strip.right, bottom, down);
 }
 
+int32_t ChartModel::NewestStart() const {
+    return ScrollStartIndex(series.Count(), nViewCount);
+}
+
+void ChartModel::SetStart(int64_t first) {
+    series.nStartIndex = static_cast<int32_t>(std::clamp<int64_t>(first, 0, NewestStart()));
+}
+
+int32_t ChartModel::BodyHalf() const {
+    // A quarter of the slot stays free between bodies; the body is odd so
+    // that it centres on its line: 3 pixels in a 3-pixel slot, 9 in 12.
+    const int32_t w = std::clamp(nSlotWidth, kMinSlotWidth, kMaxSlotWidth);
+    return (w - w / 4 - 1) / 2;
+}
+
 ChartModel::SlotHit ChartModel::SnapToSlot(int32_t x) const {
-    const SlotSnap hit = SnapColumnToSlot(rcBox.left, x);
+    const SlotSnap hit = SnapColumnToSlot(rcBox.left, x, nSlotWidth);
     return {hit.x, hit.slot};
 }
 

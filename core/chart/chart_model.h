@@ -29,6 +29,17 @@ public:
     // pass, and the whole picture of a chart without records.
     void LayoutPanes(bool bResetScroll);
 
+    // --- Scroll position and zoom --------------------------------------------
+    // The first record of the view when the newest is in the last slot but one.
+    int32_t NewestStart() const;
+    // Shows the records from `first` on, clamped to 0 .. NewestStart().
+    void SetStart(int64_t first);
+    // Records per slot width: 1 to 12 pixels, 3 unless zoomed.
+    static constexpr int32_t kMinSlotWidth = 1, kMaxSlotWidth = 12, kDefaultSlotWidth = 3;
+    // Half the width of a candle's body and a volume bar, whose middle column is
+    // the slot line: bodies keep a gap to their neighbours once there is room.
+    int32_t BodyHalf() const;
+
     // --- Interaction --------------------------------------------------------
     struct SlotHit {
         int32_t x;      // the slot line's column
@@ -73,6 +84,7 @@ public:
     int32_t nViewCount = 0;
     int32_t nBoxWidth = 0;
     int32_t nCurrentBarHeight = 19;
+    int32_t nSlotWidth = kDefaultSlotWidth;
 
     static constexpr Colour kCrosshairColour = 0xA56E3A;
 

@@ -1,6 +1,7 @@
 #include "interact/chart_session.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "chart/korean_texts.h"
@@ -110,6 +111,10 @@ void ChartSession::FinishLoad() {
 }
 
 const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const FetchedFile& dataFile) {
+    // A reload of the same day keeps a view the user scrolled to; the records
+    // of a day only grow, so the same index is the same record.
+    const bool keepView = !following && Code() == loadedCode;
+    const int32_t first = model.series.nStartIndex;
     ResetSeries();
     BeginLoad(Code());
     if (!IsValidStockCode(loadingCode)) FailLoad(Request(false).refusal);
@@ -120,6 +125,10 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
         if (!dataFile.arrived) FailLoad(dataFile.failure);
         else AcceptData(dataFile.bytes, dataFile.length);
     }
+    loadedCode = loadingCode;
+    following = !keepView;
+    tappedRecord = -1;
+    if (keepView) model.SetStart(first);
     // The day drawn as far as it was read; the failure text over it.
     forceTrack = true;
     if (!DrawChart(false)) AddFailureText();
@@ -147,7 +156,7 @@ RefreshVerdict ChartSession::Refresh(const FetchedFile& infoFile, const FetchedF
     // New records shift the view: the crosshair follows its record to its new slot.
     const int64_t slot = record - model.series.nStartIndex;
     if (record >= 0 && slot >= 0 && slot < model.nViewCount)
-        last.x = SlotColumn(model.rcBox.left, static_cast<int32_t>(slot));
+        last.x = SlotColumn(model.rcBox.left, static_cast<int32_t>(slot), model.nSlotWidth);
     return {true, {}};
 }
 
@@ -172,7 +181,15 @@ void ChartSession::LayoutPanes(bool resetScroll) {
 
 void ChartSession::Redraw() {
     forceTrack = true;
-    if (!model.DrawChart(true)) model.LayoutPanes(true);
+    if (!following) {
+        // The same first record in the new layout, as far as it fits.
+        model.LayoutPanes(false);
+        model.SetStart(model.series.nStartIndex);
+        following = model.series.nStartIndex == model.NewestStart();
+        if (!model.DrawChart(false)) model.LayoutPanes(false);
+    } else if (!model.DrawChart(true)) {
+        model.LayoutPanes(true);
+    }
     AddFailureText();
     SetTipText(tipText);   // the tooltip's colours may have changed
 }
@@ -222,12 +239,129 @@ int32_t ChartSession::PressKey(ArrowKey key) {
     switch (key) {
     case ArrowKey::Down: return Track(last.x, last.y + 1, false);
     case ArrowKey::Up: return Track(last.x, last.y - 1, false);
-    // The last point is a slot line; three columns left is the previous one
-    // (one left would snap back to the same line).
-    case ArrowKey::Left: return Track(last.x - 3, last.y, false);
-    case ArrowKey::Right: return Track(last.x + 1, last.y, false);
+    // The last point is a slot line; a slot's width left is the previous one
+    // (one left would snap back to the same line). Past the first or the last
+    // record shown, the day scrolls by one under the crosshair.
+    case ArrowKey::Left:
+        if (hasTracked && model.SnapToSlot(last.x).slot <= 0 && FirstShown() > 0) return ScrollBy(-1);
+        return Track(last.x - model.nSlotWidth, last.y, false);
+    case ArrowKey::Right:
+        if (hasTracked && model.SnapToSlot(last.x).slot >= model.nViewCount - 2 && !following) return ScrollBy(1);
+        return Track(last.x + 1, last.y, false);
     }
     return 0;
+}
+
+int32_t ChartSession::ShowFrom(int64_t first, bool changedAnyway) {
+    model.LayoutPanes(false);   // the slot count of the current width
+    const int32_t before = model.series.nStartIndex;
+    model.SetStart(first);
+    following = model.series.nStartIndex == model.NewestStart();
+    if (model.series.nStartIndex == before && !changedAnyway) return 0;
+    if (!model.DrawChart(false)) model.LayoutPanes(false);
+    AddFailureText();
+    tappedRecord = -1;
+    forceTrack = true;
+    return kScrolled | Retrack();
+}
+
+int32_t ChartSession::ScrollBy(int64_t records) {
+    return ShowFrom(int64_t{model.series.nStartIndex} + records);
+}
+
+int32_t ChartSession::PressScrollKey(ScrollKey key) {
+    const int64_t page = std::max(model.nViewCount - 2, 1);
+    switch (key) {
+    case ScrollKey::Home: return ShowFrom(0);
+    case ScrollKey::End: return ShowFrom(model.NewestStart());
+    case ScrollKey::PageUp: return ScrollBy(-page);
+    case ScrollKey::PageDown: return ScrollBy(page);
+    }
+    return 0;
+}
+
+int32_t ChartSession::ScrollPixels(int32_t dx) {
+    const int64_t total = int64_t{pixelRemainder} + dx;
+    const int64_t records = total / model.nSlotWidth;
+    pixelRemainder = static_cast<int32_t>(total - records * model.nSlotWidth);
+    if (records == 0) return 0;
+    const int32_t changed = ScrollBy(-records);
+    if (!changed) pixelRemainder = 0;   // at an end: nothing is owed
+    return changed;
+}
+
+int32_t ChartSession::SetSlotWidth(int32_t width, int32_t anchorX) {
+    const int32_t w = std::clamp(width, ChartModel::kMinSlotWidth, ChartModel::kMaxSlotWidth);
+    if (w == model.nSlotWidth) return 0;
+    const auto slotAt = [this](int32_t x) {
+        return std::clamp(model.SnapToSlot(x).slot, 0, std::max(model.nViewCount - 2, 0));
+    };
+    const int64_t anchored = int64_t{model.series.nStartIndex} + slotAt(anchorX);
+    const bool wasFollowing = following;
+    model.nSlotWidth = w;
+    pixelRemainder = 0;
+    model.LayoutPanes(false);
+    // The picture changes even where the first record stays.
+    return ShowFrom(wasFollowing ? model.NewestStart() : anchored - slotAt(anchorX), true);
+}
+
+int32_t ChartSession::Zoom(int32_t steps, int32_t anchorX) {
+    return SetSlotWidth(static_cast<int32_t>(std::clamp<int64_t>(int64_t{model.nSlotWidth} + steps, INT32_MIN, INT32_MAX)),
+                        anchorX);
+}
+
+void ChartSession::PinchBegin(int32_t distance) {
+    pinchWidth = model.nSlotWidth;
+    pinchDistance = std::max(distance, 1);
+}
+
+int32_t ChartSession::PinchTo(int32_t distance, int32_t anchorX) {
+    const int64_t d = std::max(distance, 0);
+    const int64_t width = (2 * int64_t{pinchWidth} * d + pinchDistance) / (2 * int64_t{pinchDistance});
+    return SetSlotWidth(static_cast<int32_t>(std::min<int64_t>(width, ChartModel::kMaxSlotWidth)), anchorX);
+}
+
+void ChartSession::Press(int32_t x, int32_t, bool touch) {
+    press = {true, touch, false, x, x};
+}
+
+int32_t ChartSession::Drag(int32_t x, int32_t) {
+    if (!press.active) return 0;
+    if (!press.panning) {
+        if (std::abs(int64_t{x} - press.startX) < kPanSlop) return 0;
+        press.panning = true;
+        tappedRecord = -1;
+    }
+    const int32_t changed = ScrollPixels(static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} - press.lastX, INT32_MIN, INT32_MAX)));
+    press.lastX = x;
+    return changed;
+}
+
+ReleaseAction ChartSession::Release(int32_t x, int32_t y) {
+    if (!press.active) return ReleaseAction::None;
+    press.active = false;
+    if (press.panning) return ReleaseAction::None;
+    if (!press.touch) return ReleaseAction::OpenPage;
+    const int64_t record = InBox(x, y) ? RecordAt(x) : -1;
+    if (record >= 0 && record == tappedRecord) {
+        tappedRecord = -1;
+        return ReleaseAction::OpenPage;
+    }
+    tappedRecord = record;
+    if (!InBox(x, y)) return ReleaseAction::None;
+    forceTrack = true;   // the overlay is drawn even at the same point
+    Track(x, y, true);
+    return ReleaseAction::ShowTip;
+}
+
+int64_t ChartSession::RecordAt(int32_t x) const {
+    return TipBarIndex(model.SnapToSlot(x).slot, model.series.nStartIndex, model.series.Count());
+}
+
+std::string ChartSession::Announcement() const {
+    const BarRecord* bar = hasTracked ? model.series.At(RecordAt(last.x)) : nullptr;
+    if (!bar) return {};
+    return AnnounceBar(*bar, model.settings.IsEnglish());
 }
 
 int64_t ChartSession::TrackedIndex() const {

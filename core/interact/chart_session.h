@@ -63,6 +63,15 @@ struct RefreshVerdict {
 // The arrow keys that move the crosshair.
 enum class ArrowKey : uint8_t { Down, Up, Left, Right };
 
+// The keys that scroll through the day.
+enum class ScrollKey : uint8_t { Home, End, PageUp, PageDown };
+
+// What a released press asks of the front-end.
+enum class ReleaseAction : uint8_t { None, OpenPage, ShowTip };
+
+// A press moves this many pixels sideways before it pans the day.
+inline constexpr int32_t kPanSlop = 5;
+
 // The hover timer's period: the tooltip follows the pointer at this pace.
 inline constexpr int32_t kHoverTickMs = 100;
 
@@ -127,7 +136,8 @@ public:
     void Redraw();
 
     // --- Pointer and keys ----------------------------------------------------
-    enum : int32_t { kCrosshairMoved = 1, kTipChanged = 2 };
+    // kScrolled: the chart's scene changed (scroll position or slot width).
+    enum : int32_t { kCrosshairMoved = 1, kTipChanged = 2, kScrolled = 4 };
     // Each returns kCrosshairMoved and kTipChanged bits.
     int32_t PointerMove(int32_t x, int32_t y);
     int32_t PressKey(ArrowKey key);
@@ -143,6 +153,44 @@ public:
     bool InBox(int32_t x, int32_t y) const { return model.rcBox.Contains(x, y); }
     // The index of the record under the crosshair, -1 when there is none.
     int64_t TrackedIndex() const;
+
+    // --- Scrolling and zoom ---------------------------------------------------
+    // Each returns kScrolled (and the crosshair's bits) when the view changed.
+    // A view that shows the newest record follows new records; one the user
+    // scrolled away keeps its first record across redraws and reloads.
+    int32_t ScrollBy(int64_t records);
+    int32_t PressScrollKey(ScrollKey key);
+    // Content moved right by dx pixels (a drag, or a wheel's negated delta):
+    // older records come in. Parts of a slot add up across calls.
+    int32_t ScrollPixels(int32_t dx);
+    // A new slot width (clamped to 1 .. 12) keeping the record under column
+    // anchorX where it is (the newest stays in view while following).
+    int32_t SetSlotWidth(int32_t width, int32_t anchorX);
+    // One wheel notch: steps > 0 widen the slots, < 0 narrow them.
+    int32_t Zoom(int32_t steps, int32_t anchorX);
+    // Two fingers: the width follows their distance from where they started.
+    void PinchBegin(int32_t distance);
+    int32_t PinchTo(int32_t distance, int32_t anchorX);
+    int32_t SlotWidth() const { return model.nSlotWidth; }
+    int32_t FirstShown() const { return model.series.nStartIndex; }
+    bool Following() const { return following; }
+
+    // --- Presses: mouse and touch alike --------------------------------------
+    // A press that moves kPanSlop pixels sideways pans the day and never
+    // clicks. A mouse press released unmoved opens the page. A tap shows the
+    // crosshair and tooltip at its record; only a second tap on the record
+    // shown opens the page.
+    void Press(int32_t x, int32_t y, bool touch);
+    int32_t Drag(int32_t x, int32_t y);
+    ReleaseAction Release(int32_t x, int32_t y);
+    // The press was taken over (the page scrolled): nothing happens.
+    void CancelPress() { press.active = false; }
+    bool Panning() const { return press.active && press.panning; }
+
+    // --- Announcement --------------------------------------------------------
+    // The record under the crosshair in words, UTF-8, English or Korean by
+    // strType; empty when no record is there.
+    std::string Announcement() const;
 
     // --- Tooltip and click ---------------------------------------------------
     // The tooltip is shown for a pointer at (x, y) in client pixels.
@@ -168,6 +216,16 @@ public:
 
 private:
     int32_t Track(int32_t x, int32_t y, bool fromPointer);
+    // Draws from the first record `first`, clamped; the crosshair follows.
+    int32_t ShowFrom(int64_t first, bool changedAnyway = false);
+    int64_t RecordAt(int32_t x) const;
+
+    struct PressState {
+        bool active = false;
+        bool touch = false;
+        bool panning = false;
+        int32_t startX = 0, lastX = 0;
+    };
     void AddFailureText();
     void SetTipText(std::string text);
 
@@ -183,4 +241,10 @@ private:
     Point last{}, previous{};
     bool hasTracked = false;
     bool forceTrack = false;
+    bool following = true;
+    int32_t pixelRemainder = 0;   // drag pixels short of a slot
+    int32_t pinchWidth = ChartModel::kDefaultSlotWidth, pinchDistance = 0;
+    PressState press;
+    int64_t tappedRecord = -1;   // the record a tap showed, until the view changes
+    std::string loadedCode;
 };

@@ -10,19 +10,21 @@ int32_t ClampToInt32(int64_t value) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-// ceil(d / 3) for any sign; C++ division truncates toward zero.
-int64_t CeilThird(int64_t d) {
-    return d >= 0 ? (d + 2) / 3 : -((-d) / 3);
+// ceil(d / w) for any sign of d and w > 0; C++ division truncates toward zero.
+int64_t CeilDiv(int64_t d, int64_t w) {
+    return d >= 0 ? (d + w - 1) / w : -((-d) / w);
 }
 
 }  // namespace
 
-SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x) {
+SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x, int32_t slotWidth) {
+    const int64_t w = std::max(slotWidth, 1);
     // 64-bit: the distance and the snapped column can leave the 32-bit range.
-    const int64_t k = CeilThird(static_cast<int64_t>(x) - boxLeft);
-    return {ClampToInt32(boxLeft + 3 * k), ClampToInt32(k - 1)};
+    const int64_t k = CeilDiv(static_cast<int64_t>(x) - boxLeft, w);
+    return {ClampToInt32(boxLeft + w * k), ClampToInt32(k - 1)};
 }
 
-int32_t SlotColumn(int32_t boxLeft, int32_t slot) {
-    return ClampToInt32(static_cast<int64_t>(boxLeft) + 3 * (static_cast<int64_t>(slot) + 1));
+int32_t SlotColumn(int32_t boxLeft, int32_t slot, int32_t slotWidth) {
+    const int64_t w = std::max(slotWidth, 1);
+    return ClampToInt32(static_cast<int64_t>(boxLeft) + w * (static_cast<int64_t>(slot) + 1));
 }

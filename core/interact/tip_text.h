@@ -24,5 +24,9 @@ extern const char kTipFormatEnglish[];
 // high, low, close and volume. Any other text of format is copied as it is.
 std::string FormatTipText(const char* format, const BarRecord& bar);
 
+// The bar in words for a screen reader (UTF-8): its time as HH:MM (MM/DD for
+// the bar built from the info file) and its prices and volume, named.
+std::string AnnounceBar(const BarRecord& bar, bool english);
+
 // The index of the bar shown in a slot, or -1 when the slot names no bar.
 int64_t TipBarIndex(int32_t slot, int32_t startIndex, int32_t barCount);

@@ -65,7 +65,7 @@ test('methods, readyinfo once per load, reload on strCode, redraw on a display s
 
   const label = await page.$eval('#c', (c) => [c.getAttribute('role'), c.getAttribute('aria-label')]);
   const info = infoOf('000660');
-  assert.equal(label[0], 'img');
+  assert.equal(label[0], 'group');
   assert.ok(label[1].includes(info.name) && label[1].includes(info.current.toLocaleString('en-US')) &&
             label[1].includes(Math.abs(info.change).toLocaleString('en-US')), label[1]);
   await context.close();

@@ -159,7 +159,23 @@ export class Core {
   // A key by its DOM name; undefined for a key the chart does not take.
   key(name) {
     const code = this.c.key[name];
-    return code === undefined ? undefined : this.x.sv_key(code);
+    if (code !== undefined) return this.x.sv_key(code);
+    const scroll = this.c.scrollKey[name];
+    return scroll === undefined ? undefined : this.x.sv_scroll_key(scroll);
+  }
+  scrollPixels(dx) {
+    return this.x.sv_scroll_pixels(dx);
+  }
+  zoom(steps, x) {
+    return this.x.sv_zoom(steps, x);
+  }
+  // {slotWidth, first, following}: the view.
+  view() {
+    return { slotWidth: this.x.sv_view(0), first: this.x.sv_view(1), following: this.x.sv_view(2) === 1 };
+  }
+  // The record under the crosshair in words.
+  announcement() {
+    return this.#text(this.x.sv_announcement());
   }
   retrack() {
     return this.x.sv_retrack();

@@ -45,7 +45,9 @@ template.innerHTML = `<style>
           --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
-</style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>`;
+  .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
+</style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
+<div class="said" aria-live="polite" aria-atomic="true"></div>`;
 
 export class SivartaChart extends HTMLElement {
   // Loading limits, the core's; a page may tighten them.
@@ -56,6 +58,7 @@ export class SivartaChart extends HTMLElement {
   }
 
   #core;
+  #announce;   // the polite live region the arrow keys speak through
   #chart;
   #cross;
   #tip;
@@ -80,6 +83,7 @@ export class SivartaChart extends HTMLElement {
     const root = this.attachShadow({ mode: 'open' });
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
+    this.#announce = root.querySelector('[aria-live]');
     this.#measureCtx = document.createElement('canvas').getContext('2d');
     this.#core = new Core(coreModule, (bytes) => {
       this.#measureCtx.font = this.#font;
@@ -106,11 +110,14 @@ export class SivartaChart extends HTMLElement {
     });
     this.addEventListener('pointerdown', (e) => this.#pointerDown(e));
     this.addEventListener('keydown', (e) => this.#keyDown(e));
+    this.addEventListener('wheel', (e) => this.#wheel(e), { passive: false });
   }
 
   connectedCallback() {
     if (!this.hasAttribute('tabindex')) this.tabIndex = 0;
-    this.setAttribute('role', 'img');
+    // A group, not an image: an image's children are hidden from assistive
+    // technology, and the live region that speaks the records is one.
+    this.setAttribute('role', 'group');
     this.#font = `${C.fontPx}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
     for (const param of this.querySelectorAll(':scope > param')) this.#applyParam(param);
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
@@ -513,7 +520,25 @@ export class SivartaChart extends HTMLElement {
   #keyDown(e) {
     const changed = this.#core.key(e.key);
     if (changed === undefined) return;
-    e.preventDefault();   // the arrows move the crosshair, not the page
+    e.preventDefault();   // the arrows move the crosshair, the others the day, not the page
+    this.#showView(changed);
+    if (e.key.startsWith('Arrow')) this.#announce.textContent = this.#core.announcement();
+  }
+
+  // Horizontal wheels and trackpads scroll the day, ctrl+wheel (and a
+  // trackpad's pinch) zooms; a vertical wheel stays the page's.
+  #wheel(e) {
+    const [x] = this.#local(e);
+    const changed = e.ctrlKey ? this.#core.zoom(e.deltaY < 0 ? 1 : e.deltaY > 0 ? -1 : 0, x)
+      : Math.abs(e.deltaX) > Math.abs(e.deltaY) ? this.#core.scrollPixels(-Math.round(e.deltaX)) : 0;
+    if (!changed && !e.ctrlKey) return;
+    e.preventDefault();
+    this.#showView(changed);
+  }
+
+  // After a scroll or zoom the chart is drawn again; the crosshair follows.
+  #showView(changed) {
+    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#core.scene(C.layer.chart), this.#font);
     this.#showTrack(changed);
   }
 }

@@ -263,6 +263,46 @@ SV_EXPORT(sv_crosshair) int32_t SvCrosshair(int32_t field) {
     const ChartSession& session = Current().session;
     return field == 0 ? session.Crosshair().x : field == 1 ? session.Crosshair().y : session.HasTracked() ? 1 : 0;
 }
+// --- Scrolling, zoom and presses ------------------------------------------------
+// Each returns ChartSession's flags; kScrolled means the chart's scene changed.
+SV_EXPORT(sv_scroll_key) int32_t SvScrollKey(int32_t key) {
+    if (key < 0 || key > static_cast<int32_t>(ScrollKey::PageDown)) return 0;
+    return Current().session.PressScrollKey(static_cast<ScrollKey>(key));
+}
+SV_EXPORT(sv_scroll_pixels) int32_t SvScrollPixels(int32_t dx) {
+    return Current().session.ScrollPixels(dx);
+}
+SV_EXPORT(sv_zoom) int32_t SvZoom(int32_t steps, int32_t anchorX) {
+    return Current().session.Zoom(steps, anchorX);
+}
+// distance < 0 begins a pinch at -distance; otherwise the pinch goes on.
+SV_EXPORT(sv_pinch) int32_t SvPinch(int32_t distance, int32_t anchorX) {
+    if (distance >= 0) return Current().session.PinchTo(distance, anchorX);
+    Current().session.PinchBegin(-distance);
+    return 0;
+}
+SV_EXPORT(sv_press) void SvPress(int32_t x, int32_t y, int32_t touch) {
+    Current().session.Press(x, y, touch != 0);
+}
+SV_EXPORT(sv_drag) int32_t SvDrag(int32_t x, int32_t y) {
+    return Current().session.Drag(x, y);
+}
+// ReleaseAction.
+SV_EXPORT(sv_release) int32_t SvRelease(int32_t x, int32_t y) {
+    return static_cast<int32_t>(Current().session.Release(x, y));
+}
+SV_EXPORT(sv_cancel_press) void SvCancelPress() {
+    Current().session.CancelPress();
+}
+// 0 slot width, 1 first record shown, 2 whether the view follows the newest record.
+SV_EXPORT(sv_view) int32_t SvView(int32_t field) {
+    const ChartSession& session = Current().session;
+    return field == 0 ? session.SlotWidth() : field == 1 ? session.FirstShown() : session.Following() ? 1 : 0;
+}
+// The record under the crosshair in words (UTF-8) into scratch.
+SV_EXPORT(sv_announcement) int32_t SvAnnouncement() {
+    return ToScratch(Current().session.Announcement());
+}
 // A field (TrackedField) of the record under the crosshair; the index is -1 when there is none.
 SV_EXPORT(sv_tracked) int32_t SvTracked(int32_t field) {
     const ChartSession& session = Current().session;
