@@ -8,7 +8,9 @@
 
 namespace {
 
-const unsigned char* Bytes(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+const unsigned char* Bytes(std::string_view s) {
+    return reinterpret_cast<const unsigned char*>(s.data());
+}
 
 // The crosshair and the tooltip as the control shows them with the mouse at
 // `at` (the session decides both); the image stands in for the screen, and
@@ -24,13 +26,13 @@ void DrawHover(ChartSession& session, Point at, PixelBuffer& pixels, FreeTypeTex
     Replay(tip, pixels, &text, {left, top});
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> CheckRequest(const RenderRequest& request) {
     if (!IsValidStockCode(request.code)) return "code '" + request.code + "': use 1 to 32 ASCII letters and digits";
     if (request.width < 1 || request.height < 1 || request.width > kMaxRenderSide || request.height > kMaxRenderSide)
-        return "size " + std::to_string(request.width) + "x" + std::to_string(request.height) +
-               ": each side 1 to " + std::to_string(kMaxRenderSide);
+        return "size " + std::to_string(request.width) + "x" + std::to_string(request.height) + ": each side 1 to " +
+               std::to_string(kMaxRenderSide);
     return std::nullopt;
 }
 
@@ -45,8 +47,8 @@ RenderOutcome RenderChart(const RenderRequest& request, std::string_view infoByt
     session.Settings() = request.settings;
     session.Settings().strCode = request.code;
     session.SetSize(request.width, request.height);
-    const LoadVerdict& verdict = session.Load({Bytes(infoBytes), infoBytes.size(), true, {}},
-                                              {Bytes(dataBytes), dataBytes.size(), true, {}});
+    const LoadVerdict& verdict =
+        session.Load({Bytes(infoBytes), infoBytes.size(), true, {}}, {Bytes(dataBytes), dataBytes.size(), true, {}});
     if (!verdict.Accepted()) {
         outcome.refusal = verdict.Reason();
         return outcome;

@@ -20,7 +20,7 @@ struct RenderRequest {
     std::string code;
     int32_t width = 228;
     int32_t height = 190;
-    ChartSettings settings;        // display properties; the size comes from width and height
+    ChartSettings settings;       // display properties; the size comes from width and height
     std::optional<Point> hover;   // client point under the mouse
 };
 
@@ -40,5 +40,5 @@ struct RenderOutcome {
     std::optional<RenderedChart> chart;
     std::string refusal;
 };
-RenderOutcome RenderChart(const RenderRequest& request, std::string_view infoBytes,
-                          std::string_view dataBytes, FreeTypeText& text);
+RenderOutcome RenderChart(const RenderRequest& request, std::string_view infoBytes, std::string_view dataBytes,
+                          FreeTypeText& text);

@@ -7,13 +7,15 @@ namespace {
 // Code points in the host's byte order, so they can be read as char32_t.
 constexpr const char* kUtf32 = __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? "UTF-32BE" : "UTF-32LE";
 
-}  // namespace
+}   // namespace
 
 Cp949Decoder::Cp949Decoder() : cd(iconv_open(kUtf32, "CP949")) {
     if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv has no CP949 converter");
 }
 
-Cp949Decoder::~Cp949Decoder() { iconv_close(cd); }
+Cp949Decoder::~Cp949Decoder() {
+    iconv_close(cd);
+}
 
 std::u32string Cp949Decoder::Decode(std::string_view cp949) {
     std::u32string out;
@@ -36,8 +38,7 @@ std::u32string Cp949Decoder::Decode(std::string_view cp949) {
             size_t srcLeft = length;
             char* dst = reinterpret_cast<char*>(&unit);
             size_t dstLeft = sizeof unit;
-            if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1) && srcLeft == 0 &&
-                dstLeft == 0) {
+            if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1) && srcLeft == 0 && dstLeft == 0) {
                 out.push_back(unit);
                 i += length;
                 done = true;

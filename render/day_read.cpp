@@ -37,9 +37,11 @@ private:
     int fd;
 };
 
-}  // namespace
+}   // namespace
 
-size_t DataReadLimit() { return kMaxDataFileBytes + 1; }
+size_t DataReadLimit() {
+    return kMaxDataFileBytes + 1;
+}
 
 std::optional<FileStamp> StampOfDescriptor(int fd) {
     struct stat st {};
@@ -105,7 +107,7 @@ bool LooksWhole(const DayBytes& day) {
     return day.info.size() == sizeof(StockInfo) && !day.data.empty() && day.data.size() % sizeof(TickRecord) == 0;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> ReadDay(const fs::path& root, std::string_view code, DayBytes& day) {
     constexpr int kAttempts = 8;

@@ -18,12 +18,16 @@ struct FreeTypeText::FreeTypeState {
 
 namespace {
 
-int32_t RoundF26(FT_Pos v) { return static_cast<int32_t>((v + 32) >> 6); }
+int32_t RoundF26(FT_Pos v) {
+    return static_cast<int32_t>((v + 32) >> 6);
+}
 
 // a * b / c rounded to nearest, as the Windows MulDiv.
-int64_t MulDiv(int64_t a, int64_t b, int64_t c) { return (a * b + c / 2) / c; }
+int64_t MulDiv(int64_t a, int64_t b, int64_t c) {
+    return (a * b + c / 2) / c;
+}
 
-}  // namespace
+}   // namespace
 
 FreeTypeText::FreeTypeText(const std::string& fontFile, int32_t height)
     : ft(std::make_unique<FreeTypeState>()), cellHeight(height) {
@@ -83,7 +87,9 @@ int32_t FreeTypeText::LineWidth(std::u32string_view line) {
     return width;
 }
 
-int32_t FreeTypeText::Width(std::string_view cp949) { return LineWidth(decoder.Decode(cp949)); }
+int32_t FreeTypeText::Width(std::string_view cp949) {
+    return LineWidth(decoder.Decode(cp949));
+}
 
 namespace {
 
@@ -110,10 +116,10 @@ Colour Blend(Colour dst, Colour text, unsigned level) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
-void FreeTypeText::DrawLine(PixelBuffer& buffer, std::u32string_view line, int32_t x, int32_t y,
-                            const Rect& clip, Colour colour) {
+void FreeTypeText::DrawLine(PixelBuffer& buffer, std::u32string_view line, int32_t x, int32_t y, const Rect& clip,
+                            Colour colour) {
     int64_t pen = x;
     for (char32_t c : line) {
         const Glyph& glyph = GlyphOf(c);
@@ -151,12 +157,15 @@ void FreeTypeText::DrawText(PixelBuffer& buffer, const Rect& rect, const Rect& c
         const bool last = y + cellHeight > rect.bottom;
         const int64_t width = LineWidth(line);
         const int64_t x = align == TextAlign::Center ? (int64_t{rect.left} + rect.right - width) / 2 : rect.left;
-        if (y < clip.bottom) DrawLine(buffer, line, static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)),
-                                      static_cast<int32_t>(y), clip, colour);
+        if (y < clip.bottom)
+            DrawLine(buffer, line, static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)),
+                     static_cast<int32_t>(y), clip, colour);
         if (end >= rest.size() || last) break;
         rest.remove_prefix(end);
-        if (rest.size() >= 2 && rest[0] == U'\r' && rest[1] == U'\n') rest.remove_prefix(2);
-        else rest.remove_prefix(1);
+        if (rest.size() >= 2 && rest[0] == U'\r' && rest[1] == U'\n')
+            rest.remove_prefix(2);
+        else
+            rest.remove_prefix(1);
         y += cellHeight;
     }
 }

@@ -21,8 +21,8 @@ public:
     explicit FreeTypeText(const std::string& fontFile = kDefaultFontFile, int32_t cellHeight = 11);
     ~FreeTypeText() override;
 
-    void DrawText(PixelBuffer& buffer, const Rect& rect, const Rect& clip, std::string_view cp949,
-                  TextAlign align, Colour colour, FontRole font) override;
+    void DrawText(PixelBuffer& buffer, const Rect& rect, const Rect& clip, std::string_view cp949, TextAlign align,
+                  Colour colour, FontRole font) override;
 
     // The width GetTextExtentPoint32 reports: the sum of the advances.
     int32_t Width(std::string_view cp949);
@@ -30,8 +30,8 @@ public:
 
 private:
     struct Glyph {
-        int32_t left = 0;      // bitmap origin relative to the pen, x right
-        int32_t top = 0;       // and y down from the cell's top
+        int32_t left = 0;   // bitmap origin relative to the pen, x right
+        int32_t top = 0;    // and y down from the cell's top
         int32_t width = 0;
         int32_t rows = 0;
         int32_t advance = 0;
@@ -41,8 +41,7 @@ private:
 
     const Glyph& GlyphOf(char32_t code);
     int32_t LineWidth(std::u32string_view line);
-    void DrawLine(PixelBuffer& buffer, std::u32string_view line, int32_t x, int32_t y,
-                  const Rect& clip, Colour colour);
+    void DrawLine(PixelBuffer& buffer, std::u32string_view line, int32_t x, int32_t y, const Rect& clip, Colour colour);
 
     std::unique_ptr<FreeTypeState> ft;
     Cp949Decoder decoder;

@@ -129,7 +129,7 @@ std::optional<PixelBuffer> FinishRead(PngImage& png) {
     return buffer;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> EncodePng(const PixelBuffer& buffer) {
     if (buffer.width <= 0 || buffer.height <= 0) return std::nullopt;

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kTipOffset = 10, kTipWidth = 350;
 
-}  // namespace
+}   // namespace
 
 ChartWnd::ChartWnd() = default;
 
@@ -64,13 +64,12 @@ int ChartWnd::OnCreate(CREATESTRUCTA*) {
 
     RECT rcWindow{};
     GetWindowRect(m_hWnd, &rcWindow);
-    const RECT rcTip{rcWindow.left + kTipOffset, rcWindow.top + kTipOffset,
-                     rcWindow.left + kTipOffset + kTipWidth, rcWindow.top + kTipOffset + kTipHeight};
+    const RECT rcTip{rcWindow.left + kTipOffset, rcWindow.top + kTipOffset, rcWindow.left + kTipOffset + kTipWidth,
+                     rcWindow.top + kTipOffset + kTipHeight};
     CreateTooltip(rcTip);
 
     pScrollBar = std::make_unique<ScrollBar>();
-    pScrollBar->Create(WS_CHILD | WS_VISIBLE | SBS_HORZ | SBS_TOPALIGN, RECT{0, 0, 0, 0}, m_hWnd,
-                       kScrollBarId);
+    pScrollBar->Create(WS_CHILD | WS_VISIBLE | SBS_HORZ | SBS_TOPALIGN, RECT{0, 0, 0, 0}, m_hWnd, kScrollBarId);
     pScrollBar->Show(SW_HIDE);
 
     ChartModel& model = Model();
@@ -108,8 +107,7 @@ void ChartWnd::CopySurface(HDC dc) const {
     if (!dcMem) return;
     const ChartModel& model = Model();
     const Rect& rcClient = model.rcClient;
-    BitBlt(dc, 0, 0, rcClient.right - rcClient.left, rcClient.bottom - rcClient.top, dcMem, 0, 0,
-           SRCCOPY);
+    BitBlt(dc, 0, 0, rcClient.right - rcClient.left, rcClient.bottom - rcClient.top, dcMem, 0, 0, SRCCOPY);
     // The bitmap is screen-sized; a larger client area shows the background
     // colour there rather than whatever the window held before.
     const ExcessArea excess = UncoveredArea(rcClient, sizeMem.cx, sizeMem.cy);

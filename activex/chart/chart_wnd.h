@@ -51,10 +51,10 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     // --- State --------------------------------------------------------------
-    ChartSession session;          // no tooltip scene: TipWnd draws its own
-    Font fontChart;                // "굴림체", height 11, Hangul character set
-    Surface dcMem;                 // as large as the screen, fontChart selected
-    SIZE sizeMem{};                // size of the surface (the screen's size at creation)
+    ChartSession session;   // no tooltip scene: TipWnd draws its own
+    Font fontChart;         // "굴림체", height 11, Hangul character set
+    Surface dcMem;          // as large as the screen, fontChart selected
+    SIZE sizeMem{};         // size of the surface (the screen's size at creation)
 
     std::unique_ptr<ScrollBar> pScrollBar;   // hidden, child id 5555
     std::unique_ptr<TipWnd> pTipWnd;

@@ -61,7 +61,7 @@ std::string CreatePrivateFile(const std::string& dir, const std::string& code) {
     return {};
 }
 
-}  // namespace
+}   // namespace
 
 DataLoaderWnd::DataLoaderWnd() : strTempDir(ExpandTempDir()) {}
 

@@ -26,7 +26,7 @@ public:
     std::string strChartUrl;   // data host (host[:port])
     StockInfo info{};          // all zero until an info file is accepted
     ChartWnd chart;
-    DownloadLimits limits;     // time-outs and size bound of each download
+    DownloadLimits limits;         // time-outs and size bound of each download
     SharedInternet internetRoot;   // open only while a load runs
 
     static constexpr UINT kChartId = 5000;

@@ -37,11 +37,16 @@ std::string LastResponseInfo() {
 // Some WinINets pass socket errors through; they mean WinINet's own.
 DWORD AsInternetError(DWORD error) {
     switch (error) {
-    case WSAETIMEDOUT: return ERROR_INTERNET_TIMEOUT;
-    case WSAECONNRESET: return ERROR_INTERNET_CONNECTION_RESET;
-    case WSAECONNABORTED: return ERROR_INTERNET_CONNECTION_ABORTED;
-    case WSAECONNREFUSED: return ERROR_INTERNET_CANNOT_CONNECT;
-    default: return error;
+    case WSAETIMEDOUT:
+        return ERROR_INTERNET_TIMEOUT;
+    case WSAECONNRESET:
+        return ERROR_INTERNET_CONNECTION_RESET;
+    case WSAECONNABORTED:
+        return ERROR_INTERNET_CONNECTION_ABORTED;
+    case WSAECONNREFUSED:
+        return ERROR_INTERNET_CANNOT_CONNECT;
+    default:
+        return error;
     }
 }
 
@@ -98,7 +103,7 @@ bool CrackUrl(const std::string& url, UrlParts& parts) {
     components.dwStructSize = sizeof components;
     components.lpszHostName = host;
     components.dwHostNameLength = sizeof host;
-    components.dwUrlPathLength = 1;    // non-zero: point into url
+    components.dwUrlPathLength = 1;   // non-zero: point into url
     components.dwExtraInfoLength = 1;
     if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &components)) return false;
     parts.host = host;
@@ -126,8 +131,7 @@ bool ContentLength(HINTERNET request, uint64_t& length) {
 bool EndsAtClose(HINTERNET request) {
     char text[64] = {};
     DWORD size = sizeof text;
-    if (HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, text, &size, nullptr) &&
-        StrStrIA(text, "chunked"))
+    if (HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, text, &size, nullptr) && StrStrIA(text, "chunked"))
         return true;
     size = sizeof text;
     text[0] = '\0';
@@ -209,12 +213,12 @@ DownloadResult Fetch(const std::string& url, const std::string& path, const Down
     // be set on the request itself (some WinINets ignore them on the InternetOpen handle).
     UrlParts parts;
     if (!CrackUrl(url, parts)) return Failure(GetLastError());
-    InternetHandle connection(InternetConnectA(internet, parts.host.c_str(), parts.port, nullptr, nullptr,
-                                               INTERNET_SERVICE_HTTP, 0, 1));
+    InternetHandle connection(
+        InternetConnectA(internet, parts.host.c_str(), parts.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection) return Failure(GetLastError());
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY | (parts.secure ? INTERNET_FLAG_SECURE : 0);
-    InternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parts.object.c_str(), nullptr, nullptr, nullptr,
-                                            flags, 1));
+    InternetHandle request(
+        HttpOpenRequestA(connection.Get(), "GET", parts.object.c_str(), nullptr, nullptr, nullptr, flags, 1));
     if (!request) return Failure(GetLastError());
     SetTimeouts(request.Get(), capped);
     if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
@@ -245,13 +249,16 @@ DownloadResult Fetch(const std::string& url, const std::string& path, const Down
     return result;
 }
 
-}  // namespace
+}   // namespace
 
 std::string DownloadResult::Text() const {
     switch (kind) {
-    case Kind::Complete: return "YES";
-    case Kind::NotHttp: return "NO";
-    default: return error;
+    case Kind::Complete:
+        return "YES";
+    case Kind::NotHttp:
+        return "NO";
+    default:
+        return error;
     }
 }
 

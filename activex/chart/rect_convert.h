@@ -6,8 +6,8 @@
 #include "chart/chart_geometry.h"
 
 inline Rect ToRect(const RECT& r) {
-    return {static_cast<int32_t>(r.left), static_cast<int32_t>(r.top),
-            static_cast<int32_t>(r.right), static_cast<int32_t>(r.bottom)};
+    return {static_cast<int32_t>(r.left), static_cast<int32_t>(r.top), static_cast<int32_t>(r.right),
+            static_cast<int32_t>(r.bottom)};
 }
 
 inline RECT ToRECT(const Rect& r) {

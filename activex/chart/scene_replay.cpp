@@ -60,7 +60,7 @@ private:
     Colour textColour = 0xFFFFFFFF;   // no colour reference: the first text sets it
 };
 
-}  // namespace
+}   // namespace
 
 void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
     if (!dc) return;
@@ -81,8 +81,7 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
             state.Brush(objects.BrushFor(p.fill));
             Rectangle(dc, r.left, r.top, r.right, r.bottom);
             break;
-        case PrimKind::Line:
-        {
+        case PrimKind::Line: {
             state.Pen(objects.PenFor(p.colour));
             const POINT ends[2] = {{r.left, r.top}, {r.right, r.bottom}};
             Polyline(dc, ends, 2);   // as MoveToEx and LineTo: the end point stays out

@@ -10,8 +10,12 @@
 
 namespace {
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 int32_t TextWidth(HDC dc, std::string_view text) {
     SIZE extent{};
@@ -19,7 +23,7 @@ int32_t TextWidth(HDC dc, std::string_view text) {
     return extent.cx;
 }
 
-}  // namespace
+}   // namespace
 
 TipWnd::~TipWnd() {
     // Destroyed while the object is whole, so OnDestroy still releases the buffer.
@@ -41,8 +45,7 @@ LRESULT TipWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
-void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF outline,
-                       const char* faceName) {
+void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF outline, const char* faceName) {
     const char* className = RegisterClass(CS_SAVEBITS | CS_VREDRAW);
     if (!className) return;
     strClassName = className;
@@ -51,8 +54,8 @@ void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF 
     // A plain popup shown without activation: with WS_CHILD added the system
     // drops WS_EX_TOPMOST and the tooltip falls behind the host's window, and
     // an activating show would take the keyboard focus from the host.
-    if (!CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, nullptr, WS_POPUP, rect.left,
-                  rect.top, width, height, GetDesktopWindow(), nullptr))
+    if (!CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, nullptr, WS_POPUP, rect.left, rect.top, width, height,
+                  GetDesktopWindow(), nullptr))
         return;
     ShowWindow(m_hWnd, SW_SHOWNA);
     rcBuffer = {0, 0, width, height};

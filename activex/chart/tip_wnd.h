@@ -17,8 +17,7 @@ public:
     TipWnd() = default;
     ~TipWnd() override;
 
-    void CreateTip(const RECT& rect, COLORREF crText, COLORREF crBack, COLORREF crOutline,
-                   const char* faceName);
+    void CreateTip(const RECT& rect, COLORREF crText, COLORREF crBack, COLORREF crOutline, const char* faceName);
     void ClearText();
     void AddSegment(const char* text, int32_t colour);
     void LayoutText();

@@ -8,10 +8,9 @@
 //
 // The library's helpers for std::logic_error, std::length_error and
 // std::out_of_range construct those types, and with them the
-// reference-counted string and the rest of its library object (about 75 KB of the 32-bit module, where the linker cannot
-// drop unused functions that have unwind entries). The control catches only
-// std::bad_alloc and everything else (`...`), so a plain std::exception takes
-// every path the library's exception took. std::bad_alloc and
+// reference-counted string and the rest of its library object (about 75 KB of the 32-bit module, where the linker
+// cannot drop unused functions that have unwind entries). The control catches only std::bad_alloc and everything else
+// (`...`), so a plain std::exception takes every path the library's exception took. std::bad_alloc and
 // std::bad_array_new_length stay as they are. Should new code need another of
 // the library's helpers, the library's objects come back and the link fails
 // on the duplicates here: add that helper too.
@@ -30,7 +29,7 @@ private:
     const char* text;
 };
 
-}  // namespace
+}   // namespace
 
 namespace __gnu_cxx {
 
@@ -38,7 +37,7 @@ void __verbose_terminate_handler() {
     std::abort();
 }
 
-}  // namespace __gnu_cxx
+}   // namespace __gnu_cxx
 
 namespace std {
 
@@ -63,4 +62,4 @@ void __throw_out_of_range_fmt(const char* format, ...) {
     throw LibraryError(format);
 }
 
-}  // namespace std
+}   // namespace std

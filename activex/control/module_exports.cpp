@@ -50,7 +50,7 @@ IUnknown* CreatePropertyPage() {
 ClassFactory controlFactory(CLSID_Sivarta, &CreateControl);
 ClassFactory pageFactory(CLSID_SivartaPropPage, &CreatePropertyPage);
 
-}  // namespace
+}   // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(module);

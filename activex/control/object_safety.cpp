@@ -12,15 +12,14 @@ bool IsPersistence(REFIID iid) {
            iid == IID_IPersistMemory;
 }
 
-}  // namespace
+}   // namespace
 
 void* CSivartaCtrl::FindExtraInterface(REFIID iid) {
     if (iid == IID_IObjectSafety) return static_cast<IObjectSafety*>(&objectSafety);
     return nullptr;
 }
 
-STDMETHODIMP CSivartaCtrl::ObjectSafety::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
-                                                                    DWORD* enabled) {
+STDMETHODIMP CSivartaCtrl::ObjectSafety::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
     if (!supported || !enabled) return E_POINTER;
     *supported = kSupported;
     *enabled = 0;
@@ -41,9 +40,9 @@ STDMETHODIMP CSivartaCtrl::ObjectSafety::SetInterfaceSafetyOptions(REFIID iid, D
     if (!owner.FindInterface(iid)) return E_FAIL;
     if (iid == IID_IDispatch)
         return (mask == INTERFACESAFE_FOR_UNTRUSTED_CALLER && enabled == INTERFACESAFE_FOR_UNTRUSTED_CALLER) ? S_OK
-                                                                                                         : E_FAIL;
+                                                                                                             : E_FAIL;
     if (IsPersistence(iid))
         return (mask == INTERFACESAFE_FOR_UNTRUSTED_DATA && enabled == INTERFACESAFE_FOR_UNTRUSTED_DATA) ? S_OK
-                                                                                                       : E_FAIL;
+                                                                                                         : E_FAIL;
     return E_FAIL;
 }

@@ -92,8 +92,7 @@ bool RegisterPropertyPage(const std::string& path) {
     std::string key = "CLSID\\" + GuidText(CLSID_SivartaPropPage);
     // The page has no threading model: one written by anything else goes.
     return SetValue(key, nullptr, ResourceString(IDS_SIVARTA_PPG, CLSID_SivartaPropPage)) &&
-           SetValue(key + "\\InprocServer32", nullptr, path) &&
-           DeleteValue(key + "\\InprocServer32", "ThreadingModel");
+           SetValue(key + "\\InprocServer32", nullptr, path) && DeleteValue(key + "\\InprocServer32", "ThreadingModel");
 }
 
 // Deletes a class's key; a 16-bit server of the same class keeps its own.
@@ -104,7 +103,7 @@ bool UnregisterClass(const GUID& clsid) {
     return DeleteTree(key);
 }
 
-}  // namespace
+}   // namespace
 
 HRESULT RegisterTypeLibrary() {
     wchar_t path[MAX_PATH];

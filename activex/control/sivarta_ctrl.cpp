@@ -10,11 +10,11 @@
 namespace {
 
 const OleControl::ClassInfo kClassInfo{
-    CLSID_Sivarta, DIID__DSivarta, DIID__DSivartaEvents, LIBID_SIVARTALib, 1, 0,
-    kSivartaMiscStatus, IDS_SIVARTA, CLSID_SivartaPropPage,
+    CLSID_Sivarta,      DIID__DSivarta, DIID__DSivartaEvents,  LIBID_SIVARTALib, 1, 0,
+    kSivartaMiscStatus, IDS_SIVARTA,    CLSID_SivartaPropPage,
 };
 
-}  // namespace
+}   // namespace
 
 CSivartaCtrl::CSivartaCtrl() : OleControl(kClassInfo) {}
 
@@ -69,7 +69,6 @@ void CSivartaCtrl::OnDraw(HDC dc, const RECT& bounds) {
 
 LRESULT CSivartaCtrl::OnClickThrough(WPARAM, LPARAM) {
     // Read at every click: a script may have changed it since the last one.
-    if (auto command = ClickThroughCommand(settings.strURL, DefaultPage()))
-        WinExec(command->c_str(), SW_SHOW);
+    if (auto command = ClickThroughCommand(settings.strURL, DefaultPage())) WinExec(command->c_str(), SW_SHOW);
     return 1;
 }

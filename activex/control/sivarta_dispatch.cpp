@@ -27,8 +27,8 @@ std::vector<E> Entries() {
     std::vector<E> entries;
     for (const PropertyInfo& p : PropertyTable()) {
         const std::string_view name = p.name;   // ASCII
-        entries.push_back({std::wstring(name.begin(), name.end()), p.dispid, p.string, p.number,
-                           &C::OnPropertyChanged, nullptr, 0});
+        entries.push_back(
+            {std::wstring(name.begin(), name.end()), p.dispid, p.string, p.number, &C::OnPropertyChanged, nullptr, 0});
     }
     entries.push_back(Method(L"StratGraph", 31, &C::StratGraph, 1));
     entries.push_back(Method(L"GetStockCode", 32, &C::GetStockCode));
@@ -82,7 +82,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 }
 static_assert(std::is_same_v<decltype(&AboutProc), DLGPROC>);
 
-}  // namespace
+}   // namespace
 
 HRESULT CSivartaCtrl::DispGetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
     return DispTable().GetIDsOfNames(names, count, ids);

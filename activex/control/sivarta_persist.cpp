@@ -11,8 +11,10 @@ void CSivartaCtrl::DoPropExchange(PropExchange& px) {
     for (const char* name : PersistOrder()) {
         // Every name of the order is in the table (a core test holds them together).
         const PropertyInfo& p = *FindProperty(name);
-        if (p.string) px.ExchangeString(p.name, settings.*p.string);
-        else px.ExchangeI4(p.name, settings.*p.number);
+        if (p.string)
+            px.ExchangeString(p.name, settings.*p.string);
+        else
+            px.ExchangeI4(p.name, settings.*p.number);
     }
 }
 

@@ -9,7 +9,7 @@ template <typename T>
 class ComPtr {
 public:
     ComPtr() = default;
-    ComPtr(T* p) : ptr(p) {  // NOLINT: adopts by AddRef, like a copy
+    ComPtr(T* p) : ptr(p) {   // NOLINT: adopts by AddRef, like a copy
         if (ptr) ptr->AddRef();
     }
     ComPtr(const ComPtr& other) : ComPtr(other.ptr) {}

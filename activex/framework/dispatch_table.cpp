@@ -6,8 +6,7 @@ namespace dispatch {
 
 HRESULT PutValue(DISPPARAMS* params, VARTYPE vt, VARIANT& out, UINT* argErr) {
     if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-    if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-        params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+    if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
         return DISP_E_PARAMNOTOPTIONAL;
     // VariantChangeType follows a by-reference argument itself.
     HRESULT hr = VariantChangeType(&out, &params->rgvarg[0], 0, vt);
@@ -34,4 +33,4 @@ bool NameMatches(const wchar_t* tableName, const wchar_t* asked) {
     return asked && _wcsicmp(tableName, asked) == 0;
 }
 
-}  // namespace dispatch
+}   // namespace dispatch

@@ -25,7 +25,7 @@ HRESULT PutValue(DISPPARAMS* params, VARTYPE vt, VARIANT& out, UINT* argErr);
 // none of them missing.
 HRESULT CheckArgs(DISPPARAMS* params, UINT required, UINT* argErr);
 bool NameMatches(const wchar_t* tableName, const wchar_t* asked);
-}  // namespace dispatch
+}   // namespace dispatch
 
 template <typename T, typename F>
 struct DispEntry {

@@ -11,7 +11,7 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
-}  // namespace
+}   // namespace
 
 std::wstring ExtendedPath(const std::string& path) {
     std::wstring wide = Widen(path);
@@ -37,8 +37,8 @@ HANDLE OpenFileForRead(const std::string& path) {
 
 HANDLE CreateFileForWrite(const std::string& path) {
     // Not shared while it is being written.
-    return CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 HANDLE CreateNewFile(const std::string& path) {

@@ -8,4 +8,4 @@ void ReleaseObject();
 void Lock();
 void Unlock();
 bool CanUnload();
-}  // namespace ModuleLock
+}   // namespace ModuleLock

@@ -17,7 +17,7 @@ int32_t PixelsToHimetric(int pixels, int axis) {
     return static_cast<int32_t>(static_cast<int64_t>(pixels) * 2540 / dpi);
 }
 
-}  // namespace
+}   // namespace
 
 OleControl::OleControl(const ClassInfo& info)
     : classInfo(info),
@@ -43,8 +43,7 @@ void* OleControl::FindInterface(REFIID iid) {
     if (iid == IID_IPersistPropertyBag) return static_cast<IPersistPropertyBag*>(this);
     if (iid == IID_IPersistStorage) return static_cast<IPersistStorage*>(this);
     if (iid == IID_IPersistMemory) return static_cast<IPersistMemory*>(this);
-    if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2)
-        return static_cast<IProvideClassInfo2*>(this);
+    if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) return static_cast<IProvideClassInfo2*>(this);
     if (iid == IID_ISpecifyPropertyPages) return static_cast<ISpecifyPropertyPages*>(this);
     if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
     return FindExtraInterface(iid);
@@ -132,7 +131,9 @@ STDMETHODIMP OleControl::GetClientSite(IOleClientSite** site) {
     return S_OK;
 }
 
-STDMETHODIMP OleControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
+STDMETHODIMP OleControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+    return S_OK;
+}
 
 STDMETHODIMP OleControl::Close(DWORD saveOption) {
     InPlaceDeactivate();
@@ -141,14 +142,18 @@ STDMETHODIMP OleControl::Close(DWORD saveOption) {
     return S_OK;
 }
 
-STDMETHODIMP OleControl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::SetMoniker(DWORD, IMoniker*) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP OleControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker) *moniker = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP OleControl::InitFromData(IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::InitFromData(IDataObject*, BOOL, DWORD) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP OleControl::GetClipboardData(DWORD, IDataObject** data) {
     if (data) *data = nullptr;
@@ -184,8 +189,12 @@ STDMETHODIMP OleControl::EnumVerbs(IEnumOLEVERB** verbs) {
     return OleRegEnumVerbs(classInfo.clsid, verbs);
 }
 
-STDMETHODIMP OleControl::Update() { return S_OK; }
-STDMETHODIMP OleControl::IsUpToDate() { return S_OK; }
+STDMETHODIMP OleControl::Update() {
+    return S_OK;
+}
+STDMETHODIMP OleControl::IsUpToDate() {
+    return S_OK;
+}
 
 STDMETHODIMP OleControl::GetUserClassID(CLSID* clsid) {
     if (!clsid) return E_POINTER;
@@ -248,7 +257,9 @@ STDMETHODIMP OleControl::GetMiscStatus(DWORD, DWORD* status) {
     return S_OK;
 }
 
-STDMETHODIMP OleControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::SetColorScheme(LOGPALETTE*) {
+    return E_NOTIMPL;
+}
 
 // --- IOleControl ---------------------------------------------------------------
 
@@ -261,8 +272,12 @@ STDMETHODIMP OleControl::GetControlInfo(CONTROLINFO* info) {
     return S_OK;
 }
 
-STDMETHODIMP OleControl::OnMnemonic(MSG*) { return E_NOTIMPL; }
-STDMETHODIMP OleControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
+STDMETHODIMP OleControl::OnMnemonic(MSG*) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP OleControl::OnAmbientPropertyChange(DISPID) {
+    return S_OK;
+}
 
 STDMETHODIMP OleControl::FreezeEvents(BOOL freeze) {
     freezeCount += freeze ? 1 : (freezeCount > 0 ? -1 : 0);

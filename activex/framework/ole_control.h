@@ -41,7 +41,7 @@ public:
         WORD libMajor;
         WORD libMinor;
         DWORD miscStatus;
-        UINT userTypeString;     // resource string with the user type name
+        UINT userTypeString;   // resource string with the user type name
         const CLSID& propertyPage;
     };
 
@@ -72,8 +72,7 @@ public:
     STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
     STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
     STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
-    STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
-                        LPCRECT pos) override;
+    STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent, LPCRECT pos) override;
     STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
     STDMETHODIMP Update() override;
     STDMETHODIMP IsUpToDate() override;
@@ -107,8 +106,8 @@ public:
     STDMETHODIMP FreezeEvents(BOOL freeze) override;
 
     // IViewObject2
-    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC targetDc,
-                      HDC drawDc, LPCRECTL bounds, LPCRECTL wBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC targetDc, HDC drawDc,
+                      LPCRECTL bounds, LPCRECTL wBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
                       ULONG_PTR contArg) override;
     STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC targetDc,
                              LOGPALETTE** colors) override;
@@ -183,9 +182,9 @@ private:
     bool modified = false;
     bool uiActive = false;
     int freezeCount = 0;
-    int32_t extentX;           // HIMETRIC
+    int32_t extentX;   // HIMETRIC
     int32_t extentY;
-    int32_t stockProps = 0;    // no stock properties
+    int32_t stockProps = 0;   // no stock properties
     ComPtr<IOleClientSite> clientSite;
     ComPtr<IOleInPlaceSite> inPlaceSite;
     ComPtr<IOleInPlaceFrame> inPlaceFrame;

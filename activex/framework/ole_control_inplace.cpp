@@ -4,8 +4,8 @@
 HRESULT OleControl::CreateControlWindow(HWND parent, const RECT& pos) {
     // Children must not be painted over by the placeholder drawing.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    if (!CreateEx(0, nullptr, nullptr, style, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
-                  parent, nullptr))
+    if (!CreateEx(0, nullptr, nullptr, style, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top, parent,
+                  nullptr))
         return E_FAIL;
     return S_OK;
 }
@@ -83,7 +83,9 @@ STDMETHODIMP OleControl::GetWindow(HWND* hwnd) {
     return m_hWnd ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP OleControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP OleControl::SetObjectRects(LPCRECT pos, LPCRECT) {
     if (!pos) return E_POINTER;
@@ -93,7 +95,9 @@ STDMETHODIMP OleControl::SetObjectRects(LPCRECT pos, LPCRECT) {
     return S_OK;
 }
 
-STDMETHODIMP OleControl::ReactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP OleControl::ReactivateAndUndo() {
+    return E_NOTIMPL;
+}
 
 namespace {
 
@@ -102,7 +106,7 @@ bool IsArrowKeyDown(const MSG& msg) {
            (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT || msg.wParam == VK_UP || msg.wParam == VK_DOWN);
 }
 
-}  // namespace
+}   // namespace
 
 STDMETHODIMP OleControl::TranslateAccelerator(LPMSG msg) {
     if (!msg || !m_hWnd) return S_FALSE;
@@ -119,15 +123,23 @@ STDMETHODIMP OleControl::TranslateAccelerator(LPMSG msg) {
     return Wnd::WalkPreTranslateTree(m_hWnd, msg) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP OleControl::OnFrameWindowActivate(BOOL) { return S_OK; }
-STDMETHODIMP OleControl::OnDocWindowActivate(BOOL) { return S_OK; }
-STDMETHODIMP OleControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
-STDMETHODIMP OleControl::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP OleControl::OnFrameWindowActivate(BOOL) {
+    return S_OK;
+}
+STDMETHODIMP OleControl::OnDocWindowActivate(BOOL) {
+    return S_OK;
+}
+STDMETHODIMP OleControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+    return S_OK;
+}
+STDMETHODIMP OleControl::EnableModeless(BOOL) {
+    return S_OK;
+}
 
 // --- IViewObject2 ------------------------------------------------------------------
 
-STDMETHODIMP OleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawDc, LPCRECTL bounds,
-                              LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+STDMETHODIMP OleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawDc, LPCRECTL bounds, LPCRECTL,
+                              BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!drawDc) return E_INVALIDARG;
     RECT rect{};
@@ -146,8 +158,12 @@ STDMETHODIMP OleControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, L
     return S_FALSE;
 }
 
-STDMETHODIMP OleControl::Freeze(DWORD, LONG, void*, DWORD*) { return E_NOTIMPL; }
-STDMETHODIMP OleControl::Unfreeze(DWORD) { return E_NOTIMPL; }
+STDMETHODIMP OleControl::Freeze(DWORD, LONG, void*, DWORD*) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP OleControl::Unfreeze(DWORD) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP OleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
     viewAspects = aspects;

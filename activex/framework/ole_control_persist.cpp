@@ -105,13 +105,16 @@ STDMETHODIMP OleControl::Load(IStorage* storage) {
 STDMETHODIMP OleControl::Save(IStorage* storage, BOOL) {
     if (!storage) return E_POINTER;
     ComPtr<IStream> stream;
-    HRESULT hr = storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                       stream.Put());
+    HRESULT hr = storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.Put());
     return FAILED(hr) ? hr : Save(stream.Get(), TRUE);
 }
 
-STDMETHODIMP OleControl::SaveCompleted(IStorage*) { return S_OK; }
-STDMETHODIMP OleControl::HandsOffStorage() { return S_OK; }
+STDMETHODIMP OleControl::SaveCompleted(IStorage*) {
+    return S_OK;
+}
+STDMETHODIMP OleControl::HandsOffStorage() {
+    return S_OK;
+}
 
 STDMETHODIMP OleControl::Load(LPVOID memory, ULONG size) {
     if (!memory) return E_POINTER;

@@ -28,7 +28,7 @@ std::wstring Wide(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-}  // namespace
+}   // namespace
 
 void PropExchange::ExchangeVersion(int32_t& loaded, int32_t current) {
     entries.push_back({"_Version", PropKind::I4, &loaded, nullptr, current, true});

@@ -47,7 +47,7 @@ private:
         PropKind kind;
         int32_t* i4 = nullptr;
         std::string* str = nullptr;
-        int32_t saveAs = 0;      // the value written for "_Version"
+        int32_t saveAs = 0;   // the value written for "_Version"
         bool isVersion = false;
     };
     std::vector<PropSlot> Slots() const;

@@ -68,8 +68,8 @@ STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
     lstrcpynW(info->pszTitle, caption, length + 1);
     // The template's size in pixels: create it hidden once and measure.
     info->size = {0, 0};
-    if (HWND probe = CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(dialogId), GetDesktopWindow(),
-                                        &DialogProc, 0)) {
+    if (HWND probe =
+            CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(dialogId), GetDesktopWindow(), &DialogProc, 0)) {
         RECT rc;
         GetWindowRect(probe, &rc);
         info->size = {rc.right - rc.left, rc.bottom - rc.top};
@@ -96,8 +96,7 @@ STDMETHODIMP PropertyPage::Show(UINT cmdShow) {
 
 STDMETHODIMP PropertyPage::Move(LPCRECT rect) {
     if (!rect) return E_POINTER;
-    if (dialog)
-        MoveWindow(dialog, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+    if (dialog) MoveWindow(dialog, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
     return S_OK;
 }
 
@@ -111,11 +110,15 @@ STDMETHODIMP PropertyPage::Apply() {
     return S_OK;
 }
 
-STDMETHODIMP PropertyPage::Help(LPCOLESTR) { return E_NOTIMPL; }
+STDMETHODIMP PropertyPage::Help(LPCOLESTR) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP PropertyPage::TranslateAccelerator(MSG* msg) {
     if (!msg || !dialog) return S_FALSE;
     return IsDialogMessageA(dialog, msg) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP PropertyPage::EditProperty(DISPID) { return E_NOTIMPL; }
+STDMETHODIMP PropertyPage::EditProperty(DISPID) {
+    return E_NOTIMPL;
+}

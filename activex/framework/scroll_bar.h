@@ -13,9 +13,8 @@ public:
 
     BOOL Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
         if (hwnd) return FALSE;
-        hwnd = CreateWindowExA(0, "SCROLLBAR", nullptr, style, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, parent,
-                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+        hwnd = CreateWindowExA(0, "SCROLLBAR", nullptr, style, rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                GetModuleHandleA(nullptr), nullptr);
         return hwnd != nullptr;
     }
@@ -28,9 +27,7 @@ public:
         if (hwnd) ShowWindow(hwnd, command);
     }
     void Move(const RECT& rect, BOOL repaint) const {
-        if (hwnd)
-            MoveWindow(hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                       repaint);
+        if (hwnd) MoveWindow(hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
     }
     void SetScrollInfo(SCROLLINFO info, BOOL redraw) const {
         info.cbSize = sizeof info;

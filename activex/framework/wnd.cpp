@@ -14,7 +14,7 @@ thread_local Wnd* creating = nullptr;
 
 const char kPropName[] = "Sivarta.Wnd";
 
-}  // namespace
+}   // namespace
 
 HINSTANCE ModuleInstance() {
     HMODULE module = nullptr;
@@ -50,9 +50,8 @@ const char* Wnd::RegisterClass(UINT classStyle, HCURSOR cursor, HBRUSH backgroun
 
     // Named after the module and the attributes, like the framework classes of old.
     char name[96];
-    std::snprintf(name, sizeof name, "Sivarta:%p:%x:%p:%p:%p", static_cast<void*>(ModuleInstance()),
-                  classStyle, static_cast<void*>(cursor), static_cast<void*>(background),
-                  static_cast<void*>(icon));
+    std::snprintf(name, sizeof name, "Sivarta:%p:%x:%p:%p:%p", static_cast<void*>(ModuleInstance()), classStyle,
+                  static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = classStyle;
@@ -72,14 +71,14 @@ const char* Wnd::DefaultClassName() {
     return RegisterClass(CS_DBLCLKS);
 }
 
-BOOL Wnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                   int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
+BOOL Wnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
+                   int height, HWND parent, HMENU menuOrId) {
     if (m_hWnd) return FALSE;
     if (!className) className = DefaultClassName();
     Wnd* previous = creating;
     creating = this;
-    HWND hwnd = CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent,
-                                menuOrId, ModuleInstance(), nullptr);
+    HWND hwnd = CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menuOrId,
+                                ModuleInstance(), nullptr);
     creating = previous;
     if (!hwnd) {
         m_hWnd = nullptr;
@@ -88,8 +87,7 @@ BOOL Wnd::CreateEx(DWORD exStyle, const char* className, const char* windowName,
     return TRUE;
 }
 
-BOOL Wnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                 HWND parent, UINT id) {
+BOOL Wnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, HWND parent, UINT id) {
     return CreateEx(0, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
 }

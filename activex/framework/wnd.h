@@ -15,8 +15,8 @@ public:
 
     // Registers (once per distinct set of arguments) a window class that routes
     // to Wnd objects and returns its name. A null cursor means the arrow.
-    static const char* RegisterClass(UINT classStyle, HCURSOR cursor = nullptr,
-                                     HBRUSH background = nullptr, HICON icon = nullptr);
+    static const char* RegisterClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                     HICON icon = nullptr);
     // The class used when Create is given no class name: no background brush,
     // arrow cursor, double clicks.
     static const char* DefaultClassName();
@@ -24,10 +24,9 @@ public:
     // Creates the window; a null className means DefaultClassName(). The parent
     // may be null for a popup. Returns FALSE when the system (or our own
     // OnCreate, by returning -1) refused the window.
-    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                  int x, int y, int width, int height, HWND parent, HMENU menuOrId);
-    BOOL Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                HWND parent, UINT id);
+    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
+                  int height, HWND parent, HMENU menuOrId);
+    BOOL Create(const char* className, const char* windowName, DWORD style, const RECT& rect, HWND parent, UINT id);
     BOOL DestroyWindow();
 
     HWND GetSafeHwnd() const { return m_hWnd; }

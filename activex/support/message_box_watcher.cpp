@@ -23,7 +23,7 @@ bool IsDialog(HWND hwnd) {
     return lstrcmpA(cls, "#32770") == 0;
 }
 
-}  // namespace
+}   // namespace
 
 MessageBoxWatcher::MessageBoxWatcher() : previous(current) {
     current = this;

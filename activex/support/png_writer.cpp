@@ -29,7 +29,7 @@ std::wstring Widen(const std::string& text) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 HRESULT WritePng(const std::string& path, const uint8_t* bgr, UINT width, UINT height, UINT stride) {
     if (!bgr || width == 0 || height == 0) return E_INVALIDARG;
@@ -37,8 +37,8 @@ HRESULT WritePng(const std::string& path, const uint8_t* bgr, UINT width, UINT h
     if (widePath.empty()) return E_INVALIDARG;
 
     IWICImagingFactory* rawFactory = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IWICImagingFactory, reinterpret_cast<void**>(&rawFactory));
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(&rawFactory));
     if (FAILED(hr)) return hr;
     auto factory = Adopt(rawFactory);
 
@@ -63,9 +63,7 @@ HRESULT WritePng(const std::string& path, const uint8_t* bgr, UINT width, UINT h
     if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) return WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
     const UINT64 size = UINT64{stride} * height;
     if (size > 0xFFFFFFFFu) return E_INVALIDARG;
-    if (FAILED(hr = frame->WritePixels(height, stride, static_cast<UINT>(size),
-                                       const_cast<BYTE*>(bgr))))
-        return hr;
+    if (FAILED(hr = frame->WritePixels(height, stride, static_cast<UINT>(size), const_cast<BYTE*>(bgr)))) return hr;
     if (FAILED(hr = frame->Commit())) return hr;
     return encoder->Commit();
 }
@@ -100,6 +98,6 @@ HRESULT WritePngFromDC(const std::string& path, HDC source, const RECT& area) {
     }
     GdiFlush();
     const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;   // DIB rows are 4-byte aligned
-    return WritePng(path, static_cast<const uint8_t*>(bits), static_cast<UINT>(width),
-                    static_cast<UINT>(height), stride);
+    return WritePng(path, static_cast<const uint8_t*>(bits), static_cast<UINT>(width), static_cast<UINT>(height),
+                    stride);
 }

@@ -34,8 +34,8 @@ void Report(const char* what, int runs, const std::function<void()>& work) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) times.push_back(Microseconds(work));
     std::sort(times.begin(), times.end());
-    std::printf("%-44s median %9.1f us   min %9.1f us   (%d runs)\n", what, times[times.size() / 2],
-                times.front(), runs);
+    std::printf("%-44s median %9.1f us   min %9.1f us   (%d runs)\n", what, times[times.size() / 2], times.front(),
+                runs);
 }
 
 void Run(const char* name, int width, int height, int bars, int stepSeconds) {
@@ -51,8 +51,9 @@ void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     Report("  RefreshChart(false)", 500, [&] { chart.RefreshChart(FALSE); });
     // Where the time goes: the scene, its replay into dcMem, the invalidation.
     Report("    scene build (ChartModel::DrawChart)", 500, [&] { chart.Model().DrawChart(false); });
-    Report("    replay into dcMem", 500,
-           [&] { ReplayScene(chart.dcMem, chart.Model().scene, {chart.fontChart, chart.fontChart}); });
+    Report("    replay into dcMem", 500, [&] {
+        ReplayScene(chart.dcMem, chart.Model().scene, {chart.fontChart, chart.fontChart});
+    });
     Report("    InvalidateRect(client)", 500, [&] { InvalidateRect(chart, nullptr, TRUE); });
     std::printf("    %zu primitives\n", chart.Model().scene.Prims().size());
 
@@ -66,7 +67,7 @@ void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     Report("  paint copy (CopySurface)", 500, [&] { chart.CopySurface(target); });
 }
 
-}  // namespace
+}   // namespace
 
 int main() {
     std::printf("screen %dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));

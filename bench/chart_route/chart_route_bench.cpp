@@ -32,8 +32,8 @@ constexpr int kClients = 16;
 
 void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 struct Server {
@@ -52,10 +52,10 @@ bool Start(Server& server, const fs::path& tool, const fs::path& root, const fs:
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const std::string toolText = tool.string(), rootText = root.string();
-    std::vector<char*> argv = {const_cast<char*>(toolText.c_str()), const_cast<char*>("serve"),
-                               const_cast<char*>("--root"), const_cast<char*>(rootText.c_str()),
-                               const_cast<char*>("--port"), const_cast<char*>("0"),
-                               const_cast<char*>("--chart-cache"), const_cast<char*>(cacheMiB), nullptr};
+    std::vector<char*> argv = {
+        const_cast<char*>(toolText.c_str()), const_cast<char*>("serve"),  const_cast<char*>("--root"),
+        const_cast<char*>(rootText.c_str()), const_cast<char*>("--port"), const_cast<char*>("0"),
+        const_cast<char*>("--chart-cache"),  const_cast<char*>(cacheMiB), nullptr};
     const int rc = posix_spawn(&server.pid, toolText.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return false;
@@ -85,19 +85,22 @@ void Load(int port, const std::string& path, int requests, const char* label) {
             for (int i = next++; i < requests; i = next++) {
                 const auto t0 = Clock::now();
                 const auto res = client.Get(path.c_str());
-                latencies[static_cast<size_t>(i)] = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+                latencies[static_cast<size_t>(i)] =
+                    std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
                 if (!res || res->status != 200) ++failed;
             }
         });
     for (std::thread& t : clients) t.join();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::sort(latencies.begin(), latencies.end());
-    const auto at = [&](double q) { return latencies[std::min(latencies.size() - 1, static_cast<size_t>(q * latencies.size()))]; };
+    const auto at = [&](double q) {
+        return latencies[std::min(latencies.size() - 1, static_cast<size_t>(q * latencies.size()))];
+    };
     std::printf("%-10s %d requests, %d clients: %7.0f req/s, p50 %.2f ms, p99 %.2f ms, max %.2f ms, %d failed\n", label,
                 requests, kClients, requests / seconds, at(0.50), at(0.99), latencies.back(), failed.load());
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5000;

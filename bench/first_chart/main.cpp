@@ -28,17 +28,17 @@ using AtlAxAttachControlFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
 using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 
 const char* const kPhases[] = {
-    "dll load",       // LoadLibrary of the OCX and its class object
-    "creation",       // CoCreateInstance, InitNew, properties, event sink
-    "to chart",       // activation: site, control and loader windows
-    "chart creation", // the chart window's WM_CREATE: surface, font, tooltip, scroll bar
-    "to 1st request", // temporary file, WinINet set-up, connect
-    "info download",  // request in to answer out, at the server
-    "between files",  // info read and checked, the next connection
+    "dll load",         // LoadLibrary of the OCX and its class object
+    "creation",         // CoCreateInstance, InitNew, properties, event sink
+    "to chart",         // activation: site, control and loader windows
+    "chart creation",   // the chart window's WM_CREATE: surface, font, tooltip, scroll bar
+    "to 1st request",   // temporary file, WinINet set-up, connect
+    "info download",    // request in to answer out, at the server
+    "between files",    // info read and checked, the next connection
     "data download",
-    "read + draw",    // data read, bars, redraw, up to ReadyInfo
+    "read + draw",   // data read, bars, redraw, up to ReadyInfo
     "event to return",
-    "first paint",    // the container's loop until the chart's WM_PAINT is done
+    "first paint",   // the container's loop until the chart's WM_PAINT is done
     "total",
 };
 constexpr int kPhaseCount = sizeof kPhases / sizeof kPhases[0];
@@ -83,7 +83,9 @@ std::wstring BesideThisProgram(const wchar_t* name) {
 struct ChartCreation {
     static inline int64_t begun = 0;
     static inline int64_t ended = 0;
-    static bool IsChart(HWND window) { return GetDlgCtrlID(window) == 5000 && GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD; }
+    static bool IsChart(HWND window) {
+        return GetDlgCtrlID(window) == 5000 && GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD;
+    }
     static LRESULT CALLBACK Before(int code, WPARAM wParam, LPARAM lParam) {
         auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_CREATE && !begun && IsChart(call->hwnd)) begun = Ticks();
@@ -129,8 +131,8 @@ HRESULT PutText(IDispatch* control, const wchar_t* name, const std::wstring& tex
     value.bstrVal = SysAllocString(text.c_str());
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &put, 1, 1};
-    HRESULT hr = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
-                                 nullptr, nullptr);
+    HRESULT hr =
+        control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
     VariantClear(&value);
     return hr;
 }
@@ -177,8 +179,8 @@ int RunOnce(const Day& day) {
     TestHttpServer server;
     server.Serve("/sisefile/info/005930.dat", InfoFile(MakeInfo("005930", kDate)));
     server.Serve("/sisefile/Date/005930.dat", DataFile(MakeTicks(kDate, day.records, day.stepSeconds)));
-    HWND window = CreateWindowExW(0, L"AtlAxWin", L"", WS_POPUP | WS_VISIBLE, 0, 0, day.width, day.height, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, L"AtlAxWin", L"", WS_POPUP | WS_VISIBLE, 0, 0, day.width, day.height, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) return std::fprintf(stderr, "no container window\n"), 1;
 
     const int64_t start = Ticks();
@@ -188,8 +190,8 @@ int RunOnce(const Day& day) {
     DWORD registration = 0;
     if (!getClassObject ||
         FAILED(getClassObject(__uuidof(Sivarta), IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
-        FAILED(CoRegisterClassObject(__uuidof(Sivarta), factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                     &registration)))
+        FAILED(
+            CoRegisterClassObject(__uuidof(Sivarta), factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration)))
         return std::fprintf(stderr, "SIVARTA.OCX not usable\n"), 1;
     const int64_t loaded = Ticks();
 
@@ -266,10 +268,11 @@ bool RunChild(bool fullHd, std::string& output) {
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" + BesideThisProgram(L"first_chart_bench.exe") + L"\" --once" + std::wstring(fullHd ? L" --full-hd" : L"");
+    std::wstring command =
+        L"\"" + BesideThisProgram(L"first_chart_bench.exe") + L"\" --once" + std::wstring(fullHd ? L" --full-hd" : L"");
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process);
+    BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
     CloseHandle(writeEnd);
     if (started) {
         char buffer[512];
@@ -289,7 +292,7 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -20,7 +20,11 @@ constexpr int kRuns = 15;
 constexpr int32_t kDate = 20021115;
 
 double Now() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
@@ -39,7 +43,8 @@ bool PlainGet(const std::string& url) {
     if (!file) return false;
     char buffer[8192];
     DWORD got = 0;
-    while (InternetReadFile(file.Get(), buffer, sizeof buffer, &got) && got > 0) {}
+    while (InternetReadFile(file.Get(), buffer, sizeof buffer, &got) && got > 0) {
+    }
     return true;
 }
 
@@ -54,7 +59,7 @@ double TimeLoad(const TestHttpServer& server, HWND parent, int32_t& bars) {
     return elapsed;
 }
 
-}  // namespace
+}   // namespace
 
 int main() {
     HWND parent = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 650, 350, nullptr, nullptr,

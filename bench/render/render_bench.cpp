@@ -23,8 +23,8 @@ namespace {
 
 void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void WriteDay(const fs::path& root, const std::string& code, bool seconds) {
@@ -37,7 +37,9 @@ void WriteDay(const fs::path& root, const std::string& code, bool seconds) {
     WriteBytes(DataPath(root, code), TickBytes(day.ticks));
 }
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // This thread's CPU seconds: on a shared machine the wall clock also counts
 // the time other processes had the core.
@@ -82,13 +84,14 @@ void Run(const fs::path& root, const std::string& code, int32_t w, int32_t h, do
     }
     const double total = Ms(Clock::now() - start);
     const double cpu = CpuSeconds() - cpuStart;
-    std::printf("%5d bars at %4dx%-4d: %6.0f charts/s wall, %6.0f charts per CPU second  (per chart, wall: read %.3f ms, "
-                "model+scene+raster %.3f ms, PNG %.3f ms; PNG %zu bytes; %zu charts)\n",
-                bars, w, h, count / (total / 1000), count / cpu, Ms(read) / count, Ms(render) / count,
-                Ms(encode) / count, bytes, count);
+    std::printf(
+        "%5d bars at %4dx%-4d: %6.0f charts/s wall, %6.0f charts per CPU second  (per chart, wall: read %.3f ms, "
+        "model+scene+raster %.3f ms, PNG %.3f ms; PNG %zu bytes; %zu charts)\n",
+        bars, w, h, count / (total / 1000), count / cpu, Ms(read) / count, Ms(render) / count, Ms(encode) / count,
+        bytes, count);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;

@@ -26,12 +26,11 @@ void Run(const char* name, int32_t width, int32_t height, int bars, int stepSeco
         times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     }
     std::sort(times.begin(), times.end());
-    std::printf("%s: %dx%d, %d bars, %zu primitives\n  scene build  median %8.2f us   min %8.2f us\n",
-                name, width, height, chart.series.Count(), chart.scene.Prims().size(),
-                times[times.size() / 2], times.front());
+    std::printf("%s: %dx%d, %d bars, %zu primitives\n  scene build  median %8.2f us   min %8.2f us\n", name, width,
+                height, chart.series.Count(), chart.scene.Prims().size(), times[times.size() / 2], times.front());
 }
 
-}  // namespace
+}   // namespace
 
 int main() {
     Run("default chart, one-minute day", 228, 190, 391, 60);

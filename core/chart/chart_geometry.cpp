@@ -6,11 +6,11 @@
 namespace {
 
 int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-}  // namespace
+}   // namespace
 
 PaneLayout ComputePaneLayout(const Rect& client, const LayoutSettings& s) {
     PaneLayout out;
@@ -51,8 +51,7 @@ ExcessArea UncoveredArea(const Rect& client, int32_t bitmapWidth, int32_t bitmap
     ExcessArea out;
     const int32_t coverRight = Clamp32(int64_t{client.left} + std::max(bitmapWidth, 0));
     const int32_t coverBottom = Clamp32(int64_t{client.top} + std::max(bitmapHeight, 0));
-    if (client.right > coverRight)
-        out.rects[out.count++] = {coverRight, client.top, client.right, client.bottom};
+    if (client.right > coverRight) out.rects[out.count++] = {coverRight, client.top, client.right, client.bottom};
     const int32_t bandRight = std::min(client.right, coverRight);
     if (client.bottom > coverBottom && bandRight > client.left)
         out.rects[out.count++] = {client.left, coverBottom, bandRight, client.bottom};

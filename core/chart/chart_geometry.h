@@ -28,10 +28,10 @@ struct Rect {
 };
 
 struct PaneLayout {
-    Rect value;         // price pane (rcValue)
-    Rect volume;        // volume pane (rcVolume)
-    Rect scrollStrip;   // where the hidden scroll bar sits, under the volume pane
-    Rect box;           // frame around both panes (rcBox)
+    Rect value;              // price pane (rcValue)
+    Rect volume;             // volume pane (rcVolume)
+    Rect scrollStrip;        // where the hidden scroll bar sits, under the volume pane
+    Rect box;                // frame around both panes (rcBox)
     int32_t boxWidth = 0;    // box width rounded down to a multiple of the slot width
     int32_t viewCount = 0;   // bar slots, slotWidth pixels each
 };
@@ -39,9 +39,9 @@ struct PaneLayout {
 struct LayoutSettings {
     int32_t gapX = 5;
     int32_t gapY = 4;
-    int32_t isCurrentBar = 1;      // not 0: the strip's height stays free at the top
+    int32_t isCurrentBar = 1;   // not 0: the strip's height stays free at the top
     int32_t currentBarHeight = 19;
-    int32_t slotWidth = 3;         // pixels per record, at least 1
+    int32_t slotWidth = 3;   // pixels per record, at least 1
 };
 
 // Width of the label column right of both panes and the margin under the volume pane.

@@ -37,7 +37,7 @@ Colour C(int32_t colour) {
     return static_cast<Colour>(colour);
 }
 
-}  // namespace
+}   // namespace
 
 void ChartModel::ResetSeries() {
     nMaxVolume = nMinVolume = nMaxHigh = nMinLow = 0;
@@ -50,8 +50,7 @@ void ChartModel::ResetSeries() {
     series.Reset();
 }
 
-void ChartModel::AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                        int32_t volume) {
+void ChartModel::AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
     series.AddBar(time, open, high, low, close, volume, nViewCount);
 }
 
@@ -59,9 +58,8 @@ void ChartModel::LayoutPanes(bool bResetScroll) {
     scene.Reset(rcClient.right, rcClient.bottom);
     scene.AddFill(rcClient, C(settings.crMainBackGround));
 
-    const PaneLayout layout =
-        ComputePaneLayout(rcClient, {settings.nsizeGapX, settings.nsizeGapY, settings.nIsCurrentBar,
-                                     nCurrentBarHeight, nSlotWidth});
+    const PaneLayout layout = ComputePaneLayout(
+        rcClient, {settings.nsizeGapX, settings.nsizeGapY, settings.nIsCurrentBar, nCurrentBarHeight, nSlotWidth});
     rcValue = layout.value;
     rcVolume = layout.volume;
     rcBox = layout.box;
@@ -75,8 +73,7 @@ void ChartModel::LayoutPanes(bool bResetScroll) {
     }
     // A window too small for a pane shows only its background.
     if (HasArea(rcBox)) scene.AddFrame(rcBox, C(settings.crBoxLine), C(settings.crValueBackGround));
-    if (HasArea(rcVolume))
-        scene.AddFrame(rcVolume, C(settings.crBoxLine), C(settings.crVolumeBackGround));
+    if (HasArea(rcVolume)) scene.AddFrame(rcVolume, C(settings.crBoxLine), C(settings.crVolumeBackGround));
 }
 
 bool ChartModel::DrawChart(bool bResetScroll) {
@@ -128,8 +125,7 @@ void ChartModel::DrawValueScale() {
         const std::string label = FormatThousands(Clamp32(fit.labels[i]));
         const int32_t top = Add(y, -5), bottom = Add(y, 7);
         scene.AddText({Add(rcValue.left, -50), top, rcValue.left, bottom}, label, TextAlign::Center, text);
-        scene.AddText({Add(rcValue.right, 1), top, Add(rcValue.right, 44), bottom}, label,
-                      TextAlign::Center, text);
+        scene.AddText({Add(rcValue.right, 1), top, Add(rcValue.right, 44), bottom}, label, TextAlign::Center, text);
     }
 }
 
@@ -150,8 +146,8 @@ void ChartModel::DrawCandle(int32_t high, int32_t close, int32_t open, int32_t l
 }
 
 void ChartModel::DrawVolumeScale() {
-    const VolumeScaleFit fit = FitVolumeScale(nMinVolume, nMaxVolume, Height(rcVolume),
-                                              settings.IsEnglish(), kTenThousandsFormat);
+    const VolumeScaleFit fit =
+        FitVolumeScale(nMinVolume, nMaxVolume, Height(rcVolume), settings.IsEnglish(), kTenThousandsFormat);
     if (!fit.valid) return;
 
     const Colour line = C(settings.crVolumeHorizonalLine);
@@ -159,8 +155,8 @@ void ChartModel::DrawVolumeScale() {
     for (int i = 0; i < 3; ++i) {
         const int32_t y = Add(rcVolume.bottom, -int64_t{fit.step} * i);
         scene.AddLine(Add(rcVolume.left, 1), y, Add(rcVolume.right, -1), y, line);
-        scene.AddText({Add(rcVolume.right, 1), Add(y, -5), Add(rcVolume.right, 44), Add(y, 7)},
-                      fit.labels[i], TextAlign::Center, text);
+        scene.AddText({Add(rcVolume.right, 1), Add(y, -5), Add(rcVolume.right, 44), Add(y, 7)}, fit.labels[i],
+                      TextAlign::Center, text);
     }
     nVolumeHeight = fit.scale.height;
     nVolumePerPixel = fit.scale.perPixel;
@@ -199,8 +195,8 @@ void ChartModel::DrawCurrentBar() {
     const Rect strip{rcClient.left, rcClient.top, rcClient.right, Add(rcClient.top, nCurrentBarHeight)};
 
     scene.AddFill(strip, C(settings.crCurrentBarBackGround));
-    scene.AddText({Add(strip.left, 5), Add(strip.top, 4), strip.right, strip.bottom}, text,
-                  TextAlign::LeftSingleLine, C(settings.crCurrentBarText));
+    scene.AddText({Add(strip.left, 5), Add(strip.top, 4), strip.right, strip.bottom}, text, TextAlign::LeftSingleLine,
+                  C(settings.crCurrentBarText));
     const Colour up = C(settings.crCurrentBarUpLine), down = C(settings.crCurrentBarDownLine);
     scene.AddLine(strip.left, strip.top, strip.right, strip.top, up);
     const int32_t right = Add(strip.right, -1), bottom = Add(strip.bottom, -1);

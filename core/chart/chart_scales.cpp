@@ -16,7 +16,7 @@ int32_t Clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp(v, kMin32, kMax32));
 }
 
-}  // namespace
+}   // namespace
 
 bool FindShownRange(const SeriesStore& series, int64_t first, int32_t viewCount, ShownRange& out) {
     const BarRecord* bar = series.At(first);
@@ -47,8 +47,10 @@ PriceScaleFit FitPriceScale(int32_t minLow, int32_t maxHigh, int32_t paneHeight)
     const int64_t lo = minLow, hi = maxHigh;
     int64_t top = hi, mul = 1, div = 1;
     const auto rescale = [&](int64_t range) {
-        if (h > range) mul = h / range;
-        else if (h < range) div = range / h;
+        if (h > range)
+            mul = h / range;
+        else if (h < range)
+            div = range / h;
     };
     if (hi > lo) rescale(hi - lo);
     // Raise the top of the range by 10 until the range's high fits in the
@@ -90,8 +92,8 @@ CandleShape ShapeCandle(int32_t highRow, int32_t closeRow, int32_t openRow, int3
     return c;
 }
 
-VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight,
-                              bool english, const char* tenThousandsFormat) {
+VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight, bool english,
+                              const char* tenThousandsFormat) {
     VolumeScaleFit fit;
     // A pane without height has no scale: per pixel would divide by zero.
     if (paneHeight <= 0) return fit;

@@ -28,12 +28,12 @@ struct PriceScale {
 };
 
 struct PriceScaleFit {
-    bool valid = false;     // false: pane under 5 pixels, no scale, no grid
+    bool valid = false;   // false: pane under 5 pixels, no scale, no grid
     PriceScale scale;
-    int32_t minLow = 0;     // the range's low (swapped with high when inverted)
-    int32_t maxHigh = 0;    // may be raised by the fit loop (saturates at INT32_MAX)
-    int32_t step = 0;       // grid spacing in pixels
-    int64_t labels[5] = {}; // label values of the grid lines, bottom up
+    int32_t minLow = 0;       // the range's low (swapped with high when inverted)
+    int32_t maxHigh = 0;      // may be raised by the fit loop (saturates at INT32_MAX)
+    int32_t step = 0;         // grid spacing in pixels
+    int64_t labels[5] = {};   // label values of the grid lines, bottom up
 };
 
 // Fits the price scale to minLow..maxHigh in a pane paneHeight pixels high.
@@ -63,14 +63,14 @@ struct VolumeScale {
 };
 
 struct VolumeScaleFit {
-    bool valid = false;     // false: pane of zero or negative height, draw no scale and no bars
+    bool valid = false;   // false: pane of zero or negative height, draw no scale and no bars
     VolumeScale scale;
     int32_t step = 0;
-    std::string labels[3];  // bottom up
+    std::string labels[3];   // bottom up
 };
 
-VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight,
-                              bool english, const char* tenThousandsFormat);
+VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight, bool english,
+                              const char* tenThousandsFormat);
 
 // Bar height in pixels, clamped to 0..scale.height.
 int32_t VolumeBarHeight(const VolumeScale& scale, int32_t volume);

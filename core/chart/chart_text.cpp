@@ -18,7 +18,7 @@ MonthDay LastFour(std::string_view text) {
     return {first, second};
 }
 
-}  // namespace
+}   // namespace
 
 TimeLabelParts SplitTime(std::string_view text) {
     TimeLabelParts parts;
@@ -45,8 +45,8 @@ std::string CurrentBarText(const char* format, int32_t time, int32_t close, int3
     char digits[16];
     std::snprintf(digits, sizeof digits, "%d", time);
     const MonthDay md = LastFour(digits);
-    const std::string fields[4] = {std::string(md.first), std::string(md.second),
-                                   FormatThousands(close), FormatThousands(volume)};
+    const std::string fields[4] = {std::string(md.first), std::string(md.second), FormatThousands(close),
+                                   FormatThousands(volume)};
     // Our own substitution: the format's other text is copied as it stands.
     std::string text;
     std::string_view rest = format;

@@ -24,7 +24,8 @@ void FillRect(const PixelView& view, const Rect& area, Colour colour) {
     if (area.Empty()) return;
     const uint32_t value = Stored(view, colour);
     uint32_t* row = view.pixels + static_cast<size_t>(area.top) * view.stride + static_cast<size_t>(area.left);
-    for (int32_t y = area.top; y < area.bottom; ++y, row += view.stride) std::fill_n(row, area.right - area.left, value);
+    for (int32_t y = area.top; y < area.bottom; ++y, row += view.stride)
+        std::fill_n(row, area.right - area.left, value);
 }
 
 // What of a large fill stays visible: the parts that no later fill or frame
@@ -98,7 +99,7 @@ Rect LineArea(const Rect& r) {
     return {r.left, r.top, r.left + 1, r.bottom};
 }
 
-}  // namespace
+}   // namespace
 
 PixelBuffer::PixelBuffer(int32_t w, int32_t h, Colour background)
     : width(std::max(w, 0)),

@@ -50,8 +50,8 @@ public:
     virtual ~TextPainter() = default;
     // Draws code page 949 text placed in `rect` by `align` (buffer pixels),
     // touching only pixels inside `clip`, which lies within the buffer.
-    virtual void DrawText(PixelBuffer& buffer, const Rect& rect, const Rect& clip,
-                          std::string_view cp949, TextAlign align, Colour colour, FontRole font) = 0;
+    virtual void DrawText(PixelBuffer& buffer, const Rect& rect, const Rect& clip, std::string_view cp949,
+                          TextAlign align, Colour colour, FontRole font) = 0;
 };
 
 // A text primitive's turn, in scene order: its rectangle moved by the origin

@@ -56,8 +56,7 @@ void Scene::AddLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Colour colou
     p.rect = y0 == y1 ? Rect{f, y0, t, y0} : Rect{x0, f, x0, t};
 }
 
-void Scene::AddText(const Rect& rect, std::string_view cp949, TextAlign align, Colour colour,
-                    FontRole font) {
+void Scene::AddText(const Rect& rect, std::string_view cp949, TextAlign align, Colour colour, FontRole font) {
     if (cp949.empty() || !rect.Intersects(Client())) return;
     ScenePrim& p = prims.emplace_back();
     p.kind = PrimKind::Text;

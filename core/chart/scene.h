@@ -32,8 +32,8 @@ using Colour = uint32_t;
 enum class PrimKind : uint8_t { Fill, Frame, Line, Text };
 
 enum class TextAlign : uint8_t {
-    Center,          // each line centred horizontally, from the top (DT_CENTER)
-    LeftSingleLine,  // one line from the left and the top (DT_SINGLELINE | DT_LEFT | DT_TOP)
+    Center,           // each line centred horizontally, from the top (DT_CENTER)
+    LeftSingleLine,   // one line from the left and the top (DT_SINGLELINE | DT_LEFT | DT_TOP)
 };
 
 // Both roles are the face "굴림체" (Nanum Gothic Coding where it is replaced),

@@ -13,8 +13,7 @@ using S = ChartSettings;
 constexpr PropertyInfo Str(const char* name, int32_t dispid, PropUse use, std::string S::*field) {
     return {name, dispid, PropType::String, use, 0, "", nullptr, field};
 }
-constexpr PropertyInfo Num(const char* name, int32_t dispid, PropUse use, int32_t value,
-                           int32_t S::*field) {
+constexpr PropertyInfo Num(const char* name, int32_t dispid, PropUse use, int32_t value, int32_t S::*field) {
     return {name, dispid, PropType::Number, use, value, nullptr, field, nullptr};
 }
 constexpr PropertyInfo Col(const char* name, int32_t dispid, int32_t value, int32_t S::*field) {
@@ -56,12 +55,36 @@ constexpr std::array<PropertyInfo, 30> kTable{
 
 // The stream format: this order, never the dispatch order.
 constexpr std::array<const char*, 30> kPersistOrder{
-    "strCode", "strURL", "nsizeMainX", "nsizeMainY", "crMainBackGround", "crValueBackGround",
-    "crVolumeBackGround", "crBoxLine", "crValueText", "crVolumeText", "crValueHorizonalLine",
-    "crVolumeHorizonalLine", "crTime", "crStick", "crHighCandle", "crLowCandle",
-    "crCurrentBarBackGround", "crCurrentBarText", "crCurrentBarUpLine", "crCurrentBarDownLine",
-    "crToolTipBackGround", "crToolTipOutLine", "crToolTipText", "nIsToolTip", "nIsCurrentBar",
-    "nsizeGapX", "nsizeGapY", "strType", "strChartUrl", "strClickAction",
+    "strCode",
+    "strURL",
+    "nsizeMainX",
+    "nsizeMainY",
+    "crMainBackGround",
+    "crValueBackGround",
+    "crVolumeBackGround",
+    "crBoxLine",
+    "crValueText",
+    "crVolumeText",
+    "crValueHorizonalLine",
+    "crVolumeHorizonalLine",
+    "crTime",
+    "crStick",
+    "crHighCandle",
+    "crLowCandle",
+    "crCurrentBarBackGround",
+    "crCurrentBarText",
+    "crCurrentBarUpLine",
+    "crCurrentBarDownLine",
+    "crToolTipBackGround",
+    "crToolTipOutLine",
+    "crToolTipText",
+    "nIsToolTip",
+    "nIsCurrentBar",
+    "nsizeGapX",
+    "nsizeGapY",
+    "strType",
+    "strChartUrl",
+    "strClickAction",
 };
 
 char Lower(char c) {
@@ -94,12 +117,14 @@ std::optional<int32_t> ParseNumber(std::string_view text, bool colour) {
     return static_cast<int32_t>(static_cast<uint32_t>(v));
 }
 
-}  // namespace
+}   // namespace
 
 ChartSettings::ChartSettings() {
     for (const PropertyInfo& p : kTable) {
-        if (p.number) this->*p.number = p.defaultNumber;
-        else this->*p.string = p.defaultString;
+        if (p.number)
+            this->*p.number = p.defaultNumber;
+        else
+            this->*p.string = p.defaultString;
     }
 }
 

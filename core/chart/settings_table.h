@@ -48,7 +48,7 @@ struct ChartSettings {
 
     // Option rules, compared byte-wise and case-sensitively.
     bool IsEnglish() const { return strType == "ENG"; }           // exactly "ENG"
-    bool ClickEnabled() const { return strClickAction != "N"; }    // only exactly "N" turns it off
+    bool ClickEnabled() const { return strClickAction != "N"; }   // only exactly "N" turns it off
 };
 
 enum class PropType : uint8_t { String, Number, Colour };
@@ -64,13 +64,13 @@ enum class PropUse : uint8_t {
 
 struct PropertyInfo {
     const char* name;
-    int32_t dispid;                          // 1-based position in the dispatch table
+    int32_t dispid;   // 1-based position in the dispatch table
     PropType type;
     PropUse use;
-    int32_t defaultNumber;                   // Number and Colour
-    const char* defaultString;               // String
-    int32_t ChartSettings::*number;          // Number and Colour, else nullptr
-    std::string ChartSettings::*string;      // String, else nullptr
+    int32_t defaultNumber;                // Number and Colour
+    const char* defaultString;            // String
+    int32_t ChartSettings::*number;       // Number and Colour, else nullptr
+    std::string ChartSettings::*string;   // String, else nullptr
 };
 
 // The thirty properties in dispatch order (DISPIDs 1 to 30).

@@ -20,7 +20,10 @@ std::string_view Trim(std::string_view s) {
 }
 
 bool ParseInt32(std::string_view s, int32_t& value, std::string& why) {
-    if (s.empty()) { why = "empty"; return false; }
+    if (s.empty()) {
+        why = "empty";
+        return false;
+    }
     int64_t v = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ec == std::errc::result_out_of_range ||
@@ -78,7 +81,7 @@ bool IsHeader(std::string_view line) {
     return !first.empty() && ((first[0] >= 'A' && first[0] <= 'Z') || (first[0] >= 'a' && first[0] <= 'z'));
 }
 
-}  // namespace
+}   // namespace
 
 bool ParseBarsCsv(std::string_view text, std::vector<TickRecord>& bars, CsvError& error) {
     bars.clear();

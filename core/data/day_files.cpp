@@ -24,8 +24,8 @@ std::string FitName(std::string_view cp949Name) {
     return std::string(cp949Name.substr(0, end));
 }
 
-StockInfo MakeInfo(std::string_view code, std::string_view cp949Name,
-                   const std::vector<TickRecord>& ticks, int32_t snapshotTime, int32_t previousClose) {
+StockInfo MakeInfo(std::string_view code, std::string_view cp949Name, const std::vector<TickRecord>& ticks,
+                   int32_t snapshotTime, int32_t previousClose) {
     StockInfo info{};
     info.date = ticks.front().date;
     info.time = snapshotTime;
@@ -45,8 +45,8 @@ StockInfo MakeInfo(std::string_view code, std::string_view cp949Name,
     info.volume = static_cast<int32_t>(std::min<int64_t>(volume, std::numeric_limits<int32_t>::max()));
     info.current = ticks.back().close;
     const int64_t change = int64_t{info.current} - previousClose;
-    info.change = static_cast<int32_t>(std::clamp<int64_t>(change, std::numeric_limits<int32_t>::min(),
-                                                            std::numeric_limits<int32_t>::max()));
+    info.change = static_cast<int32_t>(
+        std::clamp<int64_t>(change, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     return info;
 }
 

@@ -24,8 +24,8 @@ std::string FitName(std::string_view cp949Name);
 // An info snapshot consistent with the ticks: the first tick's date, open =
 // first open, high/low = day extremes, current = last close, volume = day total
 // (capped at INT32_MAX), change = current - previousClose. ticks must not be empty.
-StockInfo MakeInfo(std::string_view code, std::string_view cp949Name,
-                   const std::vector<TickRecord>& ticks, int32_t snapshotTime, int32_t previousClose);
+StockInfo MakeInfo(std::string_view code, std::string_view cp949Name, const std::vector<TickRecord>& ticks,
+                   int32_t snapshotTime, int32_t previousClose);
 
 // The files' bytes, little-endian, exactly as the chart reads them.
 std::vector<unsigned char> InfoBytes(const StockInfo& info);

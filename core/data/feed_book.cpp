@@ -23,7 +23,7 @@ bool IsClockTime(int64_t hhmmss) {
     return hhmmss >= 0 && hhmmss <= 235959 && hhmmss / 100 % 100 < 60 && hhmmss % 100 < 60;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> ParseTrade(std::string_view line, Trade& trade) {
     std::vector<std::string_view> fields;
@@ -37,13 +37,16 @@ std::optional<std::string> ParseTrade(std::string_view line, Trade& trade) {
     const std::string_view code = fields[0];
     // A code the files can hold and the chart find again (six bytes, not five).
     bool letters = !code.empty() && code.size() <= 6 && code.size() != 5;
-    for (char c : code) letters = letters && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+    for (char c : code)
+        letters = letters && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
     if (!letters) return "code: 1 to 4 or 6 ASCII letters and digits";
     const auto time = Whole(fields[1]), price = Whole(fields[2]), volume = Whole(fields[3]);
     if (!time || !IsClockTime(*time)) return "time: HHMMSS from 000000 to 235959";
     if (!price || *price <= 0 || *price > std::numeric_limits<int32_t>::max()) return "price: a whole number above 0";
-    if (!volume || *volume < 0 || *volume > std::numeric_limits<int32_t>::max()) return "volume: a whole number, 0 or more";
-    trade = {std::string(code), static_cast<int32_t>(*time), static_cast<int32_t>(*price), static_cast<int32_t>(*volume)};
+    if (!volume || *volume < 0 || *volume > std::numeric_limits<int32_t>::max())
+        return "volume: a whole number, 0 or more";
+    trade = {std::string(code), static_cast<int32_t>(*time), static_cast<int32_t>(*price),
+             static_cast<int32_t>(*volume)};
     return std::nullopt;
 }
 

@@ -13,7 +13,7 @@
 
 struct Trade {
     std::string code;
-    int32_t time = 0;     // HHMMSS
+    int32_t time = 0;   // HHMMSS
     int32_t price = 0;
     int32_t volume = 0;
 };
@@ -25,7 +25,7 @@ std::optional<std::string> ParseTrade(std::string_view line, Trade& trade);
 // besides them, and whether it changed since it was last published.
 struct CodeDay {
     std::vector<TickRecord> minutes;
-    std::string name;             // code page 949
+    std::string name;   // code page 949
     int32_t previousClose = 0;
     int32_t lastTime = 0;
     bool changed = false;

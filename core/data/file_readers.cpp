@@ -98,14 +98,16 @@ FileVerdict ReadDataFile(const unsigned char* bytes, std::size_t length, const S
 std::string VerdictText(const FileVerdict& v) {
     using Kind = FileVerdict::Kind;
     switch (v.kind) {
-    case Kind::Accepted: return {};
+    case Kind::Accepted:
+        return {};
     case Kind::WrongLength:
         // Readers may stop one byte past 128, so any longer file is "more".
         if (v.length > sizeof(StockInfo)) return "info file refused: more than 128 bytes";
         return "info file refused: " + std::to_string(v.length) + " bytes, not 128";
     case Kind::OtherCode:
         return "info file refused: it is for code '" + v.fileCode + "', not " + v.requestedCode;
-    case Kind::TooLarge: return "data file refused: larger than 16 MiB";
+    case Kind::TooLarge:
+        return "data file refused: larger than 16 MiB";
     case Kind::NoRecord:
         if (v.length < sizeof(TickRecord)) return "data file refused: no whole record";
         return "data file refused: no record to draw";

@@ -26,11 +26,11 @@ struct FileVerdict {
     };
     DayFile file = DayFile::Info;
     Kind kind = Kind::Accepted;
-    uint64_t length = 0;        // the bytes the reader saw
-    std::string requestedCode;  // OtherCode: the code asked for
-    std::string fileCode;       //            and the one the file is for
-    int32_t fileDate = 0;       // DateMismatch: the data file's date
-    int32_t infoDate = 0;       //               and the info record's
+    uint64_t length = 0;         // the bytes the reader saw
+    std::string requestedCode;   // OtherCode: the code asked for
+    std::string fileCode;        //            and the one the file is for
+    int32_t fileDate = 0;        // DateMismatch: the data file's date
+    int32_t infoDate = 0;        //               and the info record's
     bool Accepted() const { return kind == Kind::Accepted; }
 };
 // "info file refused: 100 bytes, not 128", ...; empty for an accepted file.
@@ -45,13 +45,12 @@ bool IsValidStockCode(std::string_view code);
 // then a code that differs from requestedCode zeroes `info`. The verdict says
 // whether the file was taken and why not.
 FileVerdict AcceptInfoFile(const unsigned char* bytes, std::size_t length, std::string_view requestedCode,
-                    StockInfo& info);
+                           StockInfo& info);
 
 // The data file's rules: record count, date consistency test against
 // info.date, the first-record rule and the bar synthesised from `info`.
 // Calls addBar once per bar, in order. A file over kMaxDataFileBytes gives no
 // bar. The verdict is Accepted when at least one bar was given.
-using AddBarFn = std::function<void(int32_t time, int32_t open, int32_t high, int32_t low,
-                                    int32_t close, int32_t volume)>;
-FileVerdict ReadDataFile(const unsigned char* bytes, std::size_t length, const StockInfo& info,
-                  const AddBarFn& addBar);
+using AddBarFn =
+    std::function<void(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume)>;
+FileVerdict ReadDataFile(const unsigned char* bytes, std::size_t length, const StockInfo& info, const AddBarFn& addBar);

@@ -16,7 +16,7 @@ bool GetU32(ByteSource& source, uint32_t& v) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<uint8_t> EncodeProps(const std::vector<PropSlot>& slots, const std::vector<PropValue>& values) {
     if (slots.size() != values.size()) return {};

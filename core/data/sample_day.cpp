@@ -57,7 +57,7 @@ int64_t Step(Rng& rng, bool seconds) {
     return r == 0 ? -1 : r == 1 ? 1 : 0;
 }
 
-}  // namespace
+}   // namespace
 
 int32_t TickSize(int32_t price) {
     if (price < 2'000) return 1;
@@ -93,10 +93,8 @@ DayFiles MakeSampleDay(const SampleRequest& request) {
         t.open = open;
         t.close = close;
         const int64_t wick = request.seconds ? 1 : 2;
-        t.high = std::max(RoundToTick(std::max(open, close) + tick * rng.Between(0, wick)),
-                          std::max(open, close));
-        t.low = std::min(RoundToTick(std::min(open, close) - tick * rng.Between(0, wick)),
-                         std::min(open, close));
+        t.high = std::max(RoundToTick(std::max(open, close) + tick * rng.Between(0, wick)), std::max(open, close));
+        t.low = std::min(RoundToTick(std::min(open, close) - tick * rng.Between(0, wick)), std::min(open, close));
         t.volume = static_cast<int32_t>(baseVolume * VolumeWeight(k, count) / 100 * rng.Between(50, 150) / 100 + 1);
         day.ticks.push_back(t);
         last = close;

@@ -11,10 +11,10 @@
 struct SampleRequest {
     std::string code;
     std::string cp949Name;
-    int32_t date = 0;           // YYYYMMDD
+    int32_t date = 0;   // YYYYMMDD
     uint64_t seed = 949;
-    int32_t previousClose = 0;  // the day before's close; 0 picks one from the seed
-    bool seconds = false;       // one record a second (23,400) instead of a minute (391)
+    int32_t previousClose = 0;   // the day before's close; 0 picks one from the seed
+    bool seconds = false;        // one record a second (23,400) instead of a minute (391)
 };
 
 inline constexpr uint64_t kDefaultSampleSeed = 949;

@@ -1,7 +1,7 @@
 #include "data/series_store.h"
 
-void SeriesStore::AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                         int32_t volume, int32_t nViewCount) {
+void SeriesStore::AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume,
+                         int32_t nViewCount) {
     const BarRecord bar{open, high, low, close, volume, time};
     // Only the last bar is compared: an equal time replaces it in place.
     if (!bars.empty() && bars.back().time == time) {

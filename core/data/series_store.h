@@ -12,8 +12,8 @@ class SeriesStore {
 public:
     // Appends a bar, or replaces the last one when it carries the same time.
     // nViewCount is the chart's slot count, read to keep the view on the newest bar.
-    void AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                int32_t volume, int32_t nViewCount);
+    void AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume,
+                int32_t nViewCount);
 
     // The store's part of the chart's reset: counters back to their start values,
     // bars gone and their storage released.

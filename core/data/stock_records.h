@@ -7,10 +7,10 @@
 
 // The info file: exactly one 128-byte record.
 struct StockInfo {
-    int32_t date;        // YYYYMMDD
-    int32_t time;        // HHMMSS
-    char code[6];        // no terminator needed: readers copy at most 6 bytes
-    char name[31];       // ended by NUL or by its 31st byte
+    int32_t date;    // YYYYMMDD
+    int32_t time;    // HHMMSS
+    char code[6];    // no terminator needed: readers copy at most 6 bytes
+    char name[31];   // ended by NUL or by its 31st byte
     char unused1[11];
     int32_t open;
     int32_t high;
@@ -32,8 +32,8 @@ enum class DayFile : uint8_t { Info, Data };
 
 // One record of the intraday data file, 28 bytes.
 struct TickRecord {
-    int32_t date;        // only the first record's date is read
-    int32_t time;        // HHMMSS, hour without leading zero
+    int32_t date;   // only the first record's date is read
+    int32_t time;   // HHMMSS, hour without leading zero
     int32_t open;
     int32_t high;
     int32_t low;
@@ -51,7 +51,7 @@ struct BarRecord {
     int32_t low;
     int32_t close;
     int32_t volume;
-    int32_t time;        // HHMMSS, or YYYYMMDD for the bar built from the info file
+    int32_t time;   // HHMMSS, or YYYYMMDD for the bar built from the info file
 };
 static_assert(sizeof(BarRecord) == 24);
 static_assert(offsetof(BarRecord, time) == 20);

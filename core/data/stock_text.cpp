@@ -6,7 +6,7 @@ namespace {
 bool IsSpace(unsigned char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
-}  // namespace
+}   // namespace
 
 std::string FieldText(const char* field, size_t width, LeadByteTest isLeadByte) {
     char buffer[64] = {};

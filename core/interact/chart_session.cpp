@@ -27,7 +27,7 @@ uint64_t DayPrint(const FetchedFile& info, const FetchedFile& data) {
     return h | 1;   // never 0, which means no accepted day
 }
 
-}  // namespace
+}   // namespace
 
 std::string LoadVerdict::Reason() const {
     if (Failed()) return failure;
@@ -117,13 +117,17 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     const int32_t first = model.series.nStartIndex;
     ResetSeries();
     BeginLoad(Code());
-    if (!IsValidStockCode(loadingCode)) FailLoad(Request(false).refusal);
-    else if (!infoFile.arrived) FailLoad(infoFile.failure);
+    if (!IsValidStockCode(loadingCode))
+        FailLoad(Request(false).refusal);
+    else if (!infoFile.arrived)
+        FailLoad(infoFile.failure);
     else {
         AcceptInfo(infoFile.bytes, infoFile.length);
         // A failed download gives no bytes: stale or partial data never reaches the chart.
-        if (!dataFile.arrived) FailLoad(dataFile.failure);
-        else AcceptData(dataFile.bytes, dataFile.length);
+        if (!dataFile.arrived)
+            FailLoad(dataFile.failure);
+        else
+            AcceptData(dataFile.bytes, dataFile.length);
     }
     loadedCode = loadingCode;
     following = !keepView;
@@ -237,8 +241,10 @@ int32_t ChartSession::PointerMove(int32_t x, int32_t y) {
 
 int32_t ChartSession::PressKey(ArrowKey key) {
     switch (key) {
-    case ArrowKey::Down: return Track(last.x, last.y + 1, false);
-    case ArrowKey::Up: return Track(last.x, last.y - 1, false);
+    case ArrowKey::Down:
+        return Track(last.x, last.y + 1, false);
+    case ArrowKey::Up:
+        return Track(last.x, last.y - 1, false);
     // The last point is a slot line; a slot's width left is the previous one
     // (one left would snap back to the same line). Past the first or the last
     // record shown, the day scrolls by one under the crosshair.
@@ -272,10 +278,14 @@ int32_t ChartSession::ScrollBy(int64_t records) {
 int32_t ChartSession::PressScrollKey(ScrollKey key) {
     const int64_t page = std::max(model.nViewCount - 2, 1);
     switch (key) {
-    case ScrollKey::Home: return ShowFrom(0);
-    case ScrollKey::End: return ShowFrom(model.NewestStart());
-    case ScrollKey::PageUp: return ScrollBy(-page);
-    case ScrollKey::PageDown: return ScrollBy(page);
+    case ScrollKey::Home:
+        return ShowFrom(0);
+    case ScrollKey::End:
+        return ShowFrom(model.NewestStart());
+    case ScrollKey::PageUp:
+        return ScrollBy(-page);
+    case ScrollKey::PageDown:
+        return ScrollBy(page);
     }
     return 0;
 }
@@ -306,8 +316,8 @@ int32_t ChartSession::SetSlotWidth(int32_t width, int32_t anchorX) {
 }
 
 int32_t ChartSession::Zoom(int32_t steps, int32_t anchorX) {
-    return SetSlotWidth(static_cast<int32_t>(std::clamp<int64_t>(int64_t{model.nSlotWidth} + steps, INT32_MIN, INT32_MAX)),
-                        anchorX);
+    return SetSlotWidth(
+        static_cast<int32_t>(std::clamp<int64_t>(int64_t{model.nSlotWidth} + steps, INT32_MIN, INT32_MAX)), anchorX);
 }
 
 void ChartSession::PinchBegin(int32_t distance) {
@@ -332,7 +342,8 @@ int32_t ChartSession::Drag(int32_t x, int32_t) {
         press.panning = true;
         tappedRecord = -1;
     }
-    const int32_t changed = ScrollPixels(static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} - press.lastX, INT32_MIN, INT32_MAX)));
+    const int32_t changed =
+        ScrollPixels(static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} - press.lastX, INT32_MIN, INT32_MAX)));
     press.lastX = x;
     return changed;
 }

@@ -38,7 +38,7 @@ std::string EncodeForCommandLine(const std::string& url) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 size_t WebSchemeLength(std::string_view text) {
     for (std::string_view scheme : {"http://", "https://"})

@@ -6,8 +6,8 @@
 namespace {
 
 int32_t ClampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // ceil(d / w) for any sign of d and w > 0; C++ division truncates toward zero.
@@ -15,7 +15,7 @@ int64_t CeilDiv(int64_t d, int64_t w) {
     return d >= 0 ? (d + w - 1) / w : -((-d) / w);
 }
 
-}  // namespace
+}   // namespace
 
 SlotSnap SnapColumnToSlot(int32_t boxLeft, int32_t x, int32_t slotWidth) {
     const int64_t w = std::max(slotWidth, 1);

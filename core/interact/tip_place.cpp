@@ -6,11 +6,11 @@
 namespace {
 
 int32_t ClampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-}  // namespace
+}   // namespace
 
 TipPlace PlaceTip(int32_t cursorX, int32_t cursorY, int32_t tipWidth, int32_t screenWidth) {
     const int64_t x = cursorX;

@@ -5,8 +5,8 @@
 
 #include "interact/tip_segments.h"
 
-int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height,
-                      const TipColours& colours, const TextWidthFn& measure) {
+int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height, const TipColours& colours,
+                      const TextWidthFn& measure) {
     const std::vector<TipSegment> parts = ParseTipSegments(segments);
     const int64_t wide = int64_t{measure(JoinTipText(parts))} + 2 * kTipLeftMargin;
     const int32_t width = static_cast<int32_t>(std::clamp<int64_t>(wide, 0, INT32_MAX));
@@ -17,8 +17,8 @@ int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height,
     int64_t x = kTipLeftMargin;
     for (const TipSegment& segment : parts) {
         if (x >= width) break;
-        out.AddText({static_cast<int32_t>(x), yOff, width, height}, segment.text,
-                    TextAlign::LeftSingleLine, static_cast<Colour>(segment.colour), FontRole::Tip);
+        out.AddText({static_cast<int32_t>(x), yOff, width, height}, segment.text, TextAlign::LeftSingleLine,
+                    static_cast<Colour>(segment.colour), FontRole::Tip);
         x += measure(segment.text);
     }
     AddTipOutline(out, width, height, colours.outline);

@@ -28,5 +28,5 @@ void AddTipOutline(Scene& out, int32_t width, int32_t height, Colour colour);
 // Builds the tooltip for its segments ("colour;text\r\n" each, see
 // tip_segments.h) into `out`, sized width x height, where width is the text's
 // width plus both margins. Returns that width.
-int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height,
-                      const TipColours& colours, const TextWidthFn& measure);
+int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height, const TipColours& colours,
+                      const TextWidthFn& measure);

@@ -24,7 +24,7 @@ int32_t ParseColour(std::string_view text) {
     return static_cast<int32_t>(value == kLimit ? kLimit - 1 : value);
 }
 
-}  // namespace
+}   // namespace
 
 std::string MakeTipSegment(std::string_view text, int32_t colour) {
     std::string segment = std::to_string(colour);
@@ -42,8 +42,7 @@ std::vector<TipSegment> ParseTipSegments(std::string_view segments) {
         if (semicolon == std::string_view::npos) {
             parsed.push_back({0, std::string(segment)});
         } else {
-            parsed.push_back({ParseColour(segment.substr(0, semicolon)),
-                              std::string(segment.substr(semicolon + 1))});
+            parsed.push_back({ParseColour(segment.substr(0, semicolon)), std::string(segment.substr(semicolon + 1))});
         }
         segments.remove_prefix(end + 2);
     }

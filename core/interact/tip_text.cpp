@@ -45,13 +45,19 @@ namespace {
 
 // UTF-8 as escapes: the Windows build compiles its literals to code page 949.
 // "시", "분", "시가", "고가", "저가", "종가", "거래량"
-constexpr const char* kKoreanWords[] = {"\xEC\x8B\x9C", "\xEB\xB6\x84", "\xEC\x8B\x9C\xEA\xB0\x80", "\xEA\xB3\xA0\xEA\xB0\x80", "\xEC\xA0\x80\xEA\xB0\x80", "\xEC\xA2\x85\xEA\xB0\x80", "\xEA\xB1\xB0\xEB\x9E\x98\xEB\x9F\x89"};
+constexpr const char* kKoreanWords[] = {"\xEC\x8B\x9C",
+                                        "\xEB\xB6\x84",
+                                        "\xEC\x8B\x9C\xEA\xB0\x80",
+                                        "\xEA\xB3\xA0\xEA\xB0\x80",
+                                        "\xEC\xA0\x80\xEA\xB0\x80",
+                                        "\xEC\xA2\x85\xEA\xB0\x80",
+                                        "\xEA\xB1\xB0\xEB\x9E\x98\xEB\x9F\x89"};
 
 std::string TwoDigits(int32_t n) {
     return std::string(1, static_cast<char>('0' + n / 10 % 10)) + static_cast<char>('0' + n % 10);
 }
 
-}  // namespace
+}   // namespace
 
 std::string AnnounceBar(const BarRecord& bar, bool english) {
     const TimeParts time = SplitTipTime(bar.time);

@@ -10,7 +10,7 @@ PaneLayout Layout(int w, int h, LayoutSettings s = {}) {
     return ComputePaneLayout({0, 0, w, h}, s);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartLayout, DefaultChartMatchesWorkedExample) {
     const PaneLayout l = Layout(228, 190);

@@ -20,7 +20,7 @@ int32_t Row(const PriceScaleFit& fit, int32_t v) {
     return 100 - PriceOffset(fit.scale, v, 100);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartRange, FirstRecordSetsRangeLaterOnesAddMargin) {
     ShownRange r;

@@ -15,8 +15,7 @@ struct BarSpec {
     int32_t time, open, high, low, close, volume;
 };
 
-ChartModel Draw(int32_t width, int32_t height, const std::vector<BarSpec>& bars,
-                const ChartSettings& settings = {}) {
+ChartModel Draw(int32_t width, int32_t height, const std::vector<BarSpec>& bars, const ChartSettings& settings = {}) {
     ChartModel m;
     m.settings = settings;
     m.rcClient = {0, 0, width, height};
@@ -47,7 +46,7 @@ const std::vector<BarSpec> kDay = {
     {1208, 990, 1030, 970, 1000, 3000},    // the bar from the info file (MMDD time)
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ChartScene, WorkedExampleDrawsPanesCandlesBarsLabelsAndStrip) {
     const ChartSettings s;
@@ -97,8 +96,10 @@ TEST(ChartScene, WorkedExampleDrawsPanesCandlesBarsLabelsAndStrip) {
     // Five price rows labelled on both sides, three volume rows, the strip last.
     const std::vector<std::string> texts = Texts(m.scene);
     ASSERT_EQ(texts.size(), 14u);
-    EXPECT_EQ(texts.back(),
-              "12\xBF\xF9" "08\xC0\xCF \xC7\xF6\xC0\xE7\xB0\xA1" "1,000 \xB0\xC5\xB7\xA1\xB7\xAE" "3,000");
+    EXPECT_EQ(texts.back(), "12\xBF\xF9"
+                            "08\xC0\xCF \xC7\xF6\xC0\xE7\xB0\xA1"
+                            "1,000 \xB0\xC5\xB7\xA1\xB7\xAE"
+                            "3,000");
     const ScenePrim& strip = *Find(m.scene, PrimKind::Text, static_cast<Colour>(s.crCurrentBarText)).back();
     EXPECT_EQ(strip.rect, (Rect{5, 4, 228, 19}));
     EXPECT_EQ(strip.align, TextAlign::LeftSingleLine);
@@ -120,10 +121,14 @@ TEST(ChartScene, HostileSettingsAndValuesStayInsideTheClientArea) {
     struct Case {
         int32_t width, height, gapX, gapY, strip;
     } cases[] = {
-        {228, 190, 5, 4, 1},           {228, 190, INT32_MAX, INT32_MAX, 1},
-        {228, 190, INT32_MIN, INT32_MIN, 1}, {228, 190, INT32_MIN, INT32_MAX, 0},
-        {0, 0, 5, 4, 1},               {1, 1, 5, 4, 1},
-        {30, 20, -100, -100, 2},       {4096, 4096, -2000000000, 2000000000, 1},
+        {228, 190, 5, 4, 1},
+        {228, 190, INT32_MAX, INT32_MAX, 1},
+        {228, 190, INT32_MIN, INT32_MIN, 1},
+        {228, 190, INT32_MIN, INT32_MAX, 0},
+        {0, 0, 5, 4, 1},
+        {1, 1, 5, 4, 1},
+        {30, 20, -100, -100, 2},
+        {4096, 4096, -2000000000, 2000000000, 1},
         {60000, 30, 5, 4, 1},
     };
     for (const Case& c : cases) {
@@ -136,8 +141,8 @@ TEST(ChartScene, HostileSettingsAndValuesStayInsideTheClientArea) {
             const Rect client{0, 0, c.width, c.height};
             for (const ScenePrim& p : m.scene.Prims()) {
                 const Rect& r = p.rect;
-                SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " gaps " << c.gapX
-                                                << "," << c.gapY << " kind " << int(p.kind));
+                SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " gaps " << c.gapX << "," << c.gapY
+                                                << " kind " << int(p.kind));
                 if (p.kind == PrimKind::Fill || p.kind == PrimKind::Line) {
                     EXPECT_GE(r.left, 0);
                     EXPECT_GE(r.top, 0);
@@ -161,14 +166,14 @@ TEST(ChartScene, PrimitivesAreClippedWithoutChangingTheirPixels) {
         Rect stored;   // forwards, clipped to 10x10; left == right means no line
         bool drawn;
     } lines[] = {
-        {2, 3, 7, 3, {2, 3, 7, 3}, true},           // end point excluded: 2..6
-        {7, 3, 2, 3, {3, 3, 8, 3}, true},           // backwards covers 3..7
-        {4, 9, 4, 1, {4, 2, 4, 10}, true},          // backwards vertical covers 2..9
-        {-5, 0, 50, 0, {0, 0, 10, 0}, true},        // clipped at both ends
+        {2, 3, 7, 3, {2, 3, 7, 3}, true},      // end point excluded: 2..6
+        {7, 3, 2, 3, {3, 3, 8, 3}, true},      // backwards covers 3..7
+        {4, 9, 4, 1, {4, 2, 4, 10}, true},     // backwards vertical covers 2..9
+        {-5, 0, 50, 0, {0, 0, 10, 0}, true},   // clipped at both ends
         {INT32_MAX, 5, INT32_MIN, 5, {0, 5, 10, 5}, true},
-        {3, 3, 3, 3, {}, false},                    // no length
-        {0, 10, 9, 10, {}, false},                  // below the client area
-        {-3, 2, 0, 2, {}, false},                   // ends where the area starts
+        {3, 3, 3, 3, {}, false},     // no length
+        {0, 10, 9, 10, {}, false},   // below the client area
+        {-3, 2, 0, 2, {}, false},    // ends where the area starts
     };
     for (const LineCase& c : lines) {
         Scene s;
@@ -179,9 +184,9 @@ TEST(ChartScene, PrimitivesAreClippedWithoutChangingTheirPixels) {
     }
     Scene s;
     s.Reset(10, 10);
-    s.AddFill({-5, -5, 3, 20}, 1);       // clipped: same pixels
-    s.AddFill({4, 4, 4, 8}, 1);          // empty: nothing
-    s.AddFrame({-5, 2, 3, 20}, 1, 2);    // kept whole: its edges would move if clipped
+    s.AddFill({-5, -5, 3, 20}, 1);                           // clipped: same pixels
+    s.AddFill({4, 4, 4, 8}, 1);                              // empty: nothing
+    s.AddFrame({-5, 2, 3, 20}, 1, 2);                        // kept whole: its edges would move if clipped
     s.AddText({20, 0, 40, 10}, "x", TextAlign::Center, 1);   // outside: dropped
     s.AddText({-20, 0, 5, 10}, "", TextAlign::Center, 1);    // no text: dropped
     ASSERT_EQ(s.Prims().size(), 2u);
@@ -197,7 +202,12 @@ TEST(ChartScene, CrosshairSnapsToTheSlotAndTooltipSitsInItsOutline) {
     EXPECT_EQ(cross.Prims()[0].rect, (Rect{14, 23, 14, 172}));
     EXPECT_EQ(cross.Prims()[1].rect, (Rect{5, 50, 185, 50}));
     EXPECT_EQ(cross.Prims()[0].colour, ChartModel::kCrosshairColour);
-    EXPECT_EQ(*m.TipText(0), "00/00 \xBD\xC3" "1,000 \xB0\xED" "1,020 \xC0\xFA" "990 \xC1\xBE" "1,010 \xB0\xC5" "500");
+    EXPECT_EQ(*m.TipText(0), "00/00 \xBD\xC3"
+                             "1,000 \xB0\xED"
+                             "1,020 \xC0\xFA"
+                             "990 \xC1\xBE"
+                             "1,010 \xB0\xC5"
+                             "500");
     EXPECT_FALSE(m.TipText(4).has_value());
 
     // 6 pixels a byte: "ab" then "cde" in their own colours after the margin.
@@ -212,7 +222,7 @@ TEST(ChartScene, CrosshairSnapsToTheSlotAndTooltipSitsInItsOutline) {
     EXPECT_EQ(prims[1].colour, 255u);
     EXPECT_EQ(prims[2].rect.left, 22);
     EXPECT_EQ(prims[2].font, FontRole::Tip);
-    EXPECT_EQ(prims[3].rect, (Rect{0, 0, 49, 0}));    // top, right, bottom, left
+    EXPECT_EQ(prims[3].rect, (Rect{0, 0, 49, 0}));   // top, right, bottom, left
     EXPECT_EQ(prims[4].rect, (Rect{49, 0, 49, 19}));
     EXPECT_EQ(prims[5].rect, (Rect{1, 19, 50, 19}));
     EXPECT_EQ(prims[6].rect, (Rect{0, 1, 0, 20}));

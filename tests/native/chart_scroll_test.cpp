@@ -45,20 +45,34 @@ TEST(ChartScrollTest, ScrollKeysPixelsAndRecordsMoveTheViewWithinTheDay) {
     const std::vector<Case> cases = {
         {"first view is the newest", [](ChartSession& s) { return s.ScrollBy(0); },
          [](const Loaded& l) { return l.newest(); }, true, false},
-        {"Home", [](ChartSession& s) { return s.PressScrollKey(ScrollKey::Home); }, [](const Loaded&) { return 0; }, false},
-        {"PageUp goes back a page less two slots",
-         [](ChartSession& s) { return s.PressScrollKey(ScrollKey::PageUp); },
+        {"Home", [](ChartSession& s) { return s.PressScrollKey(ScrollKey::Home); }, [](const Loaded&) { return 0; },
+         false},
+        {"PageUp goes back a page less two slots", [](ChartSession& s) { return s.PressScrollKey(ScrollKey::PageUp); },
          [](const Loaded& l) { return l.newest() - (l.model().nViewCount - 2); }, false},
         {"PageDown at the newest does nothing", [](ChartSession& s) { return s.PressScrollKey(ScrollKey::PageDown); },
          [](const Loaded& l) { return l.newest(); }, true, false},
-        {"Home then End", [](ChartSession& s) { s.PressScrollKey(ScrollKey::Home); return s.PressScrollKey(ScrollKey::End); },
+        {"Home then End",
+         [](ChartSession& s) {
+             s.PressScrollKey(ScrollKey::Home);
+             return s.PressScrollKey(ScrollKey::End);
+         },
          [](const Loaded& l) { return l.newest(); }, true},
         {"drag right 30 pixels shows ten older records", [](ChartSession& s) { return s.ScrollPixels(30); },
          [](const Loaded& l) { return l.newest() - 10; }, false},
-        {"pixels short of a slot add up", [](ChartSession& s) { s.ScrollPixels(2); s.ScrollPixels(2); return s.ScrollPixels(2); },
+        {"pixels short of a slot add up",
+         [](ChartSession& s) {
+             s.ScrollPixels(2);
+             s.ScrollPixels(2);
+             return s.ScrollPixels(2);
+         },
          [](const Loaded& l) { return l.newest() - 2; }, false},
-        {"past the oldest stops at it", [](ChartSession& s) { return s.ScrollBy(-100000); }, [](const Loaded&) { return 0; }, false},
-        {"past the newest stops there", [](ChartSession& s) { s.ScrollBy(-5); return s.ScrollBy(100000); },
+        {"past the oldest stops at it", [](ChartSession& s) { return s.ScrollBy(-100000); },
+         [](const Loaded&) { return 0; }, false},
+        {"past the newest stops there",
+         [](ChartSession& s) {
+             s.ScrollBy(-5);
+             return s.ScrollBy(100000);
+         },
          [](const Loaded& l) { return l.newest(); }, true},
     };
     for (const Case& c : cases) {
@@ -152,17 +166,31 @@ TEST(ChartScrollTest, PressesPanClickOrTapAsTheyMove) {
     const int32_t a = probe.column(20), b = probe.column(30);
     const std::vector<Case> cases = {
         {"mouse click", false, {{'p', a}, {'r', a}}, {ReleaseAction::OpenPage}, 0},
-        {"mouse jitter under the slop still clicks", false, {{'p', a}, {'d', a + 4}, {'r', a + 4}},
-         {ReleaseAction::OpenPage}, 0},
-        {"mouse drag pans and never clicks", false, {{'p', a}, {'d', a + 5}, {'d', a + 35}, {'r', a + 35}},
-         {ReleaseAction::None}, -11},
-        {"tap shows the tip, second tap on it opens", true, {{'p', a}, {'r', a}, {'p', a}, {'r', a}},
-         {ReleaseAction::ShowTip, ReleaseAction::OpenPage}, 0},
-        {"a tap elsewhere moves the tip, never opens", true, {{'p', a}, {'r', a}, {'p', b}, {'r', b}},
-         {ReleaseAction::ShowTip, ReleaseAction::ShowTip}, 0},
-        {"a pan ends the shown record", true,
+        {"mouse jitter under the slop still clicks",
+         false,
+         {{'p', a}, {'d', a + 4}, {'r', a + 4}},
+         {ReleaseAction::OpenPage},
+         0},
+        {"mouse drag pans and never clicks",
+         false,
+         {{'p', a}, {'d', a + 5}, {'d', a + 35}, {'r', a + 35}},
+         {ReleaseAction::None},
+         -11},
+        {"tap shows the tip, second tap on it opens",
+         true,
+         {{'p', a}, {'r', a}, {'p', a}, {'r', a}},
+         {ReleaseAction::ShowTip, ReleaseAction::OpenPage},
+         0},
+        {"a tap elsewhere moves the tip, never opens",
+         true,
+         {{'p', a}, {'r', a}, {'p', b}, {'r', b}},
+         {ReleaseAction::ShowTip, ReleaseAction::ShowTip},
+         0},
+        {"a pan ends the shown record",
+         true,
          {{'p', a}, {'r', a}, {'p', a}, {'d', a + 30}, {'r', a + 30}, {'p', a}, {'r', a}},
-         {ReleaseAction::ShowTip, ReleaseAction::None, ReleaseAction::ShowTip}, -10},
+         {ReleaseAction::ShowTip, ReleaseAction::None, ReleaseAction::ShowTip},
+         -10},
         {"a cancelled press does nothing", true, {{'p', a}, {'c', 0}, {'r', a}}, {ReleaseAction::None}, 0},
     };
     for (const Case& c : cases) {
@@ -213,8 +241,9 @@ TEST(ChartScrollTest, CrosshairTipAndAnnouncementNameTheRecordAtEveryPosition) {
         {93100, true, "09:31, open 1,000, high 2,000, low 500, close 1,500, volume 12,345"},
         {153000, true, "15:30, open 1,000, high 2,000, low 500, close 1,500, volume 12,345"},
         {20240105, true, "01/05, open 1,000, high 2,000, low 500, close 1,500, volume 12,345"},
-        {93100, false, "09\xEC\x8B\x9C 31\xEB\xB6\x84, \xEC\x8B\x9C\xEA\xB0\x80 1,000, \xEA\xB3\xA0\xEA\xB0\x80 2,000, "
-                       "\xEC\xA0\x80\xEA\xB0\x80 500, \xEC\xA2\x85\xEA\xB0\x80 1,500, \xEA\xB1\xB0\xEB\x9E\x98\xEB\x9F\x89 12,345"},
+        {93100, false,
+         "09\xEC\x8B\x9C 31\xEB\xB6\x84, \xEC\x8B\x9C\xEA\xB0\x80 1,000, \xEA\xB3\xA0\xEA\xB0\x80 2,000, "
+         "\xEC\xA0\x80\xEA\xB0\x80 500, \xEC\xA2\x85\xEA\xB0\x80 1,500, \xEA\xB1\xB0\xEB\x9E\x98\xEB\x9F\x89 12,345"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(AnnounceBar({1000, 2000, 500, 1500, 12345, c.time}, c.english), c.text) << c.time;
@@ -251,4 +280,4 @@ TEST(ChartScrollTest, AScrolledViewSurvivesRedrawAndReloadAFollowingOneTakesNewR
     EXPECT_EQ(f.session.FirstShown(), f.newest());
 }
 
-}  // namespace
+}   // namespace

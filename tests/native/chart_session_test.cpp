@@ -178,9 +178,9 @@ TEST(ChartSessionTest, ClickPageOnlyWhenSwitchedOnAndHttp) {
         const char* url;
         bool opens;
     };
-    for (const Case& c : {Case{"Y", "https://www.example.com/a", true}, Case{"N", "https://www.example.com/", false},
-                          Case{"n", "http://www.example.com/", true}, Case{"Y", "file:///etc/passwd", false},
-                          Case{"", "", true}}) {
+    for (const Case& c :
+         {Case{"Y", "https://www.example.com/a", true}, Case{"N", "https://www.example.com/", false},
+          Case{"n", "http://www.example.com/", true}, Case{"Y", "file:///etc/passwd", false}, Case{"", "", true}}) {
         ChartSession session;
         session.Settings().strClickAction = c.action;
         session.Settings().strURL = c.url;
@@ -237,4 +237,4 @@ TEST(ChartSessionTest, StepwiseLoadKeepsThePreviousInfoForAnInfoFileOfAnotherLen
     EXPECT_TRUE(session.TrackForced());
 }
 
-}  // namespace
+}   // namespace

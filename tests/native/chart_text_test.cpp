@@ -34,7 +34,7 @@ std::vector<int> LabelledPositions(int hour, int minute, int count) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartTimeText, EverySixteenthRecordOfAnHour) {
     EXPECT_EQ(LabelledPositions(9, 0, 40), (std::vector<int>{17, 33}));
@@ -56,8 +56,7 @@ TEST(ChartTimeText, FourDigitTimesCountFromTheFirstRecord) {
 
 TEST(ChartStripText, MonthDayPriceVolume) {
     const char format[] = "%s월%s일 현재가%s 거래량%s";
-    EXPECT_EQ(CurrentBarText(format, 20011015, 52300, 1234567),
-              "10월15일 현재가52,300 거래량1,234,567");
+    EXPECT_EQ(CurrentBarText(format, 20011015, 52300, 1234567), "10월15일 현재가52,300 거래량1,234,567");
     EXPECT_EQ(CurrentBarText(format, 153000, 0, -1000), "30월00일 현재가0 거래량-1,000");
     EXPECT_EQ(CurrentBarText(format, 5, 1, 2), "5월5일 현재가1 거래량2");
     // Any other text, a stray % among it, is copied as it stands.

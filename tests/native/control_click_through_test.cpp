@@ -22,7 +22,9 @@ TEST(ClickThroughCommand, OnlyWebPagesAsExactlyOneArgument) {
         {"hTtP://x", "iexplore.exe hTtP://x"},
         {"http://x/a page/b c", "iexplore.exe http://x/a%20page/b%20c"},
         {"http://x/\" -extoff \"y", "iexplore.exe http://x/%22%20-extoff%20%22y"},
-        {"http://x/a\tb\r\nc\x7F" "d", "iexplore.exe http://x/a%09b%0D%0Ac%7Fd"},
+        {"http://x/a\tb\r\nc\x7F"
+         "d",
+         "iexplore.exe http://x/a%09b%0D%0Ac%7Fd"},
         {"http://x/50%25", "iexplore.exe http://x/50%25"},
         {"http://x/\xB3\xAA", "iexplore.exe http://x/\xB3\xAA"},   // code page 949 text stays as it is
         {"file:///c:/windows/system32/calc.exe", nullptr},
@@ -54,4 +56,4 @@ TEST(ClickThroughCommand, TheDefaultPageFollowsTheSameRule) {
     EXPECT_FALSE(ClickThroughCommand("", "javascript:x").has_value());
 }
 
-}  // namespace
+}   // namespace

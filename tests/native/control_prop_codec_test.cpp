@@ -8,9 +8,10 @@
 
 namespace {
 
-const std::vector<PropSlot> kSlots{
-    {"_Version", PropKind::I4}, {"strCode", PropKind::String}, {"nsizeMainX", PropKind::I4},
-    {"strURL", PropKind::String}};
+const std::vector<PropSlot> kSlots{{"_Version", PropKind::I4},
+                                   {"strCode", PropKind::String},
+                                   {"nsizeMainX", PropKind::I4},
+                                   {"strURL", PropKind::String}};
 
 std::vector<PropValue> Sample() {
     return {int32_t{0x00010000}, std::string("005930"), int32_t{-228}, std::string()};
@@ -25,7 +26,7 @@ void PutU32At(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-}  // namespace
+}   // namespace
 
 TEST(PropCodec, RoundTripKeepsEveryValueAndReportsItsSize) {
     std::vector<uint8_t> bytes = EncodeProps(kSlots, Sample());

@@ -14,7 +14,7 @@ bool Cp949Lead(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(FieldText, FullWidthCodeStopsAtItsWidthAndNotAtTheNextField) {
     StockInfo info{};

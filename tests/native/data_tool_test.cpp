@@ -29,7 +29,7 @@ SampleRequest Request(const char* code, uint64_t seed, bool seconds = false) {
     return r;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(BarCsv, ParsesWithOrWithoutHeaderAndCrLf) {
     std::vector<TickRecord> bars;
@@ -45,7 +45,9 @@ TEST(BarCsv, ParsesWithOrWithoutHeaderAndCrLf) {
     EXPECT_EQ(std::memcmp(&bars[1], &want, sizeof want), 0);
     ASSERT_TRUE(ParseBarsCsv("20240105,90000,100,110,90,105,7", bars, error));
     EXPECT_EQ(bars.size(), 1u);
-    ASSERT_TRUE(ParseBarsCsv("\xEF\xBB\xBF" "Date,Time,Open,High,Low,Close,Volume\n20240105,90000,1,1,1,1,1\n", bars, error))
+    ASSERT_TRUE(ParseBarsCsv("\xEF\xBB\xBF"
+                             "Date,Time,Open,High,Low,Close,Volume\n20240105,90000,1,1,1,1,1\n",
+                             bars, error))
         << error.why;
     EXPECT_EQ(bars.size(), 1u);
 }
@@ -58,21 +60,21 @@ TEST(BarCsv, ReportsLineFieldAndReason) {
         const char* field;
     };
     const Case cases[] = {
-        {ok + "20240105,90100,100,110,90\n", 2, "close"},              // missing fields
-        {ok + "20240105,90100,100,110,90,105,7,8\n", 2, "volume"},     // extra field
-        {ok + "20240105,90100,1OO,110,90,105,7\n", 2, "open"},         // not a number
-        {ok + "20240105,90100,,110,90,105,7\n", 2, "open"},            // empty
-        {ok + "20240105,90100,100,2147483648,90,105,7\n", 2, "high"},  // past int32
+        {ok + "20240105,90100,100,110,90\n", 2, "close"},               // missing fields
+        {ok + "20240105,90100,100,110,90,105,7,8\n", 2, "volume"},      // extra field
+        {ok + "20240105,90100,1OO,110,90,105,7\n", 2, "open"},          // not a number
+        {ok + "20240105,90100,,110,90,105,7\n", 2, "open"},             // empty
+        {ok + "20240105,90100,100,2147483648,90,105,7\n", 2, "high"},   // past int32
         {ok + "20240105,90100,100,110,90,105,-1\n", 2, "volume"},
-        {ok + "20240106,90100,100,110,90,105,7\n", 2, "date"},         // second day in one file
-        {ok + "20240105,90000,100,110,90,105,7\n", 2, "time"},         // time not increasing
-        {ok + "20240105,96000,100,110,90,105,7\n", 2, "time"},         // 60 minutes
-        {ok + "20241305,90100,100,110,90,105,7\n", 2, "date"},         // month 13
-        {ok + "20240105,90100,100,99,90,105,7\n", 2, "high"},          // high below close
-        {ok + "20240105,90100,100,110,101,105,7\n", 2, "low"},         // low above open
-        {ok + "20240105,90100,0,110,0,105,7\n", 2, "open"},            // not positive
-        {"date,time\n" + ok + "x,1,2,3,4,5,6\n", 3, "date"},           // a header only on line 1
-        {"", 1, "date"},                                               // no bars at all
+        {ok + "20240106,90100,100,110,90,105,7\n", 2, "date"},   // second day in one file
+        {ok + "20240105,90000,100,110,90,105,7\n", 2, "time"},   // time not increasing
+        {ok + "20240105,96000,100,110,90,105,7\n", 2, "time"},   // 60 minutes
+        {ok + "20241305,90100,100,110,90,105,7\n", 2, "date"},   // month 13
+        {ok + "20240105,90100,100,99,90,105,7\n", 2, "high"},    // high below close
+        {ok + "20240105,90100,100,110,101,105,7\n", 2, "low"},   // low above open
+        {ok + "20240105,90100,0,110,0,105,7\n", 2, "open"},      // not positive
+        {"date,time\n" + ok + "x,1,2,3,4,5,6\n", 3, "date"},     // a header only on line 1
+        {"", 1, "date"},                                         // no bars at all
         {"date,time,open,high,low,close,volume\n", 1, "date"},
     };
     for (const Case& c : cases) {
@@ -155,7 +157,9 @@ TEST(SampleDay, TheChartReadsWhatTheToolWrites) {
     EXPECT_EQ(read.name[4], '\0');
     SeriesStore series;
     ReadDataFile(ticks.data(), ticks.size(), read,
-                 [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) { series.AddBar(t, o, h, l, c, v, 300); });
+                 [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) {
+                     series.AddBar(t, o, h, l, c, v, 300);
+                 });
     ASSERT_EQ(series.Count(), 392);
     EXPECT_EQ(series.Last()->time, 20240105);
     EXPECT_EQ(series.Last()->close, day.ticks.back().close);

@@ -13,18 +13,12 @@ TEST(FeedBook, TradeLinesParseOrSayWhy) {
         const char* fault;   // part of the reason
     };
     const Case cases[] = {
-        {"005930,090001,71000,10", true, ""},
-        {" 005930 , 153000 , 1 , 0 \r", true, ""},
-        {"005930,090001,71000", false, "expected"},
-        {"005930,090001,71000,10,1", false, "expected"},
-        {"00593,090001,71000,10", false, "code"},
-        {"0059301,090001,71000,10", false, "code"},
-        {"../x,090001,71000,10", false, "code"},
-        {"005930,096001,71000,10", false, "time"},
-        {"005930,240000,71000,10", false, "time"},
-        {"005930,9:00,71000,10", false, "time"},
-        {"005930,090001,0,10", false, "price"},
-        {"005930,090001,2147483648,10", false, "price"},
+        {"005930,090001,71000,10", true, ""},        {" 005930 , 153000 , 1 , 0 \r", true, ""},
+        {"005930,090001,71000", false, "expected"},  {"005930,090001,71000,10,1", false, "expected"},
+        {"00593,090001,71000,10", false, "code"},    {"0059301,090001,71000,10", false, "code"},
+        {"../x,090001,71000,10", false, "code"},     {"005930,096001,71000,10", false, "time"},
+        {"005930,240000,71000,10", false, "time"},   {"005930,9:00,71000,10", false, "time"},
+        {"005930,090001,0,10", false, "price"},      {"005930,090001,2147483648,10", false, "price"},
         {"005930,090001,71000,-1", false, "volume"},
     };
     for (const Case& c : cases) {
@@ -37,8 +31,11 @@ TEST(FeedBook, TradeLinesParseOrSayWhy) {
 
 TEST(FeedBook, TradesBecomeMinutesAndTheSnapshot) {
     FeedBook book(20240105);
-    const Trade trades[] = {{"005930", 90001, 100, 5}, {"005930", 90030, 120, 1}, {"005930", 90059, 90, 2},
-                            {"005930", 90100, 95, 4},  {"005930", 90130, 97, 3}};
+    const Trade trades[] = {{"005930", 90001, 100, 5},
+                            {"005930", 90030, 120, 1},
+                            {"005930", 90059, 90, 2},
+                            {"005930", 90100, 95, 4},
+                            {"005930", 90130, 97, 3}};
     book.Load("005930", "", "", 98);
     for (const Trade& t : trades) ASSERT_FALSE(book.Add(t));
     EXPECT_TRUE(book.Add({"005930", 85959, 90, 1}));   // back before the last minute: refused
@@ -79,4 +76,4 @@ TEST(FeedBook, ARestartGoesOnFromThePublishedFiles) {
     EXPECT_EQ(nextDay.Files("000660").info.change, 5);
 }
 
-}  // namespace
+}   // namespace

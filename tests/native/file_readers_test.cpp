@@ -40,7 +40,9 @@ bool AllZero(const StockInfo& info) {
     return std::memcmp(&info, &zero, sizeof info) == 0;
 }
 
-std::string Code(const StockInfo& info) { return std::string(info.code, strnlen(info.code, 6)); }
+std::string Code(const StockInfo& info) {
+    return std::string(info.code, strnlen(info.code, 6));
+}
 
 StockInfo InfoOn(int32_t date) {
     StockInfo info{};
@@ -74,7 +76,7 @@ std::vector<BarRecord> Read(const Bytes& file, const StockInfo& info) {
     return bars;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(StockCode, AcceptsOnlyOneTo32AsciiLettersAndDigits) {
     EXPECT_TRUE(IsValidStockCode("005930"));
@@ -84,7 +86,9 @@ TEST(StockCode, AcceptsOnlyOneTo32AsciiLettersAndDigits) {
     EXPECT_FALSE(IsValidStockCode(std::string(33, '1')));
     for (const char* bad : {"../005930", "0059 30", "a/b", "a\\b", "%2e", "a.dat", "\xB8\xB8"})
         EXPECT_FALSE(IsValidStockCode(bad)) << bad;
-    EXPECT_FALSE(IsValidStockCode(std::string_view("0059\0" "30", 6)));
+    EXPECT_FALSE(IsValidStockCode(std::string_view("0059\0"
+                                                   "30",
+                                                   6)));
 }
 
 TEST(InfoFile, OnlyExactly128BytesReplaceTheInfo) {
@@ -219,7 +223,9 @@ TEST(DataFile, ReadsFromAnyAlignmentAndRejectsOversizedFiles) {
     std::memcpy(shifted.data() + 1, file.data(), file.size());
     std::vector<BarRecord> bars;
     ReadDataFile(shifted.data() + 1, file.size(), InfoOn(20021115),
-                 [&](int32_t t, int32_t, int32_t, int32_t, int32_t, int32_t) { bars.push_back({0, 0, 0, 0, 0, t}); });
+                 [&](int32_t t, int32_t, int32_t, int32_t, int32_t, int32_t) {
+                     bars.push_back({0, 0, 0, 0, 0, t});
+                 });
     EXPECT_EQ(bars.size(), 4u);
 
     Bytes big = DataFile(20021115, {90000});
@@ -235,7 +241,9 @@ TEST(DataFile, IntoTheSeriesEqualTimesReplaceAndTheDayBarCloses) {
     SeriesStore series;
     series.Reset();
     ReadDataFile(DataFile(20021115, {90000, 90100, 90100, 90200}).data(), 4 * 28, InfoOn(20021115),
-                 [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) { series.AddBar(t, o, h, l, c, v, 100); });
+                 [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) {
+                     series.AddBar(t, o, h, l, c, v, 100);
+                 });
     ASSERT_EQ(series.Count(), 4);
     EXPECT_EQ(series.At(1)->open, 1002);   // the later of the two 09:01 records
     EXPECT_EQ(series.Last()->time, 20021115);

@@ -7,8 +7,7 @@
 #include <string>
 
 TEST(FormatThousands, ThreeDigitsOrFewerStayAsTheyAre) {
-    for (int32_t v : {0, 5, 100, 999, -5, -123})
-        EXPECT_EQ(FormatThousands(v), std::to_string(v));
+    for (int32_t v : {0, 5, 100, 999, -5, -123}) EXPECT_EQ(FormatThousands(v), std::to_string(v));
 }
 
 TEST(FormatThousands, GroupsByThreeFromTheRight) {

@@ -10,10 +10,10 @@ TEST(SlotSnap, ColumnsSnapUpToTheirSlotLine) {
     struct Case {
         int32_t x, line, slot;
     } const cases[] = {
-        {5, 5, -1},                              // the frame's left edge itself
-        {6, 8, 0}, {7, 8, 0}, {8, 8, 0},         // slot 0: line on the first record
-        {9, 11, 1}, {11, 11, 1}, {12, 14, 2},
-        {4, 5, -1}, {3, 5, -1}, {2, 2, -2},      // left of the frame: ceil toward the frame
+        {5, 5, -1},                             // the frame's left edge itself
+        {6, 8, 0},    {7, 8, 0},   {8, 8, 0},   // slot 0: line on the first record
+        {9, 11, 1},   {11, 11, 1}, {12, 14, 2},
+        {4, 5, -1},   {3, 5, -1},  {2, 2, -2},   // left of the frame: ceil toward the frame
         {-1, -1, -3},
     };
     for (const Case& c : cases) {
@@ -45,8 +45,8 @@ TEST(SlotSnap, ExtremeColumnsStayInRange) {
     const SlotSnap low = SnapColumnToSlot(INT32_MAX, INT32_MIN);
     EXPECT_LE(low.x, INT32_MIN + 2);
     EXPECT_LT(low.slot, 0);
-    EXPECT_EQ(SnapColumnToSlot(INT32_MAX - 2, INT32_MAX).x, INT32_MAX);  // line past the range
-    EXPECT_EQ(SnapColumnToSlot(INT32_MAX - 3, INT32_MAX).x, INT32_MAX);  // exactly a line
+    EXPECT_EQ(SnapColumnToSlot(INT32_MAX - 2, INT32_MAX).x, INT32_MAX);   // line past the range
+    EXPECT_EQ(SnapColumnToSlot(INT32_MAX - 3, INT32_MAX).x, INT32_MAX);   // exactly a line
 }
 
-}  // namespace
+}   // namespace

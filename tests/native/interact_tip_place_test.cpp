@@ -25,4 +25,4 @@ TEST(TipPlace, ExtremeValuesDoNotWrap) {
     EXPECT_EQ(PlaceTip(INT32_MAX - 5, 0, 0, INT32_MIN).left, INT32_MAX - 10);
 }
 
-}  // namespace
+}   // namespace

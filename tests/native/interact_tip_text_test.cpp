@@ -16,10 +16,9 @@ TEST(TipText, TimeSplitsIntoAB) {
         int32_t time;
         const char *a, *b;
     } const cases[] = {
-        {93000, "30", "00"},  {90000, "00", "00"},   {153015, "30", "15"},
-        {20011015, "10", "15"}, {1234, "12", "34"}, {123, "12", "23"},
-        {7, "7", "7"},        {0, "0", "0"},         {-5, "-5", "-5"},
-        {-93000, "30", "00"}, {INT32_MIN, "36", "48"},
+        {93000, "30", "00"}, {90000, "00", "00"},  {153015, "30", "15"},    {20011015, "10", "15"},
+        {1234, "12", "34"},  {123, "12", "23"},    {7, "7", "7"},           {0, "0", "0"},
+        {-5, "-5", "-5"},    {-93000, "30", "00"}, {INT32_MIN, "36", "48"},
     };
     for (const Case& c : cases) {
         const TimeParts parts = SplitTipTime(c.time);
@@ -29,8 +28,7 @@ TEST(TipText, TimeSplitsIntoAB) {
 }
 
 TEST(TipText, BothFormsFilledInOrder) {
-    EXPECT_EQ(FormatTipText(kTipFormatEnglish, Bar(93000)),
-              "30/00 O:52,000 H:53,500 L:51,800 C:52,300 V:1,234,567");
+    EXPECT_EQ(FormatTipText(kTipFormatEnglish, Bar(93000)), "30/00 O:52,000 H:53,500 L:51,800 C:52,300 V:1,234,567");
     EXPECT_EQ(FormatTipText("%s/%s 시%s 고%s 저%s 종%s 거%s", Bar(93000)),
               "30/00 시52,000 고53,500 저51,800 종52,300 거1,234,567");
     EXPECT_EQ(FormatTipText(kTipFormatEnglish, Bar(20011015)).substr(0, 6), "10/15 ");
@@ -51,7 +49,7 @@ TEST(TipText, SlotPlusStartIndexNamesABarOrNone) {
     EXPECT_EQ(TipBarIndex(4, 5, 10), 9);
     EXPECT_EQ(TipBarIndex(5, 5, 10), -1);   // right of the last record
     EXPECT_EQ(TipBarIndex(-1, 0, 10), -1);
-    EXPECT_EQ(TipBarIndex(0, 0, 0), -1);    // empty series
+    EXPECT_EQ(TipBarIndex(0, 0, 0), -1);   // empty series
     // A 32-bit sum would wrap to a small valid index here.
     EXPECT_EQ(TipBarIndex(INT32_MAX, INT32_MAX, 10), -1);
     EXPECT_EQ(TipBarIndex(INT32_MIN, INT32_MIN + 3, 10), -1);
@@ -76,12 +74,18 @@ TEST(TipSegments, ColourReadLikeAtoi) {
         const char* text;
         int32_t colour;
     } const cases[] = {
-        {"  42;t\r\n", 42},   {"+17;t\r\n", 17},     {"\t-3;t\r\n", -3},
-        {"12abc;t\r\n", 12},  {"abc;t\r\n", 0},      {";t\r\n", 0},
-        {"- 5;t\r\n", 0},     {"4 2;t\r\n", 4},
+        {"  42;t\r\n", 42},
+        {"+17;t\r\n", 17},
+        {"\t-3;t\r\n", -3},
+        {"12abc;t\r\n", 12},
+        {"abc;t\r\n", 0},
+        {";t\r\n", 0},
+        {"- 5;t\r\n", 0},
+        {"4 2;t\r\n", 4},
         {"99999999999999999999;t\r\n", INT32_MAX},
         {"-99999999999999999999;t\r\n", INT32_MIN},
-        {"2147483648;t\r\n", INT32_MAX},   {"-2147483648;t\r\n", INT32_MIN},
+        {"2147483648;t\r\n", INT32_MAX},
+        {"-2147483648;t\r\n", INT32_MIN},
     };
     for (const Case& c : cases) {
         const auto segments = ParseTipSegments(c.text);
@@ -108,4 +112,4 @@ TEST(TipSegments, SegmentBoundaries) {
     EXPECT_EQ(segments[1].text, "");
 }
 
-}  // namespace
+}   // namespace

@@ -11,7 +11,9 @@ namespace {
 
 // Pictures as rows of letters: '.' is the background, 'a' to 'e' colours.
 constexpr Colour kBack = 0x000000;
-Colour Ink(char c) { return c == '.' ? kBack : static_cast<Colour>(0x101010 * (c - 'a' + 1)); }
+Colour Ink(char c) {
+    return c == '.' ? kBack : static_cast<Colour>(0x101010 * (c - 'a' + 1));
+}
 
 std::string Picture(const PixelBuffer& b) {
     std::string out;
@@ -31,17 +33,25 @@ struct RasterCase {
     const char* name;
     std::function<void(Scene&)> build;   // on an 8 x 5 scene
     Point origin;
-    const char* expected;                // the 8 x 5 buffer afterwards
+    const char* expected;   // the 8 x 5 buffer afterwards
 };
 
 const RasterCase kCases[] = {
-    {"fill excludes right and bottom edges", [](Scene& s) { s.AddFill({1, 1, 4, 3}, Ink('a')); }, {},
+    {"fill excludes right and bottom edges",
+     [](Scene& s) {
+         s.AddFill({1, 1, 4, 3}, Ink('a'));
+     },
+     {},
      "........\n"
      ".aaa....\n"
      ".aaa....\n"
      "........\n"
      "........\n"},
-    {"frame outline on the inner edge, inside filled", [](Scene& s) { s.AddFrame({1, 0, 6, 4}, Ink('a'), Ink('b')); }, {},
+    {"frame outline on the inner edge, inside filled",
+     [](Scene& s) {
+         s.AddFrame({1, 0, 6, 4}, Ink('a'), Ink('b'));
+     },
+     {},
      ".aaaaa..\n"
      ".abbba..\n"
      ".abbba..\n"
@@ -107,7 +117,10 @@ const RasterCase kCases[] = {
      "........\n"
      "......cc\n"
      "......cc\n"},
-    {"a scene placed far outside draws nothing", [](Scene& s) { s.AddFill({0, 0, 8, 5}, Ink('a')); },
+    {"a scene placed far outside draws nothing",
+     [](Scene& s) {
+         s.AddFill({0, 0, 8, 5}, Ink('a'));
+     },
      {INT_MAX - 2, INT_MIN + 1},
      "........\n"
      "........\n"
@@ -116,7 +129,7 @@ const RasterCase kCases[] = {
      "........\n"},
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Raster, ReplaysWithMemoryDcSemantics) {
     for (const RasterCase& c : kCases) {
@@ -148,7 +161,7 @@ public:
     std::vector<TextCall> calls;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Raster, TextGoesToThePainterInOrderWithItsClip) {
     Scene scene;
@@ -189,8 +202,16 @@ TEST(Raster, LargeFillsKeepEveryPixelThatLaterPanesLeaveUncovered) {
              s.AddFrame({10, 5, 110, 60}, 2, 3);
              s.AddFrame({10, 65, 110, 85}, 4, 5);
          },
-         {{{0, 0}, 1}, {{9, 30}, 1}, {{110, 30}, 1}, {{50, 62}, 1}, {{50, 89}, 1}, {{10, 5}, 2}, {{109, 59}, 2},
-          {{50, 30}, 3}, {{50, 70}, 5}, {{10, 70}, 4}}},
+         {{{0, 0}, 1},
+          {{9, 30}, 1},
+          {{110, 30}, 1},
+          {{50, 62}, 1},
+          {{50, 89}, 1},
+          {{10, 5}, 2},
+          {{109, 59}, 2},
+          {{50, 30}, 3},
+          {{50, 70}, 5},
+          {{10, 70}, 4}}},
         {"a pane partly off the client area still covers its part",
          [](Scene& s) {
              s.AddFill({0, 0, 120, 90}, 1);
@@ -232,7 +253,9 @@ TEST(Raster, ViewsWithRedHighStoreDibPixels) {
     scene.AddLine(0, 1, 3, 1, 0x00CCBBAA);
     std::vector<std::string> texts;
     scene.AddText({0, 0, 3, 3}, "x", TextAlign::Center, 0);
-    ReplayIntoView(scene, view, {}, [&](const ScenePrim& p, const Rect&, const Rect&) { texts.push_back(std::string(scene.TextOf(p))); });
+    ReplayIntoView(scene, view, {}, [&](const ScenePrim& p, const Rect&, const Rect&) {
+        texts.push_back(std::string(scene.TextOf(p)));
+    });
     EXPECT_EQ(pixels[0], 0x00112233u);
     EXPECT_EQ(pixels[4 + 2], 0x00AABBCCu);
     EXPECT_EQ(pixels[3], 0u) << "the spare pixel beyond the width";

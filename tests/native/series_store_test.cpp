@@ -21,7 +21,7 @@ std::vector<int32_t> Times(const SeriesStore& s) {
     return times;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(SeriesStore, StartsEmptyAndAnyFirstBarAppends) {
     SeriesStore s;

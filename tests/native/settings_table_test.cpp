@@ -45,9 +45,12 @@ std::vector<std::pair<std::string, ReadmeRow>> ReadmeParams() {
 
 std::string TypeName(PropType type) {
     switch (type) {
-    case PropType::String: return "string";
-    case PropType::Number: return "number";
-    case PropType::Colour: return "colour";
+    case PropType::String:
+        return "string";
+    case PropType::Number:
+        return "number";
+    case PropType::Colour:
+        return "colour";
     }
     return "?";
 }
@@ -60,7 +63,7 @@ std::string DefaultText(const PropertyInfo& p) {
     return text;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(SettingsTable, DispatchOrderPersistOrderAndReadmeNameTheSameThirtyProperties) {
     const auto table = PropertyTable();
@@ -132,20 +135,20 @@ TEST(SettingsTable, PropertyTextSetsValidValuesAndRejectsTheRestUnchanged) {
         const char* name;
         const char* text;
         bool ok;
-        int32_t number;      // for numbers and colours
+        int32_t number;   // for numbers and colours
     };
     const Case cases[] = {
         {"crTime", "0x5D5D5D", true, 0x5D5D5D},
         {"crTime", "0X00ff00", true, 0x00FF00},
         {"crTime", "16777215", true, 0xFFFFFF},
-        {"crTime", "0xFFFFFFFF", true, -1},            // the whole 32 bits of a colour reference
+        {"crTime", "0xFFFFFFFF", true, -1},   // the whole 32 bits of a colour reference
         {"crTime", "4294967295", true, -1},
         {"crTime", "-2147483648", true, INT32_MIN},
         {"crTime", "0x100000000", false, 0},
         {"crTime", "-2147483649", false, 0},
         {"nsizeGapX", "-7", true, -7},
         {"nsizeGapX", "2147483647", true, INT32_MAX},
-        {"nsizeGapX", "2147483648", false, 0},         // numbers are signed 32-bit
+        {"nsizeGapX", "2147483648", false, 0},   // numbers are signed 32-bit
         {"nsizeGapX", "4294967295", false, 0},
         {"nsizeGapX", "", false, 0},
         {"nsizeGapX", " 5", false, 0},

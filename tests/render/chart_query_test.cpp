@@ -10,13 +10,12 @@ std::optional<std::string> Parse(const std::string& code, const Params& params, 
     return ParseChartQuery(code, params, q);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartQuery, TakesSizeAndDisplayPropertiesIgnoringCase) {
     ChartQuery q;
-    ASSERT_EQ(Parse("005930", {{"W", "400"}, {"h", "300"}, {"strtype", "ENG"}, {"CRHIGHCANDLE", "0xFF"},
-                               {"nIsToolTip", "0"}},
-                    q),
+    ASSERT_EQ(Parse("005930",
+                    {{"W", "400"}, {"h", "300"}, {"strtype", "ENG"}, {"CRHIGHCANDLE", "0xFF"}, {"nIsToolTip", "0"}}, q),
               std::nullopt);
     EXPECT_EQ(q.request.code, "005930");
     EXPECT_EQ(q.request.width, 400);
@@ -49,9 +48,9 @@ TEST(ChartQuery, RefusesBadCodesSizesNamesAndValues) {
         {"005930", {{"w", ""}}, "bad size"},
         {"005930", {{"w", "99999999999"}}, "bad size"},
         {"005930", {{"nosuch", "1"}}, "unknown parameter"},
-        {"005930", {{"strCode", "000660"}}, "unknown parameter"},     // a load setting, not a display one
-        {"005930", {{"strURL", "http://x"}}, "unknown parameter"},    // a click setting
-        {"005930", {{"nsizeMainX", "300"}}, "unknown parameter"},     // the size is w and h
+        {"005930", {{"strCode", "000660"}}, "unknown parameter"},    // a load setting, not a display one
+        {"005930", {{"strURL", "http://x"}}, "unknown parameter"},   // a click setting
+        {"005930", {{"nsizeMainX", "300"}}, "unknown parameter"},    // the size is w and h
         {"005930", {{"crBoxLine", "red"}}, "bad crBoxLine"},
         {"005930", {{"nsizeGapX", "99999999999"}}, "bad nsizeGapX"},
         {"005930", {{"w", "100"}, {"W", "200"}}, "parameter w given twice"},

@@ -11,10 +11,16 @@ TEST(Cp949Decode, DecodesEveryByteSequence) {
     const Case cases[] = {
         {"ASCII as it is", "12,345 O:", U"12,345 O:"},
         {"Hangul pairs", "\xB4\xDE\xB8\xF0\xB7\xCE \xC1\xA6\xB0\xF8", U"달모로 제공"},
-        {"mixed", "1\xBF\xF9" "05\xC0\xCF", U"1월05일"},
+        {"mixed",
+         "1\xBF\xF9"
+         "05\xC0\xCF",
+         U"1월05일"},
         {"extended Hangul (UHC)", "\x81\x41", U"\uAC02"},
         {"lead byte at the end", "12\xB4", U"12?"},
-        {"lead byte before a byte that ends nothing", "\xB4" "1", U"?1"},
+        {"lead byte before a byte that ends nothing",
+         "\xB4"
+         "1",
+         U"?1"},
         {"bytes that start nothing", "\x80\xFF", U"??"},
         {"NUL kept", std::string("a\0b", 3), std::u32string(U"a\0b", 3)},
     };

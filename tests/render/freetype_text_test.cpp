@@ -21,7 +21,7 @@ PixelBuffer Reference(const std::string& text) {
     return b;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(FreeTypeText, WidthsAreWholeCells) {
     // Digits and signs take one 6-pixel cell, Hangul two, as GDI measures this face.
@@ -40,8 +40,9 @@ TEST(FreeTypeText, InkStaysInTheCell) {
     Rect ink{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
     for (int32_t y = 0; y < b.height; ++y)
         for (int32_t x = 0; x < b.width; ++x)
-            if (b.At(x, y) != kPaper) ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
-                                             std::max(ink.bottom, y + 1)};
+            if (b.At(x, y) != kPaper)
+                ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+                       std::max(ink.bottom, y + 1)};
     EXPECT_GE(ink.left, 20);
     EXPECT_LE(ink.right, 20 + 36 + 12);
     EXPECT_GE(ink.top, 20);
@@ -63,7 +64,12 @@ TEST(FreeTypeText, PlacedByAlignmentAndClipped) {
         {"left, single line", label, {5, 4, 100, 19}, {5, 4, 100, 19}, TextAlign::LeftSingleLine, 5},
         {"centred, even room", label, {10, 3, 60, 15}, {10, 3, 60, 15}, TextAlign::Center, 17},
         {"centred, odd room rounds toward zero", label, {10, 3, 61, 15}, {10, 3, 61, 15}, TextAlign::Center, 17},
-        {"centred, wider than the rect: cut both sides", label, {20, 0, 40, 12}, {20, 0, 40, 12}, TextAlign::Center, 12},
+        {"centred, wider than the rect: cut both sides",
+         label,
+         {20, 0, 40, 12},
+         {20, 0, 40, 12},
+         TextAlign::Center,
+         12},
         {"centred from the left of the buffer", "1234567890", {-45, 2, 5, 14}, {0, 2, 5, 14}, TextAlign::Center, -50},
         {"centred, odd negative sum truncates", "12", {-10, 2, 3, 14}, {0, 2, 3, 14}, TextAlign::Center, -9},
         {"clipped at the bottom", label, {0, 10, 50, 16}, {0, 10, 50, 16}, TextAlign::LeftSingleLine, 0},

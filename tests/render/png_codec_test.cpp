@@ -19,7 +19,7 @@ fs::path ScratchDir() {
     return dir;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(PngCodec, RoundTripsThroughLibpngsReader) {
     // Flat runs (what charts are made of) and noise (what defeats them), at
@@ -28,16 +28,18 @@ TEST(PngCodec, RoundTripsThroughLibpngsReader) {
     std::mt19937 random(949);
     struct Case {
         int32_t w, h;
-        int noiseEvery;    // every n-th pixel random; 0: the pixel's own index as colour
-        int colourType;    // 3 palette, 2 RGB
+        int noiseEvery;   // every n-th pixel random; 0: the pixel's own index as colour
+        int colourType;   // 3 palette, 2 RGB
     };
-    for (const Case& c : {Case{1, 1, 5, 3}, {3, 7, 5, 3}, {228, 190, 5, 2}, {257, 3, 5, 3}, {16, 16, 0, 3},
-                          {257, 1, 0, 2}}) {
+    for (const Case& c :
+         {Case{1, 1, 5, 3}, {3, 7, 5, 3}, {228, 190, 5, 2}, {257, 3, 5, 3}, {16, 16, 0, 3}, {257, 1, 0, 2}}) {
         PixelBuffer picture(c.w, c.h, 0xFCF5EE);
         for (int32_t y = 0; y < c.h; ++y)
             for (int32_t x = 0; x < c.w; ++x) {
-                if (c.noiseEvery == 0) picture.At(x, y) = static_cast<Colour>((y * c.w + x) * 0x010203) & 0xFFFFFF;
-                else if ((x + y) % c.noiseEvery == 0) picture.At(x, y) = random() & 0xFFFFFF;
+                if (c.noiseEvery == 0)
+                    picture.At(x, y) = static_cast<Colour>((y * c.w + x) * 0x010203) & 0xFFFFFF;
+                else if ((x + y) % c.noiseEvery == 0)
+                    picture.At(x, y) = random() & 0xFFFFFF;
             }
         const auto png = EncodePng(picture);
         ASSERT_TRUE(png.has_value());
@@ -108,7 +110,7 @@ TEST(PngCodec, WritesWholeOrNothing) {
 TEST(PngCodec, RefusesWhatIsNoPng) {
     const auto good = EncodePng(PixelBuffer(8, 8, 1));
     ASSERT_TRUE(good.has_value());
-    for (const std::string& bad : {std::string(), std::string("GIF89a"), good->substr(0, good->size() / 2),
-                                   std::string(good->data(), 40)})
+    for (const std::string& bad :
+         {std::string(), std::string("GIF89a"), good->substr(0, good->size() / 2), std::string(good->data(), 40)})
         EXPECT_FALSE(DecodePng(bad).has_value()) << bad.size() << " bytes";
 }

@@ -14,16 +14,16 @@ TEST(HttpRules, RangesFollowRfc9110) {
     const Case cases[] = {
         {"bytes=0-9", 100, RangeChoice::Part, 0, 9},
         {"bytes=90-", 100, RangeChoice::Part, 90, 99},
-        {"bytes=90-500", 100, RangeChoice::Part, 90, 99},     // the end is clipped to the file
+        {"bytes=90-500", 100, RangeChoice::Part, 90, 99},   // the end is clipped to the file
         {"bytes=-10", 100, RangeChoice::Part, 90, 99},
         {"bytes=-500", 100, RangeChoice::Part, 0, 99},
         {" bytes=5-5 ", 100, RangeChoice::Part, 5, 5},
         {"bytes=100-", 100, RangeChoice::Unsatisfiable, 0, 0},
         {"bytes=-0", 100, RangeChoice::Unsatisfiable, 0, 0},
         {"bytes=0-", 0, RangeChoice::Unsatisfiable, 0, 0},
-        {"bytes=0-,0-,0-", 100, RangeChoice::Whole, 0, 0},    // several: the whole file
+        {"bytes=0-,0-,0-", 100, RangeChoice::Whole, 0, 0},   // several: the whole file
         {"bytes=0-1,5-6", 100, RangeChoice::Whole, 0, 0},
-        {"bytes=9-3", 100, RangeChoice::Whole, 0, 0},         // malformed: ignored
+        {"bytes=9-3", 100, RangeChoice::Whole, 0, 0},   // malformed: ignored
         {"bytes=a-3", 100, RangeChoice::Whole, 0, 0},
         {"bytes=+1-3", 100, RangeChoice::Whole, 0, 0},
         {"items=0-3", 100, RangeChoice::Whole, 0, 0},
@@ -73,8 +73,9 @@ TEST(HttpRules, DatesRoundTripAndRefuseOtherForms) {
     for (const int64_t t : {int64_t{0}, int64_t{784111777}, int64_t{1704412800}, int64_t{4102444799}})
         EXPECT_EQ(ParseHttpDate(HttpDate(t)), t) << HttpDate(t);
     EXPECT_EQ(HttpDate(784111777), "Sun, 06 Nov 1994 08:49:37 GMT");
-    for (const char* bad : {"Sunday, 06-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 1994", "Sun, 06 Nov 1994 08:49:37 UTC",
-                            "Sun, 32 Nov 1994 08:49:37 GMT", "Sun, 06 Nox 1994 08:49:37 GMT", ""})
+    for (const char* bad :
+         {"Sunday, 06-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 1994", "Sun, 06 Nov 1994 08:49:37 UTC",
+          "Sun, 32 Nov 1994 08:49:37 GMT", "Sun, 06 Nox 1994 08:49:37 GMT", ""})
         EXPECT_FALSE(ParseHttpDate(bad)) << bad;
 }
 
@@ -91,9 +92,9 @@ TEST(HttpRules, ConditionsDecideNotModified) {
         {"\"x\", " + tag, std::nullopt, true},
         {"*", std::nullopt, true},
         {"\"x\"", std::nullopt, false},
-        {"\"x\"", date, false},                     // If-None-Match decides when present
+        {"\"x\"", date, false},   // If-None-Match decides when present
         {std::nullopt, date, true},
-        {std::nullopt, HttpDate(999), false},       // modified after the client's copy
+        {std::nullopt, HttpDate(999), false},   // modified after the client's copy
         {std::nullopt, "yesterday", false},
         {std::nullopt, std::nullopt, false},
     };
@@ -114,12 +115,12 @@ TEST(HttpRules, IfRangeNeedsTheSameVersion) {
 TEST(HttpRules, FileTagsFollowEveryPartOfTheStamp) {
     const FileStamp base{100, 5, 7, 9};
     const std::string tag = FileEtag(base);
-    for (FileStamp changed : {FileStamp{101, 5, 7, 9}, FileStamp{100, 6, 7, 9}, FileStamp{100, 5, 8, 9},
-                              FileStamp{100, 5, 7, 10}})
+    for (FileStamp changed :
+         {FileStamp{101, 5, 7, 9}, FileStamp{100, 6, 7, 9}, FileStamp{100, 5, 8, 9}, FileStamp{100, 5, 7, 10}})
         EXPECT_NE(FileEtag(changed), tag);
     EXPECT_EQ(FileEtag(base), tag);
     EXPECT_EQ(tag.front(), '"');
     EXPECT_EQ(tag.back(), '"');
 }
 
-}  // namespace
+}   // namespace

@@ -70,16 +70,18 @@ public:
 TEST(HttpServer, AnswersFromOtherThreadsReachTheirOwnClients) {
     std::vector<std::thread> workers;
     std::mutex workersLock;
-    HttpServer server({}, [&](const HttpRequest& req, HttpReply reply) {
-        // Half the answers come later from a worker, half at once.
-        const std::string path = req.path;
-        if (path.size() % 2) return reply(HttpAnswer::Text(200, path));
-        std::lock_guard<std::mutex> hold(workersLock);
-        workers.emplace_back([path, reply = std::move(reply)] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            reply(HttpAnswer::Text(200, path));
-        });
-    }, {{"X-Every", "yes"}});
+    HttpServer server({},
+                      [&](const HttpRequest& req, HttpReply reply) {
+                          // Half the answers come later from a worker, half at once.
+                          const std::string path = req.path;
+                          if (path.size() % 2) return reply(HttpAnswer::Text(200, path));
+                          std::lock_guard<std::mutex> hold(workersLock);
+                          workers.emplace_back([path, reply = std::move(reply)] {
+                              std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                              reply(HttpAnswer::Text(200, path));
+                          });
+                      },
+                      {{"X-Every", "yes"}});
     const auto port = server.Listen("127.0.0.1", 0);
     ASSERT_TRUE(port);
 
@@ -112,11 +114,13 @@ TEST(HttpServer, AnswersFromOtherThreadsReachTheirOwnClients) {
 
 TEST(HttpServer, StreamsSleepUntilWokenFromAnotherThread) {
     auto ticker = std::make_shared<Ticker>();
-    HttpServer server({}, [&](const HttpRequest&, HttpReply reply) {
-        HttpAnswer answer;
-        answer.stream = ticker;
-        reply(std::move(answer));
-    }, {});
+    HttpServer server({},
+                      [&](const HttpRequest&, HttpReply reply) {
+                          HttpAnswer answer;
+                          answer.stream = ticker;
+                          reply(std::move(answer));
+                      },
+                      {});
     const auto port = server.Listen("127.0.0.1", 0);
     ASSERT_TRUE(port);
     const int fd = Connect(*port);
@@ -140,4 +144,4 @@ TEST(HttpServer, StreamsSleepUntilWokenFromAnotherThread) {
     server.Stop();
 }
 
-}  // namespace
+}   // namespace

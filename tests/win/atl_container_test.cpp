@@ -23,8 +23,7 @@
 namespace {
 
 using AtlAxWinInitFn = BOOL(WINAPI*)();
-using AtlAxCreateControlExFn = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**, IUnknown**, REFIID,
-                                                IUnknown*);
+using AtlAxCreateControlExFn = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**, IUnknown**, REFIID, IUnknown*);
 using AtlAxAttachControlFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
 using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 
@@ -52,8 +51,8 @@ Day MakeDay() {
     Day day;
     day.info.date = 20240105;
     day.info.time = 153000;
-    std::memcpy(day.info.code, "005930", 6);  // six bytes, no terminator
-    const char name[] = "삼성전자";           // code page 949 bytes in this build
+    std::memcpy(day.info.code, "005930", 6);   // six bytes, no terminator
+    const char name[] = "삼성전자";            // code page 949 bytes in this build
     std::memcpy(day.info.name, name, sizeof name);
     day.info.open = 71000;
     day.info.high = 72500;
@@ -81,8 +80,8 @@ DISPID IdOf(IDispatch* control, const wchar_t* name) {
 HRESULT PutProperty(IDispatch* control, const wchar_t* name, VARIANT value) {
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &put, 1, 1};
-    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                           nullptr, nullptr, nullptr);
+    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                           nullptr, nullptr);
 }
 
 HRESULT PutString(IDispatch* control, const wchar_t* name, const wchar_t* text) {
@@ -106,8 +105,8 @@ std::wstring CallText(IDispatch* control, const wchar_t* name) {
     DISPPARAMS none{};
     VARIANT result;
     VariantInit(&result);
-    HRESULT hr = control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
-                                 &result, nullptr, nullptr);
+    HRESULT hr = control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result,
+                                 nullptr, nullptr);
     EXPECT_EQ(S_OK, hr) << name;
     std::wstring text;
     if (V_VT(&result) == VT_BSTR) {
@@ -125,12 +124,12 @@ class ReadySink final : public IDispatch {
 public:
     int ready = 0;
     std::wstring codeAtEvent;
-    IDispatch* control = nullptr;  // not owned
+    IDispatch* control = nullptr;   // not owned
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_DSivartaEvents)) {
             *ppv = static_cast<IDispatch*>(this);
-            return S_OK;  // lives on the test's stack; no counting needed
+            return S_OK;   // lives on the test's stack; no counting needed
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
@@ -242,7 +241,7 @@ protected:
     // atl.dll registers its window class once per process.
     static void SetUpTestSuite() {
         OleInitialize(nullptr);
-        if (atlReady) return;  // an earlier suite of this program did it
+        if (atlReady) return;   // an earlier suite of this program did it
         HMODULE atl = LoadLibraryW(L"atl.dll");
         if (!atl) return;
         auto init = Export<AtlAxWinInitFn>(atl, "AtlAxWinInit");
@@ -368,8 +367,7 @@ TEST_F(AtlContainerTest, CreatesFromSavedStreamAndShowsTheDayAtThePropertySize) 
     PumpMessages();
 
     // The load ran inside activation: both files, in order, from the saved host.
-    EXPECT_EQ((std::vector<std::string>{"/sisefile/info/005930.dat", "/sisefile/Date/005930.dat"}),
-              server.Requests());
+    EXPECT_EQ((std::vector<std::string>{"/sisefile/info/005930.dat", "/sisefile/Date/005930.dat"}), server.Requests());
 
     // The chart has the saved size, not the container's 400 x 250.
     HWND chart = FindDescendant(window, kChartId);
@@ -385,7 +383,7 @@ TEST_F(AtlContainerTest, CreatesFromSavedStreamAndShowsTheDayAtThePropertySize) 
     ExpectInfoOfDay(control);
     control->Release();
 
-    DestroyWindow(window);  // the container closes the control and lets go of it
+    DestroyWindow(window);   // the container closes the control and lets go of it
     PumpMessages();
     EXPECT_FALSE(IsWindow(chart));
     unknown->Release();
@@ -418,7 +416,6 @@ TEST_F(AtlContainerTest, ReadyInfoReachesTheSinkOncePerWindowCreation) {
     }
     // Each creation loaded the day again.
     EXPECT_EQ(4u, server.Requests().size());
-
 }
 
 TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
@@ -433,7 +430,7 @@ TEST_F(AtlContainerTest, ReadyInfoAlsoFiresWhenTheServerHasNoInfo) {
     ASSERT_NE(nullptr, window);
     IUnknown* container = nullptr;
     {
-        MessageBoxWatcher boxes;  // answers the failure box the user would see
+        MessageBoxWatcher boxes;   // answers the failure box the user would see
         ASSERT_EQ(S_OK, attachControl(control, window, &container));
         PumpMessages();
         ASSERT_EQ(1u, boxes.Boxes().size());
@@ -512,16 +509,19 @@ TEST_F(AtlContainerTest, ClickThenArrowKeysMoveTheCrosshair) {
 // --- the keyboard in each kind of message loop a container runs --------------
 
 enum class HostLoop {
-    Accelerators,  // offers keys to IOleInPlaceActiveObject::TranslateAccelerator first
-    Plain,         // GetMessage, TranslateMessage, DispatchMessage and nothing else
-    Dialog,        // IsDialogMessage first, as a dialog box's owner does
+    Accelerators,   // offers keys to IOleInPlaceActiveObject::TranslateAccelerator first
+    Plain,          // GetMessage, TranslateMessage, DispatchMessage and nothing else
+    Dialog,         // IsDialogMessage first, as a dialog box's owner does
 };
 
 std::string LoopName(const ::testing::TestParamInfo<HostLoop>& info) {
     switch (info.param) {
-    case HostLoop::Accelerators: return "Accelerators";
-    case HostLoop::Plain: return "Plain";
-    case HostLoop::Dialog: return "Dialog";
+    case HostLoop::Accelerators:
+        return "Accelerators";
+    case HostLoop::Plain:
+        return "Plain";
+    case HostLoop::Dialog:
+        return "Dialog";
     }
     return "Unknown";
 }
@@ -540,7 +540,9 @@ void PumpLoop(HostLoop loop, HWND dialog, IOleInPlaceActiveObject* active) {
     }
 }
 
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 // A modeless dialog from an in-memory template, with a push button before
 // the container: arrow keys the chart does not claim move the focus there.
@@ -577,7 +579,7 @@ std::ostream& operator<<(std::ostream& out, const CrosshairPoint& p) {
 // The crosshair on the window: the one column and the one row mostly of its
 // colour, -1 where there is none or more than one.
 CrosshairPoint FindCrosshair(HWND window) {
-    constexpr DWORD kCrosshairDib = 0x3A6EA5;  // 0xA56E3A as a DIB pixel
+    constexpr DWORD kCrosshairDib = 0x3A6EA5;   // 0xA56E3A as a DIB pixel
     RECT client{};
     GetClientRect(window, &client);
     const int width = client.right, height = client.bottom;
@@ -668,4 +670,4 @@ TEST_P(AtlKeyboardTest, ClickThenEachArrowKeyMovesTheCrosshairOnce) {
 INSTANTIATE_TEST_SUITE_P(HostLoops, AtlKeyboardTest,
                          ::testing::Values(HostLoop::Accelerators, HostLoop::Plain, HostLoop::Dialog), LoopName);
 
-}  // namespace
+}   // namespace

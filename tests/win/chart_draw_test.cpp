@@ -27,13 +27,15 @@ void Distinct(ChartWnd& c) {
 // record's 1020 high and 990 low widen it by 10), below 90 usable pixels, so
 // the row of price v is 117 - (v - 980).
 std::vector<BarRecord> FourCandles() {
-    return {Bar(90000, 1000, 1000, 1000, 1000, 1000),    // flat
-            Bar(90100, 1000, 1020, 990, 1010, 3000),     // up
-            Bar(90200, 1010, 1015, 995, 1000, 2000),     // down
-            Bar(90300, 1005, 1005, 1005, 1005, 500)};    // flat, different price
+    return {Bar(90000, 1000, 1000, 1000, 1000, 1000),   // flat
+            Bar(90100, 1000, 1020, 990, 1010, 3000),    // up
+            Bar(90200, 1010, 1015, 995, 1000, 2000),    // down
+            Bar(90300, 1005, 1005, 1005, 1005, 500)};   // flat, different price
 }
 
-int Row(int price) { return 117 - (price - 980); }
+int Row(int price) {
+    return 117 - (price - 980);
+}
 
 class ChartDraw : public ::testing::Test {
 protected:
@@ -42,7 +44,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(f.Create(228, 190, Distinct)); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ChartDraw, EmptyFramesAfterCreation) {
     EXPECT_EQ(c.Model().nViewCount, 60);
@@ -75,19 +77,19 @@ TEST_F(ChartDraw, CandlesUpDownFlat) {
         EXPECT_EQ(f.Pixel(x, Row(1010)), c.Model().settings.crHighCandle) << x;
         EXPECT_EQ(f.Pixel(x, Row(1000) - 1), c.Model().settings.crHighCandle) << x;
     }
-    EXPECT_EQ(f.Pixel(11, Row(1020)), c.Model().settings.crHighCandle);       // upper wick starts at high
+    EXPECT_EQ(f.Pixel(11, Row(1020)), c.Model().settings.crHighCandle);   // upper wick starts at high
     EXPECT_NE(f.Pixel(11, Row(1020) - 1), c.Model().settings.crHighCandle);
-    EXPECT_EQ(f.Pixel(11, Row(1000)), c.Model().settings.crHighCandle);       // lower wick from open's row
+    EXPECT_EQ(f.Pixel(11, Row(1000)), c.Model().settings.crHighCandle);   // lower wick from open's row
     EXPECT_EQ(f.Pixel(11, Row(990) - 1), c.Model().settings.crHighCandle);
-    EXPECT_NE(f.Pixel(11, Row(990)), c.Model().settings.crHighCandle);        // low's row excluded
-    EXPECT_NE(f.Pixel(10, Row(1000)), c.Model().settings.crHighCandle);       // wick is one column
+    EXPECT_NE(f.Pixel(11, Row(990)), c.Model().settings.crHighCandle);    // low's row excluded
+    EXPECT_NE(f.Pixel(10, Row(1000)), c.Model().settings.crHighCandle);   // wick is one column
 
     // Record 2, down, column 14: body from open's row down to close's.
     for (int x = 13; x <= 15; ++x) {
         EXPECT_EQ(f.Pixel(x, Row(1010)), c.Model().settings.crLowCandle) << x;
         EXPECT_EQ(f.Pixel(x, Row(1000) - 1), c.Model().settings.crLowCandle) << x;
     }
-    EXPECT_NE(f.Pixel(13, Row(1000)), c.Model().settings.crLowCandle);        // close's row: wick only
+    EXPECT_NE(f.Pixel(13, Row(1000)), c.Model().settings.crLowCandle);   // close's row: wick only
     EXPECT_EQ(f.Pixel(14, Row(1000)), c.Model().settings.crLowCandle);
     EXPECT_EQ(f.Pixel(14, Row(1015)), c.Model().settings.crLowCandle);
     EXPECT_NE(f.Pixel(14, Row(995)), c.Model().settings.crLowCandle);
@@ -98,7 +100,9 @@ TEST_F(ChartDraw, CandlesUpDownFlat) {
     EXPECT_NE(f.Pixel(8, Row(1000) + 1), c.Model().settings.crLowCandle);
     for (int x = 16; x <= 18; ++x) EXPECT_EQ(f.Pixel(x, Row(1005)), c.Model().settings.crLowCandle) << x;
     // Nothing beyond the last record.
-    EXPECT_EQ(f.Count({19, 23, 185, 117}, c.Model().settings.crLowCandle) + f.Count({19, 23, 185, 117}, c.Model().settings.crHighCandle), 0);
+    EXPECT_EQ(f.Count({19, 23, 185, 117}, c.Model().settings.crLowCandle) +
+                  f.Count({19, 23, 185, 117}, c.Model().settings.crHighCandle),
+              0);
 }
 
 TEST_F(ChartDraw, VolumeBarsAndGrids) {
@@ -179,14 +183,20 @@ TEST_F(ChartDraw, CurrentPriceStrip) {
 
 TEST(ChartStrip, SwitchTwoLeavesRoomButDrawsNothingZeroMovesPaneUp) {
     ChartFixture two;
-    ASSERT_TRUE(two.Create(228, 190, [](ChartWnd& c) { Distinct(c); c.Model().settings.nIsCurrentBar = 2; }));
+    ASSERT_TRUE(two.Create(228, 190, [](ChartWnd& c) {
+        Distinct(c);
+        c.Model().settings.nIsCurrentBar = 2;
+    }));
     two.Load(FourCandles());
     EXPECT_EQ(two.chart.Model().rcValue.top, 23);
     EXPECT_EQ(two.Pixel(100, 10), two.chart.Model().settings.crMainBackGround);
     EXPECT_EQ(two.Count({0, 0, 228, 19}, two.chart.Model().settings.crCurrentBarText), 0);
 
     ChartFixture zero;
-    ASSERT_TRUE(zero.Create(228, 190, [](ChartWnd& c) { Distinct(c); c.Model().settings.nIsCurrentBar = 0; }));
+    ASSERT_TRUE(zero.Create(228, 190, [](ChartWnd& c) {
+        Distinct(c);
+        c.Model().settings.nIsCurrentBar = 0;
+    }));
     zero.Load(FourCandles());
     EXPECT_EQ(zero.chart.Model().rcValue.top, 4);
     EXPECT_EQ(zero.Pixel(100, 4), zero.chart.Model().settings.crBoxLine);

@@ -29,11 +29,12 @@ void ExpectEverythingInsideThePanes(const ChartFixture& f, int width, int height
     EXPECT_EQ(Marks(f, {v.right, 0, width, height}), 0) << "in the label column";
     EXPECT_EQ(Marks(f, {0, vol.bottom, width, height}), 0) << "under the volume pane";
     EXPECT_EQ(f.Count({0, v.bottom + 1, width, vol.top}, f.chart.Model().settings.crHighCandle) +
-                  f.Count({0, v.bottom + 1, width, vol.top}, f.chart.Model().settings.crLowCandle), 0)
+                  f.Count({0, v.bottom + 1, width, vol.top}, f.chart.Model().settings.crLowCandle),
+              0)
         << "in the band";
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ChartRobust, OpenAndCloseFarOutsideHighLowStayInThePricePane) {
     ChartFixture f;
@@ -52,10 +53,8 @@ TEST(ChartRobust, Int32ExtremesEverywhere) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 190, Marked));
     f.Load({Bar(90000, INT_MIN, INT_MAX, INT_MIN, INT_MAX, INT_MAX),
-            Bar(90100, INT_MAX, INT_MAX, INT_MIN, INT_MIN, INT_MIN),
-            Bar(90200, 0, INT_MAX, INT_MAX, 0, INT_MAX),
-            Bar(INT_MIN, 0, 0, 0, 0, 0),
-            Bar(INT_MAX, -1, INT_MIN, INT_MAX, 1, -1)});
+            Bar(90100, INT_MAX, INT_MAX, INT_MIN, INT_MIN, INT_MIN), Bar(90200, 0, INT_MAX, INT_MAX, 0, INT_MAX),
+            Bar(INT_MIN, 0, 0, 0, 0, 0), Bar(INT_MAX, -1, INT_MIN, INT_MAX, 1, -1)});
     EXPECT_EQ(f.chart.Model().nMaxHigh, INT_MAX);
     EXPECT_EQ(f.chart.Model().nMinLow, INT_MIN);
     EXPECT_GT(f.chart.Model().nValueDiv, 0);
@@ -84,7 +83,8 @@ TEST(ChartRobust, VolumePaneWithoutHeightDrawsNoBars) {
     EXPECT_EQ(f.Count({0, 0, 228, 60}, f.chart.Model().settings.crStick), 0);
     // The price pane is still there and holds candles.
     EXPECT_GT(f.Count(ToRECT(f.chart.Model().rcValue), f.chart.Model().settings.crLowCandle) +
-                  f.Count(ToRECT(f.chart.Model().rcValue), f.chart.Model().settings.crHighCandle), 0);
+                  f.Count(ToRECT(f.chart.Model().rcValue), f.chart.Model().settings.crHighCandle),
+              0);
 }
 
 TEST(ChartRobust, NoSlotsNoRecords) {

@@ -24,9 +24,7 @@ int RunTool(const std::string& args) {
     std::string command = "\"" + ToolPath() + "\" " + args;
     STARTUPINFOA si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return -1;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -54,8 +52,7 @@ void WriteDay(const ScratchDir& dir) {
     std::vector<TickRecord> ticks;
     for (int i = 0; i < 391; ++i) {
         const int32_t p = 70000 + (i % 40) * 10;
-        ticks.push_back({20240315, (9 + i / 60) * 10000 + (i % 60) * 100, p, p + 30, p - 30, p + 10,
-                         1000 + i});
+        ticks.push_back({20240315, (9 + i / 60) * 10000 + (i % 60) * 100, p, p + 30, p - 30, p + 10, 1000 + i});
     }
     WriteBytes(dir.File("data.dat"), ticks.data(), ticks.size() * sizeof(TickRecord));
 }
@@ -65,7 +62,7 @@ struct ComScope {
     ~ComScope() { CoUninitialize(); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ChartSnapshot, WritesAPngOfTheRequestedSize) {
     ComScope com;
@@ -73,9 +70,9 @@ TEST(ChartSnapshot, WritesAPngOfTheRequestedSize) {
     WriteDay(dir);
     for (const char* size : {"228x190", "800x500"}) {
         const std::string out = dir.File(std::string("day-") + size + ".png");
-        const std::string args = "--info \"" + dir.File("info.dat") + "\" --data \"" +
-                                 dir.File("data.dat") + "\" --code 005930 --size " + size +
-                                 " --out \"" + out + "\" --prop strType=ENG --prop CRTIME=0x5D5D5D";
+        const std::string args = "--info \"" + dir.File("info.dat") + "\" --data \"" + dir.File("data.dat") +
+                                 "\" --code 005930 --size " + size + " --out \"" + out +
+                                 "\" --prop strType=ENG --prop CRTIME=0x5D5D5D";
         ASSERT_EQ(RunTool(args), 0) << size;
         UINT w = 0, h = 0;
         ASSERT_TRUE(ReadPngSize(out, w, h)) << size;
@@ -86,8 +83,7 @@ TEST(ChartSnapshot, WritesAPngOfTheRequestedSize) {
 TEST(ChartSnapshot, BadArgumentsAndMissingFilesFailWithoutOutput) {
     ScratchDir dir;
     WriteDay(dir);
-    const std::string files =
-        "--info \"" + dir.File("info.dat") + "\" --data \"" + dir.File("data.dat") + "\"";
+    const std::string files = "--info \"" + dir.File("info.dat") + "\" --data \"" + dir.File("data.dat") + "\"";
     const std::string out = dir.File("x.png");
     EXPECT_EQ(RunTool(""), 2);
     EXPECT_EQ(RunTool(files + " --size 0x10 --out \"" + out + "\""), 2);

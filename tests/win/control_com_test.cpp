@@ -63,7 +63,7 @@ HRESULT InvokeRaw(IDispatch* control, DISPID id, WORD flags, DISPPARAMS* params,
     return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, nullptr, nullptr);
 }
 
-}  // namespace
+}   // namespace
 
 // Ends every Windows Sockets start-up of this process; returns how many there were.
 int EndAllSocketStarts() {
@@ -101,8 +101,8 @@ TEST_F(ComTest, ObjectSafetyAnswersForEachKindOfInterface) {
     EXPECT_EQ(S_OK, a.hr);
     EXPECT_EQ(3u, a.supported);
     EXPECT_EQ(1u, a.enabled);
-    for (const IID* iid : {&IID_IPersistPropertyBag, &IID_IPersistStreamInit, &IID_IPersistStorage,
-                           &IID_IPersistMemory}) {
+    for (const IID* iid :
+         {&IID_IPersistPropertyBag, &IID_IPersistStreamInit, &IID_IPersistStorage, &IID_IPersistMemory}) {
         a = GetSafety(safety.Get(), *iid);
         EXPECT_EQ(S_OK, a.hr);
         EXPECT_EQ(3u, a.supported);
@@ -199,7 +199,7 @@ TEST_F(ComTest, DispidsFollowTheTableAndTheTypeLibraryAgrees) {
     ComPtr<IDispatch> control = ocx.NewControl();
     for (size_t i = 0; i < kPropertyNames.size(); ++i)
         EXPECT_EQ(static_cast<DISPID>(i + 1), IdOf(control.Get(), kPropertyNames[i].c_str())) << i;
-    const wchar_t* methods[] = {L"StratGraph", L"GetStockCode", L"GetStockName", L"GetStockDate",
+    const wchar_t* methods[] = {L"StratGraph",   L"GetStockCode",      L"GetStockName",  L"GetStockDate",
                                 L"GetStockTime", L"GetStockCurrentga", L"GetStockChange"};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(31 + i, IdOf(control.Get(), methods[i]));
     EXPECT_EQ(DISPID_ABOUTBOX, IdOf(control.Get(), L"AboutBox"));
@@ -325,8 +325,9 @@ TEST_F(ComTest, ModuleUnloadsOnlyWithoutObjectsOrLocks) {
 
     void* none = nullptr;
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(control.Get(), IID_IUnknown, &none));
-    HRESULT (WINAPI* get)(REFCLSID, REFIID, void**) = reinterpret_cast<decltype(get)>(
-        reinterpret_cast<void*>(GetProcAddress(ocx.Handle(), "DllGetClassObject")));
+    HRESULT(WINAPI * get)
+    (REFCLSID, REFIID, void**) =
+        reinterpret_cast<decltype(get)>(reinterpret_cast<void*>(GetProcAddress(ocx.Handle(), "DllGetClassObject")));
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, get(IID_IDispatch, IID_IClassFactory, &none));
 }
 
@@ -348,8 +349,8 @@ TEST_F(ComTest, PropertiesVerbShowsTheFrameAndOkChangesNothing) {
     ComPtr<IDispatch> control = ocx.NewControl();
     SetAllProperties(control.Get(), 8);
     std::vector<std::wstring> before = Snapshot(control.Get());
-    HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                  nullptr, nullptr);
     // The frame creates the page by CLSID: offer the page's class object to
     // this process, as registration would.
     DWORD registration = 0;
@@ -380,11 +381,11 @@ TEST_F(ComTest, DrawWithoutWindowPaintsThePlaceholder) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     RECTL bounds{10, 5, 50, 25};
     ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 11, 6));    // corner of the bounds: white fill
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 10, 15));         // the ellipse's left edge
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 15));          // outside the bounds: untouched
-    EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr,
-                                        nullptr, 0));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 11, 6));   // corner of the bounds: white fill
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 10, 15));        // the ellipse's left edge
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 15));         // outside the bounds: untouched
+    EXPECT_EQ(DV_E_DVASPECT,
+              view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);

@@ -124,8 +124,8 @@ SIZE SizeOf(HWND window) {
 class InPlaceTest : public ::testing::Test {
 protected:
     InPlaceTest() {
-        host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640,
-                               480, nullptr, nullptr, nullptr, nullptr);
+        host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640, 480,
+                               nullptr, nullptr, nullptr, nullptr);
         site = std::make_unique<Site>(host);
         info = MakeInfo("005930", kDate);
         std::memset(info.name, 0, sizeof info.name);
@@ -182,7 +182,7 @@ protected:
     ReadySink sink;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(InPlaceTest, ShowsTheDayAtThePropertySizeAndAnswersFromIt) {
     Configure(Wide(server.Host()));
@@ -212,8 +212,7 @@ TEST_F(InPlaceTest, ShowsTheDayAtThePropertySizeAndAnswersFromIt) {
     EXPECT_EQ(153000, CallI4(control.Get(), L"GetStockTime"));
     EXPECT_EQ(info.current, CallI4(control.Get(), L"GetStockCurrentga"));
     EXPECT_EQ(-150, CallI4(control.Get(), L"GetStockChange"));
-    EXPECT_EQ((std::vector<std::string>{"/sisefile/info/005930.dat", "/sisefile/Date/005930.dat"}),
-              server.Requests());
+    EXPECT_EQ((std::vector<std::string>{"/sisefile/info/005930.dat", "/sisefile/Date/005930.dat"}), server.Requests());
 
     // Where the control is larger than the chart, the placeholder shows:
     // white, with the edge of the inscribed ellipse.

@@ -83,15 +83,34 @@ HRESULT LoadFromBytes(IDispatch* control, const std::vector<uint8_t>& bytes) {
 // The saved order: version, the framework's entries, then the properties in
 // their persistence order (which is not the dispatch order).
 std::vector<PropSlot> SavedLayout() {
-    std::vector<PropSlot> slots{{"_Version", PropKind::I4}, {"_ExtentX", PropKind::I4},
-                                {"_ExtentY", PropKind::I4}, {"_StockProps", PropKind::I4},
+    std::vector<PropSlot> slots{{"_Version", PropKind::I4},    {"_ExtentX", PropKind::I4},
+                                {"_ExtentY", PropKind::I4},    {"_StockProps", PropKind::I4},
                                 {"strCode", PropKind::String}, {"strURL", PropKind::String}};
-    for (const char* name : {"nsizeMainX", "nsizeMainY", "crMainBackGround", "crValueBackGround",
-                             "crVolumeBackGround", "crBoxLine", "crValueText", "crVolumeText",
-                             "crValueHorizonalLine", "crVolumeHorizonalLine", "crTime", "crStick", "crHighCandle",
-                             "crLowCandle", "crCurrentBarBackGround", "crCurrentBarText", "crCurrentBarUpLine",
-                             "crCurrentBarDownLine", "crToolTipBackGround", "crToolTipOutLine", "crToolTipText",
-                             "nIsToolTip", "nIsCurrentBar", "nsizeGapX", "nsizeGapY"})
+    for (const char* name : {"nsizeMainX",
+                             "nsizeMainY",
+                             "crMainBackGround",
+                             "crValueBackGround",
+                             "crVolumeBackGround",
+                             "crBoxLine",
+                             "crValueText",
+                             "crVolumeText",
+                             "crValueHorizonalLine",
+                             "crVolumeHorizonalLine",
+                             "crTime",
+                             "crStick",
+                             "crHighCandle",
+                             "crLowCandle",
+                             "crCurrentBarBackGround",
+                             "crCurrentBarText",
+                             "crCurrentBarUpLine",
+                             "crCurrentBarDownLine",
+                             "crToolTipBackGround",
+                             "crToolTipOutLine",
+                             "crToolTipText",
+                             "nIsToolTip",
+                             "nIsCurrentBar",
+                             "nsizeGapX",
+                             "nsizeGapY"})
         slots.push_back({name, PropKind::I4});
     for (const char* name : {"strType", "strChartUrl", "strClickAction"}) slots.push_back({name, PropKind::String});
     return slots;
@@ -109,7 +128,7 @@ protected:
     OcxModule ocx;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(PersistTest, FreshControlSavesEveryDefaultInTheFixedOrder) {
     ComPtr<IDispatch> control = ocx.NewControl();
@@ -166,8 +185,8 @@ TEST_F(PersistTest, MemoryAndStorageRoundTripsMatchTheStream) {
     ComPtr<ILockBytes> bytes;
     ASSERT_EQ(S_OK, CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.Put()));
     ComPtr<IStorage> storage;
-    ASSERT_EQ(S_OK, StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                                 0, storage.Put()));
+    ASSERT_EQ(S_OK, StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                                 storage.Put()));
     ASSERT_EQ(S_OK, As<IPersistStorage>(source.Get(), IID_IPersistStorage)->Save(storage.Get(), FALSE));
     ComPtr<IDispatch> fromStorage = ocx.NewControl();
     ASSERT_EQ(S_OK, As<IPersistStorage>(fromStorage.Get(), IID_IPersistStorage)->Load(storage.Get()));
@@ -241,7 +260,7 @@ __attribute__((noinline)) void DirtyTheStack() {
     for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0xA5;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(PersistTest, BagReadsStartFromAClearedVariant) {
     ComPtr<IDispatch> control = ocx.NewControl();

@@ -29,18 +29,30 @@ constexpr int32_t kDate = 20240105;
 
 // The display properties, none at its default and no two colours alike.
 const std::map<std::string, std::string> kDisplay{
-    {"crMainBackGround", "0xC8E8D8"},       {"crValueBackGround", "0xF8E0F0"},
-    {"crVolumeBackGround", "0xF0F8E8"},     {"crBoxLine", "0x804020"},
-    {"crValueText", "0x102060"},            {"crVolumeText", "0x206010"},
-    {"crTime", "0x701070"},                 {"crValueHorizonalLine", "0xE0C0A0"},
-    {"crVolumeHorizonalLine", "0xB0A0C0"},  {"crStick", "0xB0B030"},
-    {"crHighCandle", "0xD02020"},           {"crLowCandle", "0x3030C0"},
-    {"crCurrentBarBackGround", "0xF8F8D0"}, {"crCurrentBarText", "0x705010"},
-    {"crCurrentBarUpLine", "0x50A050"},     {"crCurrentBarDownLine", "0x305090"},
-    {"crToolTipBackGround", "0xFFF0C8"},    {"crToolTipOutLine", "0xC06040"},
-    {"crToolTipText", "0x00A000"},          {"nsizeGapX", "9"},
-    {"nsizeGapY", "7"},                     {"strType", "ENG"},
-    {"nIsToolTip", "0"},                    {"nIsCurrentBar", "0"},
+    {"crMainBackGround", "0xC8E8D8"},
+    {"crValueBackGround", "0xF8E0F0"},
+    {"crVolumeBackGround", "0xF0F8E8"},
+    {"crBoxLine", "0x804020"},
+    {"crValueText", "0x102060"},
+    {"crVolumeText", "0x206010"},
+    {"crTime", "0x701070"},
+    {"crValueHorizonalLine", "0xE0C0A0"},
+    {"crVolumeHorizonalLine", "0xB0A0C0"},
+    {"crStick", "0xB0B030"},
+    {"crHighCandle", "0xD02020"},
+    {"crLowCandle", "0x3030C0"},
+    {"crCurrentBarBackGround", "0xF8F8D0"},
+    {"crCurrentBarText", "0x705010"},
+    {"crCurrentBarUpLine", "0x50A050"},
+    {"crCurrentBarDownLine", "0x305090"},
+    {"crToolTipBackGround", "0xFFF0C8"},
+    {"crToolTipOutLine", "0xC06040"},
+    {"crToolTipText", "0x00A000"},
+    {"nsizeGapX", "9"},
+    {"nsizeGapY", "7"},
+    {"strType", "ENG"},
+    {"nIsToolTip", "0"},
+    {"nIsCurrentBar", "0"},
 };
 
 // A PARAM list: every value is text, converted to what the control asks for.
@@ -242,7 +254,7 @@ protected:
     IUnknown* container = nullptr;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(SettingsTest, EveryColourAndGapIsWhereItBelongs) {
     Page page;
@@ -290,8 +302,7 @@ TEST_F(SettingsTest, EveryColourAndGapIsWhereItBelongs) {
         {"crCurrentBarBackGround", {0, 1, kWidth - 1, strip - 1}},
         {"crCurrentBarText", {0, 1, kWidth - 1, strip - 1}},
     };
-    for (const Where& w : where)
-        EXPECT_GT(pic.Count(w.area, s.*FindProperty(w.name)->number), 0) << w.name;
+    for (const Where& w : where) EXPECT_GT(pic.Count(w.area, s.*FindProperty(w.name)->number), 0) << w.name;
     // The strip's edges: the whole top row, the bottom row and the right column.
     EXPECT_EQ(kWidth, pic.Count({0, 0, kWidth, 1}, s.crCurrentBarUpLine));
     EXPECT_EQ(kWidth, pic.Count({0, strip - 1, kWidth, strip}, s.crCurrentBarDownLine));
@@ -345,7 +356,8 @@ TEST_F(SettingsTest, SwitchesOffLeaveNoStripAndNoTooltip) {
     EXPECT_EQ(7, value.top);
     EXPECT_EQ(s.crBoxLine, pic.At((value.left + value.right) / 2, value.top));
     EXPECT_EQ(kWidth * value.top, pic.Count({0, 0, kWidth, value.top}, s.crMainBackGround));
-    for (const char* name : {"crCurrentBarBackGround", "crCurrentBarText", "crCurrentBarUpLine", "crCurrentBarDownLine"})
+    for (const char* name :
+         {"crCurrentBarBackGround", "crCurrentBarText", "crCurrentBarUpLine", "crCurrentBarDownLine"})
         EXPECT_EQ(0, pic.Count({0, 0, kWidth, kHeight}, s.*FindProperty(name)->number)) << name;
 
     // Hovering the chart shows no tooltip: none was created.

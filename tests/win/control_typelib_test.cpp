@@ -27,12 +27,18 @@ std::wstring OcxPath() {
 
 std::wstring TypeText(const TYPEDESC& t) {
     switch (t.vt) {
-    case VT_PTR: return TypeText(*t.lptdesc) + L"*";
-    case VT_BSTR: return L"BSTR";
-    case VT_I4: return L"long";
-    case VT_VOID: return L"void";
-    case VT_HRESULT: return L"HRESULT";
-    default: return L"vt" + std::to_wstring(t.vt);
+    case VT_PTR:
+        return TypeText(*t.lptdesc) + L"*";
+    case VT_BSTR:
+        return L"BSTR";
+    case VT_I4:
+        return L"long";
+    case VT_VOID:
+        return L"void";
+    case VT_HRESULT:
+        return L"HRESULT";
+    default:
+        return L"vt" + std::to_wstring(t.vt);
     }
 }
 
@@ -94,7 +100,7 @@ protected:
     ComPtr<ITypeLib> lib;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(TypeLibTest, DispatchInterfaceDescribesTheTableAndTheMethods) {
     std::vector<std::wstring> expected;

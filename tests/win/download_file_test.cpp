@@ -16,8 +16,8 @@ using Fault = TestHttpServer::Fault;
 
 std::string WinInetText(DWORD error) {
     char text[512] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, GetModuleHandleA("wininet.dll"),
-                   error, 0, text, sizeof text, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, GetModuleHandleA("wininet.dll"), error,
+                   0, text, sizeof text, nullptr);
     std::string s = text;
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
     return s;
@@ -88,7 +88,9 @@ TEST_F(DownloadTest, BodyCutShortFailsAndLeavesNoPartialFile) {
 
 TEST_F(DownloadTest, UnreachableServerAndForeignUrlsFailWithoutAFile) {
     ASSERT_TRUE(WriteWholeFile(target, "stale"));
-    std::string refused = DownloadToFile("http://127.0.0.1:" + std::to_string(TestHttpServer::ClosedPort()) + "/x.dat", target, limits).Text();
+    std::string refused =
+        DownloadToFile("http://127.0.0.1:" + std::to_string(TestHttpServer::ClosedPort()) + "/x.dat", target, limits)
+            .Text();
     EXPECT_NE(refused, "YES");
     EXPECT_NE(refused, "NO");
     EXPECT_EQ(refused, WinInetText(ERROR_INTERNET_CANNOT_CONNECT));
@@ -199,4 +201,4 @@ TEST_F(DownloadTest, TargetPastMaxPathIsWrittenAndCleanedUp) {
     EXPECT_FALSE(FileExists(path));
 }
 
-}  // namespace
+}   // namespace

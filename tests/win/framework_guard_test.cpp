@@ -21,7 +21,7 @@ namespace {
 // The allocation number (counted from when it is armed) that fails; -1: none.
 int failingAllocation = -1;
 
-}  // namespace
+}   // namespace
 
 void* operator new(size_t size) {
     if (failingAllocation == 0) {
@@ -32,8 +32,12 @@ void* operator new(size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -137,4 +141,4 @@ TEST(FrameworkGuard, WindowProcedureRefusesCreationWhenAllocationFails) {
     wnd.DestroyWindow();
 }
 
-}  // namespace
+}   // namespace

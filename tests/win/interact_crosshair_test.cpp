@@ -15,18 +15,27 @@ constexpr COLORREF kCross = ChartModel::kCrosshairColour;
 constexpr int kBars = 30;
 
 // Expected tooltip lines of LoadDay's bars (Korean labels as code page 949 bytes).
-const char kBar4Korean[] = "04/00 \xbd\xc3" "52,040 \xb0\xed" "52,540 \xc0\xfa" "51,840 \xc1\xbe"
-                           "52,340 \xb0\xc5" "1,400";
+const char kBar4Korean[] = "04/00 \xbd\xc3"
+                           "52,040 \xb0\xed"
+                           "52,540 \xc0\xfa"
+                           "51,840 \xc1\xbe"
+                           "52,340 \xb0\xc5"
+                           "1,400";
 const char kBar4English[] = "04/00 O:52,040 H:52,540 L:51,840 C:52,340 V:1,400";
 const char kBar5English[] = "05/00 O:52,050 H:52,550 L:51,850 C:52,350 V:1,500";
-const char kLastKorean[] = "10/15 \xbd\xc3" "52,000 \xb0\xed" "53,500 \xc0\xfa" "51,800 \xc1\xbe"
-                           "52,300 \xb0\xc5" "1,234,567";
+const char kLastKorean[] = "10/15 \xbd\xc3"
+                           "52,000 \xb0\xed"
+                           "53,500 \xc0\xfa"
+                           "51,800 \xc1\xbe"
+                           "52,300 \xb0\xc5"
+                           "1,234,567";
 const char kLastEnglish[] = "10/15 O:52,000 H:53,500 L:51,800 C:52,300 V:1,234,567";
 
 class CrosshairTest : public ::testing::Test {
 protected:
     void Start(bool english) {
-        ASSERT_TRUE(f.Create(100, 100, 420, 300, [&](ChartWnd& c) { c.Model().settings.strType = english ? "ENG" : ""; }));
+        ASSERT_TRUE(
+            f.Create(100, 100, 420, 300, [&](ChartWnd& c) { c.Model().settings.strType = english ? "ENG" : ""; }));
         f.LoadDay(kBars);
         box = ToRECT(f.chart.Model().rcBox);
         ASSERT_GT(f.chart.Model().nViewCount, kBars + 5);
@@ -75,7 +84,9 @@ TEST_F(CrosshairTest, MouseMoveMarksTheRecordUnderTheCursor) {
     EXPECT_EQ(f.CountInMem(ToRECT(f.chart.Model().rcClient), kCross), 0);
     // Nothing outside the frame.
     EXPECT_EQ(f.CountOnWindow(RECT{0, 0, f.chart.Model().rcClient.right, box.top}, kCross), 0);
-    EXPECT_EQ(f.CountOnWindow(RECT{box.right, 0, f.chart.Model().rcClient.right, f.chart.Model().rcClient.bottom}, kCross), 0);
+    EXPECT_EQ(
+        f.CountOnWindow(RECT{box.right, 0, f.chart.Model().rcClient.right, f.chart.Model().rcClient.bottom}, kCross),
+        0);
 
     // A repaint from dcMem removes it.
     InvalidateRect(f.chart, nullptr, FALSE);
@@ -127,7 +138,7 @@ TEST_F(CrosshairTest, FrameEdgesAndLeavingTheFrame) {
     EXPECT_EQ(f.chart.session.Crosshair().x, box.left);
     EXPECT_EQ(f.chart.session.Crosshair().y, box.top);
     f.MoveMouse(Line(6), midY);
-    f.MoveMouse(box.right, midY);     // right and bottom edges are outside
+    f.MoveMouse(box.right, midY);   // right and bottom edges are outside
     f.MoveMouse(Line(8), box.bottom);
     f.MoveMouse(1, 1);
     f.Pump(100);
@@ -158,8 +169,12 @@ TEST_F(CrosshairTest, ArrowKeysMoveBySlotsAndPixels) {
     f.MoveMouse(Line(4), midY);
     EXPECT_FALSE(f.PressKey(VK_RIGHT));   // never consumed
     EXPECT_EQ(f.chart.session.Crosshair().x, Line(5));
-    EXPECT_EQ(TipLine(f.chart), "05/00 \xbd\xc3" "52,050 \xb0\xed" "52,550 \xc0\xfa" "51,850 \xc1\xbe"
-                                "52,350 \xb0\xc5" "1,500");
+    EXPECT_EQ(TipLine(f.chart), "05/00 \xbd\xc3"
+                                "52,050 \xb0\xed"
+                                "52,550 \xc0\xfa"
+                                "51,850 \xc1\xbe"
+                                "52,350 \xb0\xc5"
+                                "1,500");
     EXPECT_FALSE(f.PressKey(VK_LEFT));
     EXPECT_EQ(f.chart.session.Crosshair().x, Line(4));   // one slot back, mirror of the right key
     f.PressKey(VK_LEFT);
@@ -215,4 +230,4 @@ TEST_F(EnglishCrosshairTest, ShortLabels) {
     EXPECT_EQ(TipLine(f.chart), kLastEnglish);
 }
 
-}  // namespace
+}   // namespace

@@ -32,8 +32,12 @@ protected:
     }
     void TearDown() override { SetCursorPos(0, 0); }
 
-    bool TipShown(int ms = 1500) { return f.PumpUntil([&] { return IsWindowVisible(tip) != 0; }, ms); }
-    bool TipHidden(int ms = 1500) { return f.PumpUntil([&] { return !IsWindowVisible(tip); }, ms); }
+    bool TipShown(int ms = 1500) {
+        return f.PumpUntil([&] { return IsWindowVisible(tip) != 0; }, ms);
+    }
+    bool TipHidden(int ms = 1500) {
+        return f.PumpUntil([&] { return !IsWindowVisible(tip); }, ms);
+    }
     POINT Cursor(int x, int y) {
         const POINT p = f.ToScreen(x, y);
         SetCursorPos(p.x, p.y);
@@ -96,8 +100,8 @@ TEST_F(HoverTest, HiddenOutsideTheFrameOrWhenCovered) {
     // Another window over the chart under the cursor.
     const POINT p = f.ToScreen(box.left + 30, y);
     PlainWnd cover;
-    ASSERT_TRUE(cover.CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, nullptr, nullptr, WS_POPUP | WS_VISIBLE,
-                               p.x - 20, p.y - 20, 40, 40, nullptr, nullptr));
+    ASSERT_TRUE(cover.CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, nullptr, nullptr, WS_POPUP | WS_VISIBLE, p.x - 20,
+                               p.y - 20, 40, 40, nullptr, nullptr));
     EXPECT_TRUE(TipHidden());
     cover.DestroyWindow();
     ASSERT_TRUE(TipShown());
@@ -113,8 +117,8 @@ TEST_F(HoverTest, HandCursorEverywhereOnTheChart) {
     for (POINT at : {POINT{f.chart.Model().rcBox.left + 10, f.chart.Model().rcBox.top + 10}, POINT{2, 2},
                      POINT{kWidth - 3, kHeight - 3}}) {
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
-        const LRESULT handled =
-            SendMessageA(f.chart, WM_SETCURSOR, reinterpret_cast<WPARAM>(f.chart.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        const LRESULT handled = SendMessageA(f.chart, WM_SETCURSOR, reinterpret_cast<WPARAM>(f.chart.m_hWnd),
+                                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(handled, TRUE);
         EXPECT_EQ(GetCursor(), hand) << at.x << "," << at.y;
     }
@@ -150,16 +154,18 @@ TEST(NoTooltip, NoTimerNoWindowButCursorAndClickWork) {
 
         const RECT box = ToRECT(f.chart.Model().rcBox);
         f.MoveMouse(box.left + 10, (box.top + box.bottom) / 2);
-        EXPECT_EQ(f.CountOnWindow(RECT{box.left + 12, box.top, box.left + 13, box.bottom}, ChartModel::kCrosshairColour),
-                  box.bottom - box.top);
+        EXPECT_EQ(
+            f.CountOnWindow(RECT{box.left + 12, box.top, box.left + 13, box.bottom}, ChartModel::kCrosshairColour),
+            box.bottom - box.top);
         EXPECT_TRUE(f.chart.pTipWnd->strSegments.empty());   // text built and thrown away
 
         SetCursor(nullptr);
-        SendMessageA(f.chart, WM_SETCURSOR, reinterpret_cast<WPARAM>(f.chart.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        SendMessageA(f.chart, WM_SETCURSOR, reinterpret_cast<WPARAM>(f.chart.m_hWnd),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR)));
         SendMessageA(f.chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
         EXPECT_EQ(f.top.clicks, 1);
     }
 }
 
-}  // namespace
+}   // namespace

@@ -96,8 +96,8 @@ TEST_F(TipWndTest, SegmentsDrawnInTheirColoursOnOneLine) {
     EXPECT_EQ(CountInBuffer(tip, 0, 10, Ink::Dark), 0);
     // Outline on all four edges of the new width, background inside.
     const int w = abcd + 20;
-    for (POINT p : {POINT{0, 0}, POINT{w - 1, 0}, POINT{w - 1, 19}, POINT{0, 19}, POINT{w / 2, 0},
-                    POINT{w / 2, 19}, POINT{0, 10}, POINT{w - 1, 10}})
+    for (POINT p : {POINT{0, 0}, POINT{w - 1, 0}, POINT{w - 1, 19}, POINT{0, 19}, POINT{w / 2, 0}, POINT{w / 2, 19},
+                    POINT{0, 10}, POINT{w - 1, 10}})
         EXPECT_EQ(GetPixel(tip.dcTip, p.x, p.y), kOutline) << p.x << "," << p.y;
     EXPECT_EQ(GetPixel(tip.dcTip, 3, 3), kBack);
     // The window shows the buffer once it has painted.
@@ -160,8 +160,8 @@ TEST_F(TipWndTest, DestroyReleasesTheBuffer) {
 
 TEST(TipWndOverHost, StaysOnTopWithoutTakingTheFocus) {
     // A host window under where the tooltip appears, active with the focus.
-    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400, nullptr,
+                                nullptr, nullptr, nullptr);
     ASSERT_TRUE(host);
     SetForegroundWindow(host);
     SetFocus(host);
@@ -188,4 +188,4 @@ TEST(TipWndUncreated, OperationsWithoutAWindowAreHarmless) {
     EXPECT_EQ(tip.m_hWnd, nullptr);
 }
 
-}  // namespace
+}   // namespace

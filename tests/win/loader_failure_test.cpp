@@ -14,15 +14,16 @@ using Fault = TestHttpServer::Fault;
 // Collects the names that appear in a folder while a load runs.
 class FolderPoller {
 public:
-    explicit FolderPoller(std::string dir) : thread([this, dir] {
-        while (!stop) {
-            for (const std::string& name : DirEntries(dir)) {
-                std::lock_guard<std::mutex> lock(mutex);
-                seen.insert(name);
-            }
-            Sleep(5);
-        }
-    }) {}
+    explicit FolderPoller(std::string dir)
+        : thread([this, dir] {
+              while (!stop) {
+                  for (const std::string& name : DirEntries(dir)) {
+                      std::lock_guard<std::mutex> lock(mutex);
+                      seen.insert(name);
+                  }
+                  Sleep(5);
+              }
+          }) {}
     ~FolderPoller() { Stop(); }
     std::set<std::string> Stop() {
         stop = true;
@@ -147,4 +148,4 @@ TEST_F(LoaderTest, UnsafeCodesFetchNothingAndTouchNoFile) {
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{InfoPath(longest), DataPath(longest)}));
 }
 
-}  // namespace
+}   // namespace

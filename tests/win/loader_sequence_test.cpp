@@ -172,4 +172,4 @@ TEST_F(LoaderTest, TwoChartsOfOneCodeLoadingAtOnceEachShowTheirOwnDay) {
     EXPECT_TRUE(DirEntries(tempDir).empty());
 }
 
-}  // namespace
+}   // namespace

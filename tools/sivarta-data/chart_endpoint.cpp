@@ -144,7 +144,7 @@ bool InsideRoot(const fs::path& root, const fs::path& path) {
     return r == root.end();
 }
 
-}  // namespace
+}   // namespace
 
 struct ChartEndpoint::State {
     fs::path root;
@@ -197,7 +197,8 @@ void ChartEndpoint::Answer(const HttpRequest& req, std::string_view code, HttpRe
     ChartQuery query;
     if (auto fault = ParseChartQuery(code, req.query, query)) return reply(HttpAnswer::Text(400, *fault));
 
-    const fs::path infoPath = InfoPath(state->root, query.request.code), dataPath = DataPath(state->root, query.request.code);
+    const fs::path infoPath = InfoPath(state->root, query.request.code),
+                   dataPath = DataPath(state->root, query.request.code);
     const auto infoStamp = StatFile(infoPath), dataStamp = StatFile(dataPath);
     if (!infoStamp || !dataStamp || !InsideRoot(state->root, infoPath) || !InsideRoot(state->root, dataPath))
         return reply(HttpAnswer::Text(404, "no chart for " + query.request.code + ": the day's files are missing"));

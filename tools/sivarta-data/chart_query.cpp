@@ -49,13 +49,15 @@ std::string CanonicalOptions(const RenderRequest& r) {
         out += p.name;
         out += '=';
         // Strings carry their length, so no value can pass for other fields.
-        if (p.string) out += std::to_string((r.settings.*p.string).size()) + ':' + r.settings.*p.string;
-        else out += std::to_string(r.settings.*p.number);
+        if (p.string)
+            out += std::to_string((r.settings.*p.string).size()) + ':' + r.settings.*p.string;
+        else
+            out += std::to_string(r.settings.*p.number);
     }
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> ParseChartQuery(std::string_view code,
                                            const std::vector<std::pair<std::string, std::string>>& params,
@@ -72,7 +74,8 @@ std::optional<std::string> ParseChartQuery(std::string_view code,
         seen.push_back(*canonical);
         if (*canonical == "w" || *canonical == "h") {
             const auto side = ParseSide(value);
-            if (!side) return "bad size: " + *canonical + " is a whole number from 1 to " + std::to_string(kMaxRenderSide);
+            if (!side)
+                return "bad size: " + *canonical + " is a whole number from 1 to " + std::to_string(kMaxRenderSide);
             (*canonical == "w" ? r.width : r.height) = *side;
             continue;
         }

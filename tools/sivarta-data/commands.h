@@ -29,8 +29,7 @@ struct Options {
 
 // Prints the fault to stderr and returns nullopt on an unknown option or a
 // missing value.
-std::optional<Options> ParseOptions(const std::vector<std::string>& args,
-                                    const std::vector<std::string_view>& valued,
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, const std::vector<std::string_view>& valued,
                                     const std::vector<std::string_view>& flags);
 std::optional<int64_t> ParseWhole(std::string_view text, int64_t lo, int64_t hi);
 

@@ -35,8 +35,7 @@ static bool Contains(const std::vector<std::string_view>& names, std::string_vie
     return false;
 }
 
-std::optional<Options> ParseOptions(const std::vector<std::string>& args,
-                                    const std::vector<std::string_view>& valued,
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, const std::vector<std::string_view>& valued,
                                     const std::vector<std::string_view>& flags) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -61,8 +60,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args,
 std::optional<int64_t> ParseWhole(std::string_view text, int64_t lo, int64_t hi) {
     int64_t v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi)
-        return std::nullopt;
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi) return std::nullopt;
     return v;
 }
 

@@ -20,8 +20,12 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
     return out;
 }
 
-}  // namespace
+}   // namespace
 
-std::optional<std::string> Utf8ToCp949(std::string_view utf8) { return Convert("CP949", "UTF-8", utf8); }
+std::optional<std::string> Utf8ToCp949(std::string_view utf8) {
+    return Convert("CP949", "UTF-8", utf8);
+}
 
-std::optional<std::string> Cp949ToUtf8(std::string_view cp949) { return Convert("UTF-8", "CP949", cp949); }
+std::optional<std::string> Cp949ToUtf8(std::string_view cp949) {
+    return Convert("UTF-8", "CP949", cp949);
+}

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const unsigned char* Bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+const unsigned char* Bytes(const std::string& s) {
+    return reinterpret_cast<const unsigned char*>(s.data());
+}
 
 // Printable ASCII as it is, anything else as \xHH.
 std::string Escaped(std::string_view raw) {
@@ -62,8 +64,7 @@ void ExplainInfo(const std::string& bytes, const std::string& code) {
     const std::string_view fileCode = UpToNul(bytes.data() + 8, 6);
     if (UpToNul(info.code, 6) != code) {
         std::cout << "not accepted for " << Escaped(code) << ": its code '" << Escaped(fileCode) << "'"
-                  << (fileCode.size() == 5 ? " (read as '0" + Escaped(fileCode) + "')" : std::string())
-                  << " differs\n";
+                  << (fileCode.size() == 5 ? " (read as '0" + Escaped(fileCode) + "')" : std::string()) << " differs\n";
     } else {
         std::cout << "accepted for " << Escaped(code)
                   << (fileCode.size() == 5 ? " (its five-character code is read with a leading '0')" : "") << "\n";
@@ -86,7 +87,8 @@ int DumpInfo(const fs::path& path, const std::string& bytes, const std::optional
 // How many AddBar calls the reader makes for these bytes.
 int CountBars(const std::string& bytes, const StockInfo& info) {
     int calls = 0;
-    ReadDataFile(Bytes(bytes), bytes.size(), info, [&](int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { ++calls; });
+    ReadDataFile(Bytes(bytes), bytes.size(), info,
+                 [&](int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { ++calls; });
     return calls;
 }
 
@@ -123,8 +125,9 @@ void ExplainData(const std::string& bytes, const fs::path& infoPath, const std::
               << info.date << ")\n";
 
     SeriesStore series;
-    ReadDataFile(Bytes(bytes), bytes.size(), info,
-                 [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) { series.AddBar(t, o, h, l, c, v, 1); });
+    ReadDataFile(
+        Bytes(bytes), bytes.size(), info,
+        [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) { series.AddBar(t, o, h, l, c, v, 1); });
     std::cout << "bars: " << series.Count() << (synthesised ? " (the last one built from the info file)" : "") << "\n";
 }
 
@@ -146,7 +149,7 @@ int DumpData(const fs::path& path, const std::string& bytes, const std::optional
     return kExitOk;
 }
 
-}  // namespace
+}   // namespace
 
 int RunDump(const std::vector<std::string>& args) {
     const auto options = ParseOptions(args, {"--code", "--kind"}, {});
@@ -165,7 +168,8 @@ int RunDump(const std::vector<std::string>& args) {
     if (!bytes) return kExitFailed;
 
     const std::string folder = path.parent_path().filename().string();
-    const bool isInfo = kind ? *kind == "info" : folder == "info" || (folder != "Date" && bytes->size() == sizeof(StockInfo));
+    const bool isInfo =
+        kind ? *kind == "info" : folder == "info" || (folder != "Date" && bytes->size() == sizeof(StockInfo));
     const auto code = options->Get("--code");
     return isInfo ? DumpInfo(path, *bytes, code) : DumpData(path, *bytes, code);
 }

@@ -30,9 +30,7 @@ public:
         pending += "\n\n";
     }
 
-    bool Follows(const std::string& code) const {
-        return std::find(codes.begin(), codes.end(), code) != codes.end();
-    }
+    bool Follows(const std::string& code) const { return std::find(codes.begin(), codes.end(), code) != codes.end(); }
 
     void Changed(const std::string& code) {
         {
@@ -86,7 +84,7 @@ std::string CodeOfFile(std::string_view name) {
     return IsValidStockCode(code) ? std::string(code) : std::string();
 }
 
-}  // namespace
+}   // namespace
 
 struct EventHub::State {
     fs::path root;
@@ -169,8 +167,7 @@ struct EventHub::State {
     }
 };
 
-EventHub::EventHub(fs::path root, size_t maxSubscribers, unsigned keepAliveSeconds)
-    : state(std::make_unique<State>()) {
+EventHub::EventHub(fs::path root, size_t maxSubscribers, unsigned keepAliveSeconds) : state(std::make_unique<State>()) {
     state->root = std::move(root);
     state->maxSubscribers = maxSubscribers;
     state->keepAlive = std::chrono::seconds(std::max(1u, keepAliveSeconds));
@@ -207,7 +204,8 @@ HttpAnswer EventHub::Answer(const HttpRequest& req) {
         if (std::find(codes.begin(), codes.end(), value) == codes.end()) codes.push_back(value);
     }
     if (codes.empty() || codes.size() > kMaxCodesPerSubscriber)
-        return HttpAnswer::Text(400, "name 1 to " + std::to_string(kMaxCodesPerSubscriber) + " codes: /events?code=CODE");
+        return HttpAnswer::Text(400,
+                                "name 1 to " + std::to_string(kMaxCodesPerSubscriber) + " codes: /events?code=CODE");
     auto subscriber = std::make_shared<Subscriber>(std::move(codes));
     {
         std::lock_guard<std::mutex> hold(state->lock);

@@ -90,7 +90,7 @@ private:
     std::map<std::string, Clock::time_point> published;
 };
 
-}  // namespace
+}   // namespace
 
 int RunFeed(const std::vector<std::string>& args) {
     const auto options = ParseOptions(args, {"--root", "--prev-close", "--date", "--interval-ms"}, {});

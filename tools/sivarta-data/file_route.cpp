@@ -55,7 +55,7 @@ private:
     int fd;
 };
 
-}  // namespace
+}   // namespace
 
 HttpAnswer AnswerFile(const fs::path& root, const std::string& urlPath, const HttpRequest& req,
                       const std::string& contentType, const std::string& cacheControl) {
@@ -64,7 +64,8 @@ HttpAnswer AnswerFile(const fs::path& root, const std::string& urlPath, const Ht
         return HttpAnswer::Text(status, status == 403 ? "refused" : "not found");
     Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (file.Get() < 0 || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return HttpAnswer::Text(404, "not found");
+    if (file.Get() < 0 || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return HttpAnswer::Text(404, "not found");
     const FileStamp stamp = *StampOfDescriptor(file.Get());
     const std::string etag = FileEtag(stamp);
     const int64_t modified = st.st_mtim.tv_sec;

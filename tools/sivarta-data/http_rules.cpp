@@ -43,10 +43,9 @@ std::string_view Trim(std::string_view s) {
 }
 
 constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-}  // namespace
+}   // namespace
 
 std::optional<uint64_t> ParseDecimal(std::string_view text) {
     uint64_t v = 0;
@@ -121,9 +120,7 @@ std::optional<int64_t> ParseHttpDate(std::string_view text) {
     text = Trim(text);
     // "Sun, 06 Nov 1994 08:49:37 GMT": fixed positions.
     if (text.size() != 29 || text.substr(3, 2) != ", " || text.substr(25) != " GMT") return std::nullopt;
-    const auto number = [&](size_t at, size_t length) {
-        return ParseDecimal(text.substr(at, length));
-    };
+    const auto number = [&](size_t at, size_t length) { return ParseDecimal(text.substr(at, length)); };
     struct tm utc {};
     int month = -1;
     for (int m = 0; m < 12; ++m)
@@ -131,8 +128,8 @@ std::optional<int64_t> ParseHttpDate(std::string_view text) {
     const auto day = number(5, 2), year = number(12, 4), hour = number(17, 2), minute = number(20, 2),
                second = number(23, 2);
     if (month < 0 || !day || !year || !hour || !minute || !second || text[7] != ' ' || text[11] != ' ' ||
-        text[16] != ' ' || text[19] != ':' || text[22] != ':' || *day < 1 || *day > 31 || *hour > 23 ||
-        *minute > 59 || *second > 60)
+        text[16] != ' ' || text[19] != ':' || text[22] != ':' || *day < 1 || *day > 31 || *hour > 23 || *minute > 59 ||
+        *second > 60)
         return std::nullopt;
     utc.tm_year = static_cast<int>(*year) - 1900;
     utc.tm_mon = month;

@@ -57,7 +57,7 @@ MHD_Result CountHeader(void* cls, MHD_ValueKind, const char* name, const char* v
     return MHD_YES;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> HttpRequest::Header(const char* name) const {
     const char* value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
@@ -153,11 +153,15 @@ ssize_t PullStream(void* cls, uint64_t, char* out, size_t max) {
     return 0;
 }
 
-void FreeStream(void* cls) { delete static_cast<std::shared_ptr<StreamBinding>*>(cls); }
+void FreeStream(void* cls) {
+    delete static_cast<std::shared_ptr<StreamBinding>*>(cls);
+}
 
-void FreeBody(void* cls) { delete static_cast<std::shared_ptr<const std::string>*>(cls); }
+void FreeBody(void* cls) {
+    delete static_cast<std::shared_ptr<const std::string>*>(cls);
+}
 
-}  // namespace
+}   // namespace
 
 MHD_Result HttpServer::State::Queue(Exchange& ex, HttpAnswer answer) {
     MHD_Response* response = nullptr;
@@ -212,7 +216,8 @@ std::optional<HttpAnswer> HttpServer::State::Screen(MHD_Connection* connection, 
     const auto length = lengthText ? ParseDecimal(lengthText) : std::optional<uint64_t>(0);
     if (!length) return refuse(400, "bad Content-Length");
     if (chunked || *length > limits.maxBodyBytes)
-        return refuse(413, "request body refused: at most " + std::to_string(limits.maxBodyBytes) + " bytes, with a length");
+        return refuse(413,
+                      "request body refused: at most " + std::to_string(limits.maxBodyBytes) + " bytes, with a length");
     if (ex.method != "GET" && ex.method != "HEAD")
         return refuse(405, "only GET and HEAD are served").With("Allow", "GET, HEAD");
     if (*length > 0) return refuse(400, "a GET or HEAD request carries no body");
@@ -256,8 +261,8 @@ void* OnTarget(void*, const char* target, MHD_Connection*) {
     return ex;
 }
 
-MHD_Result OnRequest(void* cls, MHD_Connection* connection, const char*, const char* method, const char*,
-                     const char*, size_t* uploadSize, void** context) {
+MHD_Result OnRequest(void* cls, MHD_Connection* connection, const char*, const char* method, const char*, const char*,
+                     size_t* uploadSize, void** context) {
     auto& server = *static_cast<HttpServer::State*>(cls);
     if (!*context) *context = OnTarget(nullptr, "", connection);
     const std::shared_ptr<Exchange> ex = *static_cast<std::shared_ptr<Exchange>*>(*context);
@@ -298,7 +303,7 @@ void OnNotice(void* cls, const char* format, va_list args) {
     static_cast<HttpServer::State*>(cls)->Notice(text);
 }
 
-}  // namespace
+}   // namespace
 
 HttpServer::HttpServer(HttpLimits limits, HttpHandler handler,
                        std::vector<std::pair<std::string, std::string>> everyAnswer)
@@ -308,7 +313,9 @@ HttpServer::HttpServer(HttpLimits limits, HttpHandler handler,
     state->everyAnswer = std::move(everyAnswer);
 }
 
-HttpServer::~HttpServer() { Stop(); }
+HttpServer::~HttpServer() {
+    Stop();
+}
 
 std::optional<int> HttpServer::Listen(const std::string& host, int port) {
     addrinfo hints{};
@@ -323,29 +330,25 @@ std::optional<int> HttpServer::Listen(const std::string& host, int port) {
     std::memcpy(&address, found->ai_addr, found->ai_addrlen);
     const bool v6 = found->ai_family == AF_INET6;
     freeaddrinfo(found);
-    if (v6) reinterpret_cast<sockaddr_in6&>(address).sin6_port = htons(static_cast<uint16_t>(port));
-    else reinterpret_cast<sockaddr_in&>(address).sin_port = htons(static_cast<uint16_t>(port));
+    if (v6)
+        reinterpret_cast<sockaddr_in6&>(address).sin6_port = htons(static_cast<uint16_t>(port));
+    else
+        reinterpret_cast<sockaddr_in&>(address).sin_port = htons(static_cast<uint16_t>(port));
 
-    const unsigned threads = state->limits.ioThreads
-                                 ? state->limits.ioThreads
-                                 : std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
+    const unsigned threads = state->limits.ioThreads ? state->limits.ioThreads
+                                                     : std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
     unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
     if (v6) flags |= MHD_USE_IPv6;
     state->daemon = MHD_start_daemon(
-        flags, 0, nullptr, nullptr, OnRequest, state.get(),
-        MHD_OPTION_EXTERNAL_LOGGER, OnNotice, state.get(),
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address),
-        MHD_OPTION_URI_LOG_CALLBACK, OnTarget, nullptr,
-        MHD_OPTION_NOTIFY_COMPLETED, OnCompleted, nullptr,
-        MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(state->limits.maxConnections),
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<unsigned>(state->limits.maxPerClient),
-        MHD_OPTION_CONNECTION_TIMEOUT, state->limits.idleSeconds,
+        flags, 0, nullptr, nullptr, OnRequest, state.get(), MHD_OPTION_EXTERNAL_LOGGER, OnNotice, state.get(),
+        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK, OnTarget, nullptr,
+        MHD_OPTION_NOTIFY_COMPLETED, OnCompleted, nullptr, MHD_OPTION_CONNECTION_LIMIT,
+        static_cast<unsigned>(state->limits.maxConnections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        static_cast<unsigned>(state->limits.maxPerClient), MHD_OPTION_CONNECTION_TIMEOUT, state->limits.idleSeconds,
         // Room for the largest head allowed and the answer's headers; a head
         // beyond it is refused by the library before it reaches Screen.
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<size_t>(3 * state->limits.maxHeadBytes),
-        MHD_OPTION_LISTEN_BACKLOG_SIZE, state->limits.backlog,
-        MHD_OPTION_THREAD_POOL_SIZE, threads,
-        MHD_OPTION_END);
+        MHD_OPTION_LISTEN_BACKLOG_SIZE, state->limits.backlog, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_END);
     if (!state->daemon) {
         std::cerr << "sivarta-data serve: cannot listen on " << host << ":" << port << "\n";
         return std::nullopt;

@@ -28,7 +28,7 @@ struct HttpLimits {
     size_t maxHeaderLines = 100;
     size_t maxBodyBytes = 64 << 10;   // a declared body above: 413, never read
     unsigned backlog = 1024;
-    unsigned ioThreads = 0;           // 0: one per hardware thread, at most 4
+    unsigned ioThreads = 0;   // 0: one per hardware thread, at most 4
 };
 
 struct HttpRequest {
@@ -74,7 +74,7 @@ struct HttpAnswer {
     std::shared_ptr<const std::string> body;   // or, for a file:
     int fd = -1;                               // owned: the server closes it
     uint64_t offset = 0, length = 0;
-    std::shared_ptr<HttpStream> stream;        // or a streamed body
+    std::shared_ptr<HttpStream> stream;   // or a streamed body
 
     static HttpAnswer Text(int status, std::string text);
     static HttpAnswer Status(int status) {

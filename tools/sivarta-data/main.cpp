@@ -59,7 +59,7 @@ five-character code with a leading '0'). Exit status: 0 done, 1 bad input or
 failed I/O, 2 bad usage.
 )";
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {

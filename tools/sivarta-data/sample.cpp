@@ -16,8 +16,8 @@ struct KnownName {
 
 // Names in UTF-8; the info file gets them in code page 949.
 constexpr KnownName kKnownNames[] = {
-    {"005930", "삼성전자", 71'000},  {"000660", "SK하이닉스", 135'000}, {"035420", "NAVER", 190'000},
-    {"005380", "현대차", 185'000},   {"051910", "LG화학", 450'000},     {"035720", "카카오", 48'000},
+    {"005930", "삼성전자", 71'000}, {"000660", "SK하이닉스", 135'000}, {"035420", "NAVER", 190'000},
+    {"005380", "현대차", 185'000},  {"051910", "LG화학", 450'000},     {"035720", "카카오", 48'000},
 };
 constexpr const char* kOtherNames[] = {"한빛전자", "대한제강", "서울바이오", "동해해운", "새벽식품", "미래통신"};
 
@@ -37,7 +37,7 @@ int32_t Today() {
     return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
-}  // namespace
+}   // namespace
 
 int RunSample(const std::vector<std::string>& args) {
     const auto options = ParseOptions(args, {"--root", "--code", "--date", "--seed"}, {"--seconds"});

@@ -59,12 +59,14 @@ std::optional<std::string_view> ChartCode(std::string_view path) {
     return code;
 }
 
-}  // namespace
+}   // namespace
 
 int RunServe(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args, {"--root", "--host", "--port", "--cors", "--web", "--chart-workers",
-                                             "--chart-cache", "--max-connections", "--max-per-client",
-                                             "--max-subscribers", "--event-keepalive"}, {});
+    const auto options =
+        ParseOptions(args,
+                     {"--root", "--host", "--port", "--cors", "--web", "--chart-workers", "--chart-cache",
+                      "--max-connections", "--max-per-client", "--max-subscribers", "--event-keepalive"},
+                     {});
     if (!options) return kExitUsage;
     const auto rootArg = options->Get("--root");
     if (!rootArg || !options->positional.empty()) {
@@ -109,12 +111,15 @@ int RunServe(const std::vector<std::string>& args) {
 
     std::vector<std::pair<std::string, std::string>> everyAnswer;
     if (!web->corsOrigin.empty()) everyAnswer.emplace_back("Access-Control-Allow-Origin", web->corsOrigin);
-    HttpServer server(limits->http, [&](const HttpRequest& req, HttpReply reply) {
-        if (const auto code = ChartCode(req.path)) return chart->Answer(req, *code, std::move(reply));
-        if (req.path == "/events") return reply(events->Answer(req));
-        const auto [folder, path] = ServedFrom(*web, root, req.path);
-        reply(AnswerFile(*folder, path, req, ContentTypeFor(path), "no-cache"));
-    }, everyAnswer);
+    HttpServer server(
+        limits->http,
+        [&](const HttpRequest& req, HttpReply reply) {
+            if (const auto code = ChartCode(req.path)) return chart->Answer(req, *code, std::move(reply));
+            if (req.path == "/events") return reply(events->Answer(req));
+            const auto [folder, path] = ServedFrom(*web, root, req.path);
+            reply(AnswerFile(*folder, path, req, ContentTypeFor(path), "no-cache"));
+        },
+        everyAnswer);
     const auto bound = server.Listen(host, static_cast<int>(*port));
     if (!bound) return kExitFailed;
     std::cout << "serving " << root.string() << " on http://" << host << ":" << *bound << std::endl;

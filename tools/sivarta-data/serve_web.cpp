@@ -39,7 +39,7 @@ bool IsOrigin(std::string_view text) {
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<WebServing> ReadWebServing(const Options& options) {
     WebServing web;

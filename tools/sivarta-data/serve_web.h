@@ -10,7 +10,7 @@
 #include "tools/sivarta-data/commands.h"
 
 struct WebServing {
-    std::string corsOrigin;                 // empty: no CORS header
+    std::string corsOrigin;   // empty: no CORS header
     std::optional<std::filesystem::path> webRoot;
 };
 
@@ -22,8 +22,8 @@ std::optional<WebServing> ReadWebServing(const Options& options);
 // root for /sisefile/..., the web folder for everything else when there is one
 // ("/" being its index.html).
 std::pair<const std::filesystem::path*, std::string> ServedFrom(const WebServing& web,
-                                                                 const std::filesystem::path& dataRoot,
-                                                                 const std::string& urlPath);
+                                                                const std::filesystem::path& dataRoot,
+                                                                const std::string& urlPath);
 
 // The content type a browser needs for a file: module scripts and
 // WebAssembly are refused under a generic type.

@@ -96,7 +96,7 @@ int RenderAll(const RenderCli& cli, FreeTypeText& text) {
     return failed == 0 && !codes.empty() ? kExitOk : kExitFailed;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -88,7 +88,8 @@ const Valued kValued[] = {
     {"--out", Store(&RenderCli::outPath)},
     {"--out-dir", Store(&RenderCli::outDir)},
     {"--text-rects", Store(&RenderCli::textRectsPath)},
-    {"--code", [](RenderCli& cli, const std::string& v) -> std::optional<std::string> {
+    {"--code",
+     [](RenderCli& cli, const std::string& v) -> std::optional<std::string> {
          cli.request.code = v;
          return std::nullopt;
      }},
@@ -102,7 +103,8 @@ std::optional<std::string> CheckCombination(const RenderCli& cli) {
     const bool files = !cli.infoPath.empty() || !cli.dataPath.empty();
     if (cli.all) {
         if (cli.root.empty() || cli.outDir.empty()) return std::string("--all needs --root DIR and --out-dir DIR");
-        if (files || !cli.outPath.empty() || !cli.request.code.empty() || cli.request.hover || !cli.textRectsPath.empty())
+        if (files || !cli.outPath.empty() || !cli.request.code.empty() || cli.request.hover ||
+            !cli.textRectsPath.empty())
             return std::string("--all takes only --root, --out-dir, --size and --prop");
         return std::nullopt;
     }
@@ -117,7 +119,7 @@ std::optional<std::string> CheckCombination(const RenderCli& cli) {
     return std::nullopt;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<std::string> ParseRenderCli(const std::vector<std::string>& args, RenderCli& cli) {
     for (size_t i = 0; i < args.size(); ++i) {

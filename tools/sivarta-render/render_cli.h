@@ -16,7 +16,7 @@ struct RenderCli {
     std::string outDir;
     std::string textRectsPath;   // where to list the text rectangles, one "L T R B" a line
     bool all = false;
-    RenderRequest request;       // code, size, display properties, hover
+    RenderRequest request;   // code, size, display properties, hover
 };
 
 extern const char kRenderUsage[];

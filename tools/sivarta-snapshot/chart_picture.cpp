@@ -22,7 +22,7 @@ HRESULT WriteClientPng(const ChartWnd& chart, int width, int height, const std::
     return WritePngFromDC(path, dc, width, height);
 }
 
-}  // namespace
+}   // namespace
 
 HRESULT WriteChartPicture(ChartWnd& chart, const SnapshotOptions& options) {
     if (options.hover) return CaptureHover(chart, POINT{options.hoverX, options.hoverY}, options.outPath);

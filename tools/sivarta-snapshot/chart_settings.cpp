@@ -3,8 +3,7 @@
 #include "chart/settings_table.h"
 #include "activex/chart/chart_wnd.h"
 
-bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& value,
-                   std::string& error) {
+bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& value, std::string& error) {
     const PropertyInfo* property = FindProperty(name);
     if (!property) {
         error = "unknown property: " + name;

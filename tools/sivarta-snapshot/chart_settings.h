@@ -10,5 +10,4 @@ class ChartWnd;
 // ASCII case) from its text: decimal or 0x hexadecimal numbers, any text for
 // strType. False with a message for an unknown name, a property that is not a
 // display property, or an unreadable number.
-bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& value,
-                   std::string& error);
+bool ApplyProperty(ChartWnd& chart, const std::string& name, const std::string& value, std::string& error);

@@ -35,7 +35,7 @@ bool ParseInt(const char* begin, const char* end, LONG& value) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 bool ParseHoverPoint(const char* text, POINT& point) {
     if (!text) return false;

@@ -17,7 +17,7 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-}  // namespace
+}   // namespace
 
 int SnapshotFromHost(const SnapshotOptions& options) {
     DataLoaderWnd loader;
@@ -29,8 +29,7 @@ int SnapshotFromHost(const SnapshotOptions& options) {
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return Fail("COM start failed");
     SnapshotHost host;
-    if (!host.CreateEx(0, nullptr, "sivarta-snapshot", WS_POPUP, 0, 0, options.width, options.height, nullptr,
-                       nullptr))
+    if (!host.CreateEx(0, nullptr, "sivarta-snapshot", WS_POPUP, 0, 0, options.width, options.height, nullptr, nullptr))
         return Fail("cannot create the host window");
 
     BOOL loaded;

@@ -36,7 +36,7 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     SnapshotOptions options;
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return Fail("COM start failed");
     const RECT rect{0, 0, options.width, options.height};
-    if (!host.CreateEx(0, nullptr, "sivarta-snapshot", WS_POPUP, 0, 0, options.width,
-                       options.height, nullptr, nullptr) ||
+    if (!host.CreateEx(0, nullptr, "sivarta-snapshot", WS_POPUP, 0, 0, options.width, options.height, nullptr,
+                       nullptr) ||
         !chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, rect, host, 5000))
         return Fail("cannot create the chart window");
 
@@ -69,8 +69,9 @@ int main(int argc, char** argv) {
     StockInfo stock{};
     AcceptInfoFile(info.data(), info.size(), options.code, stock);
     ReadDataFile(data.data(), data.size(), stock,
-                 [&chart](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
-                          int32_t volume) { chart.Model().AddBar(time, open, high, low, close, volume); });
+                 [&chart](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
+                     chart.Model().AddBar(time, open, high, low, close, volume);
+                 });
     chart.RefreshChart(FALSE);
 
     const HRESULT hr = WriteChartPicture(chart, options);

@@ -30,10 +30,26 @@ struct Option {
 };
 
 const Option kOptions[] = {
-    {"--info", [](SnapshotOptions& o, const std::string& v) { o.infoPath = v; return !v.empty(); }},
-    {"--data", [](SnapshotOptions& o, const std::string& v) { o.dataPath = v; return !v.empty(); }},
-    {"--code", [](SnapshotOptions& o, const std::string& v) { o.code = v; return !v.empty(); }},
-    {"--host", [](SnapshotOptions& o, const std::string& v) { o.host = v; return !v.empty(); }},
+    {"--info",
+     [](SnapshotOptions& o, const std::string& v) {
+         o.infoPath = v;
+         return !v.empty();
+     }},
+    {"--data",
+     [](SnapshotOptions& o, const std::string& v) {
+         o.dataPath = v;
+         return !v.empty();
+     }},
+    {"--code",
+     [](SnapshotOptions& o, const std::string& v) {
+         o.code = v;
+         return !v.empty();
+     }},
+    {"--host",
+     [](SnapshotOptions& o, const std::string& v) {
+         o.host = v;
+         return !v.empty();
+     }},
     {"--hover",
      [](SnapshotOptions& o, const std::string& v) {
          POINT point{};
@@ -43,7 +59,11 @@ const Option kOptions[] = {
          o.hoverY = point.y;
          return true;
      }},
-    {"--out", [](SnapshotOptions& o, const std::string& v) { o.outPath = v; return !v.empty(); }},
+    {"--out",
+     [](SnapshotOptions& o, const std::string& v) {
+         o.outPath = v;
+         return !v.empty();
+     }},
     {"--size", [](SnapshotOptions& o, const std::string& v) { return ParseSize(v, o.width, o.height); }},
     {"--prop",
      [](SnapshotOptions& o, const std::string& v) {
@@ -54,7 +74,7 @@ const Option kOptions[] = {
      }},
 };
 
-}  // namespace
+}   // namespace
 
 const char* SnapshotUsage() {
     return "usage: sivarta-snapshot --info FILE --data FILE [--code CODE] --size WIDTHxHEIGHT\n"

@@ -13,10 +13,10 @@ struct SnapshotOptions {
     std::string dataPath;
     std::string code = kDefaultCode;   // as the loader uses for an empty code
     std::string outPath;
-    std::string host;              // --host HOST[:PORT]: load through the loader window
+    std::string host;   // --host HOST[:PORT]: load through the loader window
     int width = 0;
     int height = 0;
-    bool hover = false;            // --hover X,Y: cursor at that client point, tooltip shown
+    bool hover = false;   // --hover X,Y: cursor at that client point, tooltip shown
     long hoverX = 0;
     long hoverY = 0;
     std::vector<std::pair<std::string, std::string>> props;   // --prop NAME=VALUE, in order

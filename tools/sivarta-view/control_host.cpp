@@ -7,10 +7,9 @@ std::string DescribeHResult(HRESULT hr) {
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
     std::string result = text;
     char* message = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&message), 0,
-                                  nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&message), 0, nullptr);
     if (length && message) {
         std::string words(message, length);
         while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
@@ -38,7 +37,7 @@ HRESULT ResolveClassId(const std::wstring& classId, CLSID& clsid) {
     return CLSIDFromProgID(classId.c_str(), &clsid);
 }
 
-}  // namespace
+}   // namespace
 
 HRESULT ControlHost::Create(const std::wstring& classId, HWND frameWindow, std::string& error) {
     frame = frameWindow;

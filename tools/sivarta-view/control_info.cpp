@@ -12,8 +12,8 @@ struct InfoMethod {
 };
 
 constexpr InfoMethod kMethods[] = {
-    {"code", L"GetStockCode"},     {"name", L"GetStockName"},          {"date", L"GetStockDate"},
-    {"time", L"GetStockTime"},     {"current", L"GetStockCurrentga"},  {"change", L"GetStockChange"},
+    {"code", L"GetStockCode"}, {"name", L"GetStockName"},         {"date", L"GetStockDate"},
+    {"time", L"GetStockTime"}, {"current", L"GetStockCurrentga"}, {"change", L"GetStockChange"},
 };
 
 // Calls a method without arguments by name and renders its result as text.
@@ -38,14 +38,14 @@ HRESULT CallForText(IDispatch* control, const wchar_t* name, std::string& text) 
     return hr;
 }
 
-}  // namespace
+}   // namespace
 
 std::string ToUtf8(const wchar_t* text, int length) {
     if (!text || length == 0) return {};
     int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string result(size > 0 ? size : 0, '\0');
     if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    if (length < 0 && !result.empty()) result.pop_back();  // the converted terminator
+    if (length < 0 && !result.empty()) result.pop_back();   // the converted terminator
     return result;
 }
 

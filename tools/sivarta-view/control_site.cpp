@@ -30,7 +30,9 @@ STDMETHODIMP_(ULONG) ControlSite::Release() {
 
 // --- IOleClientSite: no document to save, name or enumerate ---------------
 
-STDMETHODIMP ControlSite::SaveObject() { return S_OK; }
+STDMETHODIMP ControlSite::SaveObject() {
+    return S_OK;
+}
 
 STDMETHODIMP ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker) *moniker = nullptr;
@@ -42,9 +44,15 @@ STDMETHODIMP ControlSite::GetContainer(IOleContainer** container) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP ControlSite::ShowObject() { return S_OK; }
-STDMETHODIMP ControlSite::OnShowWindow(BOOL) { return S_OK; }
-STDMETHODIMP ControlSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::ShowObject() {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::OnShowWindow(BOOL) {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::RequestNewObjectLayout() {
+    return E_NOTIMPL;
+}
 
 // --- IOleWindow ------------------------------------------------------------
 
@@ -54,25 +62,31 @@ STDMETHODIMP ControlSite::GetWindow(HWND* window) {
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
 
 // --- IOleInPlaceSite -------------------------------------------------------
 
-STDMETHODIMP ControlSite::CanInPlaceActivate() { return S_OK; }
+STDMETHODIMP ControlSite::CanInPlaceActivate() {
+    return S_OK;
+}
 
 STDMETHODIMP ControlSite::OnInPlaceActivate() {
     inPlaceActive = true;
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::OnUIActivate() { return S_OK; }
+STDMETHODIMP ControlSite::OnUIActivate() {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frameOut, IOleInPlaceUIWindow** document,
-                                           RECT* position, RECT* clip, OLEINPLACEFRAMEINFO* info) {
+STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frameOut, IOleInPlaceUIWindow** document, RECT* position,
+                                           RECT* clip, OLEINPLACEFRAMEINFO* info) {
     if (!frameOut || !document || !position || !clip || !info) return E_POINTER;
     *frameOut = this;
     AddRef();
-    *document = nullptr;  // a single-document host: the frame is the document
+    *document = nullptr;   // a single-document host: the frame is the document
     *position = objectRect;
     *clip = objectRect;
     info->fMDIApp = FALSE;
@@ -82,8 +96,12 @@ STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frameOut, IOleInPl
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::Scroll(SIZE) { return E_NOTIMPL; }
-STDMETHODIMP ControlSite::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP ControlSite::Scroll(SIZE) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP ControlSite::OnUIDeactivate(BOOL) {
+    return S_OK;
+}
 
 STDMETHODIMP ControlSite::OnInPlaceDeactivate() {
     inPlaceActive = false;
@@ -91,8 +109,12 @@ STDMETHODIMP ControlSite::OnInPlaceDeactivate() {
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::DiscardUndoState() { return E_NOTIMPL; }
-STDMETHODIMP ControlSite::DeactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::DiscardUndoState() {
+    return E_NOTIMPL;
+}
+STDMETHODIMP ControlSite::DeactivateAndUndo() {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP ControlSite::OnPosRectChange(const RECT* position) {
     if (!position) return E_POINTER;
@@ -108,17 +130,33 @@ STDMETHODIMP ControlSite::GetBorder(RECT* border) {
     return INPLACE_E_NOTOOLSPACE;
 }
 
-STDMETHODIMP ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP ControlSite::SetBorderSpace(LPCBORDERWIDTHS) { return OLE_E_INVALIDRECT; }
+STDMETHODIMP ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) {
+    return INPLACE_E_NOTOOLSPACE;
+}
+STDMETHODIMP ControlSite::SetBorderSpace(LPCBORDERWIDTHS) {
+    return OLE_E_INVALIDRECT;
+}
 
 STDMETHODIMP ControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
     activeObject = object;
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
-STDMETHODIMP ControlSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
-STDMETHODIMP ControlSite::RemoveMenus(HMENU) { return S_OK; }
-STDMETHODIMP ControlSite::SetStatusText(LPCOLESTR) { return S_OK; }
-STDMETHODIMP ControlSite::EnableModeless(BOOL) { return S_OK; }
-STDMETHODIMP ControlSite::TranslateAccelerator(MSG*, WORD) { return S_FALSE; }
+STDMETHODIMP ControlSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::SetMenu(HMENU, HOLEMENU, HWND) {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::RemoveMenus(HMENU) {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::SetStatusText(LPCOLESTR) {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::EnableModeless(BOOL) {
+    return S_OK;
+}
+STDMETHODIMP ControlSite::TranslateAccelerator(MSG*, WORD) {
+    return S_FALSE;
+}

@@ -42,8 +42,8 @@ public:
     STDMETHODIMP CanInPlaceActivate() override;
     STDMETHODIMP OnInPlaceActivate() override;
     STDMETHODIMP OnUIActivate() override;
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT* position,
-                                  RECT* clip, OLEINPLACEFRAMEINFO* info) override;
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT* position, RECT* clip,
+                                  OLEINPLACEFRAMEINFO* info) override;
     STDMETHODIMP Scroll(SIZE) override;
     STDMETHODIMP OnUIDeactivate(BOOL) override;
     STDMETHODIMP OnInPlaceDeactivate() override;

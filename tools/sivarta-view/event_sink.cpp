@@ -46,8 +46,7 @@ STDMETHODIMP ReadyInfoSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*
     return E_NOTIMPL;
 }
 
-STDMETHODIMP ReadyInfoSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                   UINT*) {
+STDMETHODIMP ReadyInfoSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
     if (result) VariantInit(result);
     if (id != kDispidReadyInfo) return DISP_E_MEMBERNOTFOUND;
     ++readyCount;

@@ -6,7 +6,7 @@ namespace {
 // Where the window goes on the screen; fixed so snapshots are repeatable.
 constexpr int kLeft = 32;
 constexpr int kTop = 32;
-}  // namespace
+}   // namespace
 
 BOOL HostWnd::CreateHost(int clientWidth, int clientHeight, bool framed, const char* title) {
     DWORD style = framed ? WS_OVERLAPPEDWINDOW : WS_POPUP;

@@ -98,15 +98,16 @@ RECT HoverArea(HWND frame, POINT client, const RECT& objectScreen) {
         popups = VisiblePopupsRect(frame);
         return !IsRectEmpty(&popups);
     });
-    if (IsRectEmpty(&popups)) Fail("no tooltip appeared at " + std::to_string(client.x) + "," + std::to_string(client.y));
-    PumpUntil(300, nullptr);  // the tooltip and the crosshair paint
+    if (IsRectEmpty(&popups))
+        Fail("no tooltip appeared at " + std::to_string(client.x) + "," + std::to_string(client.y));
+    PumpUntil(300, nullptr);   // the tooltip and the crosshair paint
     RECT area = objectScreen;
     UnionRect(&area, &area, &popups);
     return area;
 }
 
 int TakeSnapshot(HWND frame, const ViewOptions& options) {
-    PumpUntil(500, nullptr);  // every window paints
+    PumpUntil(500, nullptr);   // every window paints
     RECT area{0, 0, options.width, options.height};
     MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&area), 2);
     if (options.hover) area = HoverArea(frame, POINT{options.hover->first, options.hover->second}, area);
@@ -191,7 +192,7 @@ int Run(const ViewOptions& options) {
     return status;
 }
 
-}  // namespace
+}   // namespace
 
 int main() {
     // The info lines are UTF-8 bytes; no "\r\n" translation on the way out.

@@ -36,7 +36,7 @@ const std::wstring* ParamBag::Find(LPCOLESTR name) const {
 STDMETHODIMP ParamBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog) {
     if (!name || !value) return E_POINTER;
     const std::wstring* text = Find(name);
-    if (!text) return E_INVALIDARG;  // absent: the property keeps its value
+    if (!text) return E_INVALIDARG;   // absent: the property keeps its value
 
     VARTYPE wanted = V_VT(value);
     VARIANT source;
@@ -47,7 +47,7 @@ STDMETHODIMP ParamBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog)
 
     HRESULT hr = S_OK;
     if (wanted == VT_EMPTY || wanted == VT_BSTR) {
-        *value = source;  // ownership moves to the caller
+        *value = source;   // ownership moves to the caller
         return S_OK;
     }
     VariantInit(value);
@@ -62,5 +62,5 @@ STDMETHODIMP ParamBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog)
 }
 
 STDMETHODIMP ParamBag::Write(LPCOLESTR, VARIANT*) {
-    return E_NOTIMPL;  // a page's tags are read-only
+    return E_NOTIMPL;   // a page's tags are read-only
 }

@@ -19,7 +19,7 @@ BOOL CALLBACK AddPopup(HWND window, LPARAM param) {
     return TRUE;
 }
 
-}  // namespace
+}   // namespace
 
 RECT VisiblePopupsRect(HWND frame) {
     PopupSearch search{frame, GetCurrentProcessId(), {}};

@@ -28,11 +28,11 @@ bool ParsePair(std::string_view text, char separator, int low, int high, int& a,
 const std::string* FindParam(const ViewOptions& options, std::string_view name) {
     const std::string* found = nullptr;
     for (const auto& [key, value] : options.params)
-        if (key == name) found = &value;  // the last tag wins, as in a bag built from the page
+        if (key == name) found = &value;   // the last tag wins, as in a bag built from the page
     return found;
 }
 
-}  // namespace
+}   // namespace
 
 const char* ViewUsage() {
     return "usage: sivarta-view [--param NAME=VALUE]... [--size WIDTHxHEIGHT]\n"

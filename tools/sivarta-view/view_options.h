@@ -10,12 +10,12 @@
 struct ViewOptions {
     // PARAM tags of the page, in order: NAME=VALUE, UTF-8.
     std::vector<std::pair<std::string, std::string>> params;
-    std::string classId = "SIVARTA.SivartaCtrl.1";  // ProgID or {CLSID}
-    int width = 228;   // client area, like the object tag's size
+    std::string classId = "SIVARTA.SivartaCtrl.1";   // ProgID or {CLSID}
+    int width = 228;                                 // client area, like the object tag's size
     int height = 190;
     bool printInfo = false;
-    std::string snapshotPath;            // empty: run the message loop
-    std::optional<std::pair<int, int>> hover;  // client point to move the cursor to
+    std::string snapshotPath;                   // empty: run the message loop
+    std::optional<std::pair<int, int>> hover;   // client point to move the cursor to
     bool help = false;
 };
 

@@ -1,6 +1,5 @@
 #include "web/module/constants.h"
 
-
 #include "chart/settings_table.h"
 #include "interact/chart_session.h"
 
@@ -126,13 +125,13 @@ void AppendText(std::string& json, const char* name, std::string_view text) {
     json += '"';
 }
 
-}  // namespace
+}   // namespace
 
 void FlattenPrim(const ScenePrim& p, int32_t textOffset, int32_t textLength, std::vector<int32_t>& out) {
-    const int32_t head = static_cast<int32_t>(p.kind) | static_cast<int32_t>(p.align) << 8 |
-                         static_cast<int32_t>(p.font) << 16;
-    out.insert(out.end(), {head, p.rect.left, p.rect.top, p.rect.right, p.rect.bottom,
-                           static_cast<int32_t>(p.colour), static_cast<int32_t>(p.fill), textOffset, textLength});
+    const int32_t head =
+        static_cast<int32_t>(p.kind) | static_cast<int32_t>(p.align) << 8 | static_cast<int32_t>(p.font) << 16;
+    out.insert(out.end(), {head, p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, static_cast<int32_t>(p.colour),
+                           static_cast<int32_t>(p.fill), textOffset, textLength});
 }
 
 std::string BoundaryConstantsJson() {
@@ -143,8 +142,10 @@ std::string BoundaryConstantsJson() {
             continue;
         }
         Append(json, row.name);
-        if (row.value == -1) json += '{';
-        else json += std::to_string(row.value);
+        if (row.value == -1)
+            json += '{';
+        else
+            json += std::to_string(row.value);
     }
     AppendText(json, "defaultCode", kDefaultCode);
     AppendText(json, "defaultHost", DefaultHost());

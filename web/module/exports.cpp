@@ -19,16 +19,15 @@
 
 // Width in pixels of code page 949 text in the tooltip's font, measured by the
 // page for the chart in use.
-extern "C" __attribute__((import_module("env"), import_name("text_width"))) int32_t
-TextWidthImport(const char* cp949, int32_t length);
+extern "C" __attribute__((import_module("env"), import_name("text_width"))) int32_t TextWidthImport(const char* cp949,
+                                                                                                    int32_t length);
 
 namespace {
 
 // What one chart keeps between calls.
 struct Chart {
-    ChartSession session{[](std::string_view text) {
-        return TextWidthImport(text.data(), static_cast<int32_t>(text.size()));
-    }};
+    ChartSession session{
+        [](std::string_view text) { return TextWidthImport(text.data(), static_cast<int32_t>(text.size())); }};
     std::vector<unsigned char> files[2];
     FetchedFile fetched[2];
     bool requestMade = false;
@@ -71,9 +70,12 @@ int32_t ToScratch(std::string text) {
 const Scene& SceneOf(int32_t layer) {
     const ChartSession& session = Current().session;
     switch (static_cast<SceneLayer>(layer)) {
-    case SceneLayer::Crosshair: return session.CrosshairScene();
-    case SceneLayer::Tip: return session.TipScene();
-    case SceneLayer::Chart: break;
+    case SceneLayer::Crosshair:
+        return session.CrosshairScene();
+    case SceneLayer::Tip:
+        return session.TipScene();
+    case SceneLayer::Chart:
+        break;
     }
     return session.ChartScene();
 }
@@ -84,7 +86,7 @@ const PropertyInfo* Prop(int32_t index) {
     return index >= 0 && static_cast<size_t>(index) < table.size() ? &table[index] : nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 // --- Charts ------------------------------------------------------------------
 // A new chart's handle (at least 1), now in use.
@@ -310,13 +312,20 @@ SV_EXPORT(sv_tracked) int32_t SvTracked(int32_t field) {
     const BarRecord* bar = index >= 0 ? session.Model().series.At(index) : nullptr;
     if (!bar) return field == static_cast<int32_t>(TrackedField::Index) ? -1 : 0;
     switch (static_cast<TrackedField>(field)) {
-    case TrackedField::Index: return static_cast<int32_t>(index);
-    case TrackedField::Time: return bar->time;
-    case TrackedField::Open: return bar->open;
-    case TrackedField::High: return bar->high;
-    case TrackedField::Low: return bar->low;
-    case TrackedField::Close: return bar->close;
-    case TrackedField::Volume: return bar->volume;
+    case TrackedField::Index:
+        return static_cast<int32_t>(index);
+    case TrackedField::Time:
+        return bar->time;
+    case TrackedField::Open:
+        return bar->open;
+    case TrackedField::High:
+        return bar->high;
+    case TrackedField::Low:
+        return bar->low;
+    case TrackedField::Close:
+        return bar->close;
+    case TrackedField::Volume:
+        return bar->volume;
     }
     return 0;
 }
@@ -340,10 +349,14 @@ SV_EXPORT(sv_click_page) int32_t SvClickPage() {
 SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
     const StockInfo& info = Current().session.Info();
     switch (static_cast<InfoNumber>(field)) {
-    case InfoNumber::Date: return info.date;
-    case InfoNumber::Time: return info.time;
-    case InfoNumber::Current: return info.current;
-    case InfoNumber::Change: return info.change;
+    case InfoNumber::Date:
+        return info.date;
+    case InfoNumber::Time:
+        return info.time;
+    case InfoNumber::Current:
+        return info.current;
+    case InfoNumber::Change:
+        return info.change;
     }
     return 0;
 }
@@ -351,5 +364,5 @@ SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
 SV_EXPORT(sv_info_text) int32_t SvInfoText(int32_t field) {
     const ChartSession& session = Current().session;
     return ToScratch(static_cast<InfoTextField>(field) == InfoTextField::Name ? session.InfoName()
-                                                                            : session.InfoCode());
+                                                                              : session.InfoCode());
 }

@@ -5,10 +5,8 @@
 bool ChartFixture::Create(int width, int height, const std::function<void(ChartWnd&)>& configure) {
     chart.Model().settings.nIsToolTip = 0;
     if (configure) configure(chart);
-    if (!host.CreateEx(0, nullptr, "chart host", WS_POPUP, 0, 0, width, height, nullptr, nullptr))
-        return false;
-    return chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, host,
-                        5000);
+    if (!host.CreateEx(0, nullptr, "chart host", WS_POPUP, 0, 0, width, height, nullptr, nullptr)) return false;
+    return chart.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height}, host, 5000);
 }
 
 void ChartFixture::Load(const std::vector<BarRecord>& bars) {
@@ -52,8 +50,8 @@ void PumpMessages() {
 
 bool ReadPngSize(const std::string& path, UINT& width, UINT& height) {
     IWICImagingFactory* factory = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))))
         return false;
     std::wstring wide(path.begin(), path.end());
     IWICBitmapDecoder* decoder = nullptr;

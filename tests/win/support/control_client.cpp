@@ -4,13 +4,36 @@
 
 #include "activex/res/sivarta_ids.h"
 
-const std::vector<std::wstring> kPropertyNames{
-    L"strURL", L"strCode", L"nsizeMainX", L"nsizeMainY", L"crMainBackGround", L"crValueBackGround",
-    L"crVolumeBackGround", L"crBoxLine", L"nIsToolTip", L"nIsCurrentBar", L"nsizeGapX", L"nsizeGapY",
-    L"crValueText", L"crVolumeText", L"crTime", L"crValueHorizonalLine", L"crVolumeHorizonalLine", L"crStick",
-    L"crHighCandle", L"crLowCandle", L"crCurrentBarBackGround", L"crCurrentBarText", L"crCurrentBarUpLine",
-    L"crCurrentBarDownLine", L"crToolTipBackGround", L"crToolTipOutLine", L"crToolTipText", L"strType",
-    L"strChartUrl", L"strClickAction"};
+const std::vector<std::wstring> kPropertyNames{L"strURL",
+                                               L"strCode",
+                                               L"nsizeMainX",
+                                               L"nsizeMainY",
+                                               L"crMainBackGround",
+                                               L"crValueBackGround",
+                                               L"crVolumeBackGround",
+                                               L"crBoxLine",
+                                               L"nIsToolTip",
+                                               L"nIsCurrentBar",
+                                               L"nsizeGapX",
+                                               L"nsizeGapY",
+                                               L"crValueText",
+                                               L"crVolumeText",
+                                               L"crTime",
+                                               L"crValueHorizonalLine",
+                                               L"crVolumeHorizonalLine",
+                                               L"crStick",
+                                               L"crHighCandle",
+                                               L"crLowCandle",
+                                               L"crCurrentBarBackGround",
+                                               L"crCurrentBarText",
+                                               L"crCurrentBarUpLine",
+                                               L"crCurrentBarDownLine",
+                                               L"crToolTipBackGround",
+                                               L"crToolTipOutLine",
+                                               L"crToolTipText",
+                                               L"strType",
+                                               L"strChartUrl",
+                                               L"strClickAction"};
 
 bool IsStringProperty(const std::wstring& name) {
     return name.rfind(L"str", 0) == 0;
@@ -26,8 +49,8 @@ OcxModule::OcxModule() {
     if (!module) return;
     getClassObject = reinterpret_cast<decltype(getClassObject)>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    canUnloadNow = reinterpret_cast<decltype(canUnloadNow)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    canUnloadNow =
+        reinterpret_cast<decltype(canUnloadNow)>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
 }
 
 OcxModule::~OcxModule() {
@@ -63,15 +86,14 @@ namespace {
 HRESULT Put(IDispatch* control, const wchar_t* name, VARIANT& value) {
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &put, 1, 1};
-    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                           nullptr, nullptr, nullptr);
+    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                           nullptr, nullptr);
 }
 
 HRESULT Get(IDispatch* control, const wchar_t* name, WORD flags, VARIANT* result) {
     DISPPARAMS none{};
     VariantInit(result);
-    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &none, result, nullptr,
-                           nullptr);
+    return control->Invoke(IdOf(control, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &none, result, nullptr, nullptr);
 }
 
 std::wstring TextOf(VARIANT& v) {
@@ -80,7 +102,7 @@ std::wstring TextOf(VARIANT& v) {
     VariantClear(&v);
     return text;
 }
-}  // namespace
+}   // namespace
 
 HRESULT PutI4(IDispatch* control, const wchar_t* name, int32_t value) {
     VARIANT v;
@@ -133,8 +155,8 @@ int32_t CallI4(IDispatch* control, const wchar_t* name) {
 std::vector<std::wstring> Snapshot(IDispatch* control) {
     std::vector<std::wstring> state;
     for (const std::wstring& name : kPropertyNames) {
-        std::wstring value = IsStringProperty(name) ? GetText(control, name.c_str())
-                                                    : std::to_wstring(GetI4(control, name.c_str()));
+        std::wstring value =
+            IsStringProperty(name) ? GetText(control, name.c_str()) : std::to_wstring(GetI4(control, name.c_str()));
         state.push_back(name + L"=" + value);
     }
     return state;

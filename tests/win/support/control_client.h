@@ -15,7 +15,7 @@
 
 class OcxModule {
 public:
-    OcxModule();    // loads the module and initialises COM (STA) on this thread
+    OcxModule();   // loads the module and initialises COM (STA) on this thread
     ~OcxModule();
     OcxModule(const OcxModule&) = delete;
     OcxModule& operator=(const OcxModule&) = delete;
@@ -27,8 +27,8 @@ public:
 
 private:
     HMODULE module = nullptr;
-    HRESULT (WINAPI* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
-    HRESULT (WINAPI* canUnloadNow)() = nullptr;
+    HRESULT(WINAPI* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
+    HRESULT(WINAPI* canUnloadNow)() = nullptr;
 };
 
 // The property names in dispatch-table order (DISPID = index + 1).

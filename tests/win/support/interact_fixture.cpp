@@ -10,8 +10,7 @@ LRESULT ClickRecorder::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Wnd::WindowProc(msg, wParam, lParam);
 }
 
-bool InteractFixture::Create(int x, int y, int width, int height,
-                             const std::function<void(ChartWnd&)>& configure) {
+bool InteractFixture::Create(int x, int y, int width, int height, const std::function<void(ChartWnd&)>& configure) {
     if (!top.CreateEx(0, nullptr, "interact", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr))
         return false;
     const RECT all{0, 0, width, height};
@@ -99,7 +98,7 @@ int CountInDc(HDC source, const RECT& rect, COLORREF colour) {
     return count;
 }
 
-}  // namespace
+}   // namespace
 
 int InteractFixture::CountOnWindow(const RECT& rect, COLORREF colour) const {
     HDC dc = GetDC(chart);

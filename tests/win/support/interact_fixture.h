@@ -31,8 +31,7 @@ struct InteractFixture {
 
     // Creates the tree with the chart at screen (x, y), width x height;
     // `configure` sets the chart's settings before its creation.
-    bool Create(int x, int y, int width, int height,
-                const std::function<void(ChartWnd&)>& configure = {});
+    bool Create(int x, int y, int width, int height, const std::function<void(ChartWnd&)>& configure = {});
     // A day of `count` bars from 9:00:00, one a minute, rising prices; the
     // last one is the bar built from the info file (its time is the date
     // 20011015), as the loader appends it. Then the chart redraws.

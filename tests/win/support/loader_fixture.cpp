@@ -10,8 +10,8 @@ LoaderTest::LoaderTest() {
     tempDir = scratch.File("temp");
     CreateDirectoryA(tempDir.c_str(), nullptr);
     UseTempDir(tempDir);
-    parent = CreateWindowExA(0, "STATIC", "loader test", WS_OVERLAPPEDWINDOW, 0, 0, kWidth + 50, kHeight + 50,
-                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    parent = CreateWindowExA(0, "STATIC", "loader test", WS_OVERLAPPEDWINDOW, 0, 0, kWidth + 50, kHeight + 50, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
     watcher = std::make_unique<MessageBoxWatcher>();
 }
 

@@ -14,22 +14,24 @@ void RemoveTree(const std::wstring& dir) {
             std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
             std::wstring child = dir + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileW(child.c_str());
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
         } while (FindNextFileW(find, &found));
         FindClose(find);
     }
     RemoveDirectoryW(dir.c_str());
 }
 
-}  // namespace
+}   // namespace
 
 ScratchDir::ScratchDir(size_t minLength) {
     static std::atomic<int> counter{0};
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    root = std::string(temp) + "sivarta-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(counter++);
+    root =
+        std::string(temp) + "sivarta-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
     CreateDirectoryW(ExtendedPath(root).c_str(), nullptr);
     path = root;
     while (path.size() < minLength) {

@@ -17,8 +17,8 @@ int64_t Ticks() {
 
 std::string StatusHead(int status, const char* reason, const uint64_t* length, const char* connection = "close") {
     char head[256];
-    int n = std::snprintf(head, sizeof head, "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\n",
-                          status, reason);
+    int n = std::snprintf(head, sizeof head, "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\n", status,
+                          reason);
     std::string text(head, n);
     if (length) text += "Content-Length: " + std::to_string(*length) + "\r\n";
     return text + "Connection: " + connection + "\r\n\r\n";
@@ -38,7 +38,7 @@ std::string RequestPath(const std::string& request) {
     return request.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
 }
 
-}  // namespace
+}   // namespace
 
 TestHttpServer::TestHttpServer() {
     WSADATA wsa;
@@ -50,8 +50,7 @@ TestHttpServer::TestHttpServer() {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
     int size = sizeof addr;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        listen(listener, SOMAXCONN) == 0 &&
+    if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(listener, SOMAXCONN) == 0 &&
         getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &size) == 0) {
         port = ntohs(addr.sin_port);
     }

@@ -16,17 +16,17 @@
 class TestHttpServer {
 public:
     enum class Fault {
-        NotFound,        // 404 with an HTML body
-        ServerError,     // 500 with a short body
-        EmptyBody,       // 200 with Content-Length: 0
-        DropAfter,       // Content-Length of the whole body, then close after `n` bytes
-        Stall,           // accept, read the request, answer nothing until stopped or `n` ms
-        StallAfter,      // headers and `n` body bytes, then silence until stopped
-        Oversize,        // 200 with `n` bytes streamed, Content-Length announced
-        OversizeUnsized, // 200 with `n` bytes streamed, no Content-Length (ends at close)
-        Drip,            // Content-Length of the whole body, then one byte every `n` ms
-        UnsizedKeepAlive,// the whole body, no Content-Length, "Connection: keep-alive", then close
-        UnsizedReset,    // no Content-Length, "Connection: close", `n` body bytes, then a reset
+        NotFound,           // 404 with an HTML body
+        ServerError,        // 500 with a short body
+        EmptyBody,          // 200 with Content-Length: 0
+        DropAfter,          // Content-Length of the whole body, then close after `n` bytes
+        Stall,              // accept, read the request, answer nothing until stopped or `n` ms
+        StallAfter,         // headers and `n` body bytes, then silence until stopped
+        Oversize,           // 200 with `n` bytes streamed, Content-Length announced
+        OversizeUnsized,    // 200 with `n` bytes streamed, no Content-Length (ends at close)
+        Drip,               // Content-Length of the whole body, then one byte every `n` ms
+        UnsizedKeepAlive,   // the whole body, no Content-Length, "Connection: keep-alive", then close
+        UnsizedReset,       // no Content-Length, "Connection: close", `n` body bytes, then a reset
     };
 
     // Listens on 127.0.0.1 with a port chosen by the system.
