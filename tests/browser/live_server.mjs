@@ -40,7 +40,9 @@ export async function startLiveServer({ events = true } = {}) {
     if (pages.has(name)) { res.writeHead(200, { 'Content-Type': 'text/html' }); return res.end(pages.get(name)); }
     const ext = name.split('.').pop();
     if (/^[\w.-]+\.(js|wasm)$/.test(name)) {
-      try { res.writeHead(200, { 'Content-Type': types[ext] }); return res.end(readFileSync(`${buildDir}/web/${name}`)); } catch {}
+      let body = null;
+      try { body = readFileSync(`${buildDir}/web/${name}`); } catch { body = null; }   // not built: 404 below
+      if (body) { res.writeHead(200, { 'Content-Type': types[ext] }); return res.end(body); }
     }
     res.writeHead(404);
     res.end();
