@@ -137,21 +137,28 @@ async function redrawTime(page, kind, n) {
   }, { kind, n });
 }
 
-// One pointer move from slot to slot over the price pane: the crosshair and the tooltip follow.
+// One pointer move from slot to slot over the price pane, clear of both
+// charts' price scales (the peer's takes 74 of 228 px): the crosshair and the
+// tooltip follow.
 async function moveTime(page, kind, n) {
   return page.evaluate(({ kind, n }) => {
     window.__captureFrames();
     const box = document.getElementById('c').getBoundingClientRect();
     window.__crosshairMoves = 0;
+    // A real mouse's events say they come from no touch screen. Without that
+    // the peer takes any mouse event in the first 500 ms of a page for one a
+    // touch screen made up, and drops it.
+    const sourceCapabilities = new InputDeviceCapabilities({ firesTouchEvents: false });
     // The pointer enters first, as a real one does.
-    const start = { bubbles: true, composed: true, clientX: box.left + 10, clientY: box.top + 40 };
+    const start = { bubbles: true, composed: true, clientX: box.left + 10, clientY: box.top + 40, sourceCapabilities };
     document.elementFromPoint(start.clientX, start.clientY).dispatchEvent(new MouseEvent('mouseenter', start));
     const t0 = performance.now();
     for (let i = 0; i < n; ++i) {
-      const clientX = box.left + 10 + ((i * 3) % Math.max(3, box.width - 80));
+      const clientX = box.left + 10 + ((i * 3) % Math.max(3, box.width - 100));
       const clientY = box.top + 40 + (i % 7);
       const target = document.elementFromPoint(clientX, clientY);
-      const init = { bubbles: true, composed: true, cancelable: true, clientX, clientY, pointerType: 'mouse', pointerId: 1, isPrimary: true };
+      const init = { bubbles: true, composed: true, cancelable: true, clientX, clientY, sourceCapabilities,
+                     pointerType: 'mouse', pointerId: 1, isPrimary: true };
       target.dispatchEvent(new PointerEvent('pointermove', init));
       target.dispatchEvent(new MouseEvent('mousemove', init));
       window.__flushFrames();
@@ -168,7 +175,7 @@ async function interaction(tabs, urls) {
       await loadOnce(tab, urls[kind][day.code]);
       const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
       const move = await moveTime(tab.page, kind, MOVES);
-      if (kind === 'peer' && move.crosshair === 0) throw new Error('the peer saw none of the pointer moves');
+      if (kind === 'peer' && move.crosshair < MOVES) throw new Error(`the peer saw ${move.crosshair} of ${MOVES} pointer moves`);
       result[`${kind} ${day.code}`] = { redraw, move: move.perMove };
     }
   }
