@@ -70,11 +70,12 @@ test('the installed element loads the day from the page\'s own host and draws it
   await context.close();
 });
 
-// The declared members of SivartaChart (instance and static), from the
-// installed declarations.
+// The declared members of SivartaChart (instance and static), the events and
+// the setting names by kind, from the installed declarations.
 function declaredMembers(file) {
   const source = ts.createSourceFile(file, readFileSync(file, 'utf8'), ts.ScriptTarget.Latest, true);
-  const found = { instance: new Set(), static: new Set(), events: new Set() };
+  const found = { instance: new Set(), static: new Set(), events: new Set(), settings: {} };
+  const kinds = { SivartaStringSetting: 'string', SivartaNumberSetting: 'number', SivartaColourSetting: 'colour' };
   const visit = (node) => {
     if (ts.isClassDeclaration(node) && node.name?.text === 'SivartaChart') {
       for (const member of node.members) {
@@ -85,6 +86,10 @@ function declaredMembers(file) {
     }
     if (ts.isInterfaceDeclaration(node) && node.name.text === 'SivartaChartEventMap')
       for (const member of node.members) found.events.add(member.name.getText(source));
+    if (ts.isTypeAliasDeclaration(node) && kinds[node.name.text]) {
+      const names = ts.isUnionTypeNode(node.type) ? node.type.types : [node.type];
+      for (const name of names) found.settings[name.literal.text] = kinds[node.name.text];
+    }
     ts.forEachChild(node, visit);
   };
   visit(source);
@@ -105,18 +110,36 @@ test('the types resolve through the package and name what the element has', asyn
   const declared = declaredMembers(`${installed(server)}/sivarta.d.ts`);
   const context = await browser.newContext();
   const page = await openChartPage(context, server, '<script type="module" src="/node_modules/sivarta-chart/sivarta.js"></script>');
-  const real = await page.evaluate(async () => {
+  const real = await page.evaluate(async (names) => {
     const Chart = await customElements.whenDefined('sivarta-chart');
     const lifecycle = ['constructor', 'connectedCallback', 'disconnectedCallback', 'attributeChangedCallback'];
+    // Each setting's kind as the element holds it: what a read gives, and
+    // whether #rrggbb is taken.
+    const chart = document.createElement('sivarta-chart');
+    const kindOf = (name) => {
+      if (typeof chart[name] === 'string') return 'string';
+      try {
+        chart[name] = '#102030';
+        return chart[name] === 0x302010 ? 'colour' : 'number';
+      } catch {
+        return 'number';
+      }
+    };
     return {
       instance: Object.getOwnPropertyNames(Chart.prototype).filter((name) => !lifecycle.includes(name)),
       static: Object.getOwnPropertyNames(Chart).filter((name) => !['length', 'name', 'prototype'].includes(name)),
+      attributes: Chart.observedAttributes,
+      settings: Object.fromEntries(names.map((name) => [name, kindOf(name)])),
     };
-  });
+  }, Object.keys(declared.settings));
   // Listener overloads are typings of what every element has.
   const typed = [...declared.instance].filter((name) => !['addEventListener', 'removeEventListener'].includes(name));
   assert.deepEqual(typed.sort(), [...new Set(real.instance)].sort());
   assert.deepEqual([...declared.static].sort(), real.static.sort());
+  // Every setting is named once, under its kind, and they are all the settings there are.
+  assert.deepEqual(real.settings, declared.settings);
+  assert.deepEqual(Object.keys(declared.settings).map((name) => name.toLowerCase()).concat('width', 'height', 'refresh').sort(),
+    [...real.attributes].sort());
   // The events the element dispatches are the ones declared beside an element's own.
   const dispatched = new Set([...readFileSync(`${installed(server)}/sivarta.js`, 'utf8')
     .matchAll(/new (?:Custom)?Event\("(\w+)"/g)].map((m) => m[1]));

@@ -1,7 +1,10 @@
 // A page script as a page author writes it against the package's types:
 // every declared member once, and the misuses the types must refuse.
 import { SivartaChart } from 'sivarta-chart';
-import type { SivartaChartEventMap, SivartaColour, SivartaErrorDetail, SivartaLimits, SivartaRecord } from 'sivarta-chart';
+import type {
+  SivartaChartEventMap, SivartaColour, SivartaColourSetting, SivartaErrorDetail, SivartaLimits, SivartaNumberSetting,
+  SivartaRecord, SivartaStringSetting,
+} from 'sivarta-chart';
 
 const chart = document.querySelector('sivarta-chart');
 if (!chart) throw new Error('no chart on the page');
@@ -50,6 +53,13 @@ const more: (string | number)[] = [
   chart.crValueHorizonalLine, chart.crVolumeHorizonalLine, chart.crStick, chart.crCurrentBarBackGround, chart.crCurrentBarText,
   chart.crCurrentBarUpLine, chart.crCurrentBarDownLine, chart.crToolTipBackGround, chart.crToolTipOutLine, chart.crToolTipText,
 ];
+// Settings by name, as a settings panel sets them.
+const candles: SivartaColourSetting[] = ['crHighCandle', 'crLowCandle'];
+for (const name of candles) chart[name] = '#000000';
+const sizes: SivartaNumberSetting[] = ['nsizeMainX', 'nsizeMainY'];
+for (const name of sizes) chart[name] = '300';
+const texts: SivartaStringSetting[] = ['strCode', 'strType'];
+const textValues: string[] = texts.map((name) => chart[name]);
 // @ts-expect-error a setting read is what the chart holds: strCode is a string
 const wrongRead: number = chart.strCode;
 // @ts-expect-error a setting takes a value, not an object
@@ -81,6 +91,9 @@ const onMove = (e: SivartaChartEventMap['crosshairmove']) => {
 };
 chart.addEventListener('crosshairmove', onMove);
 chart.removeEventListener('crosshairmove', onMove);
+const onAny = (e: Event) => console.log(e.type);
+chart.addEventListener('custom-thing', onAny);
+chart.removeEventListener('custom-thing', onAny);
 chart.addEventListener('crosshairmove', (e) => {
   // @ts-expect-error the detail is null when the crosshair leaves
   console.log(e.detail.close);
@@ -95,8 +108,7 @@ chart.addEventListener('update', function (e) {
 });
 chart.addEventListener('readyinfo', () => { document.title = chart.GetStockName(); }, { once: true });
 chart.addEventListener('keydown', (e) => console.log(e.key));
-chart.addEventListener('custom-thing', (e: Event) => console.log(e.type));
 // @ts-expect-error readyinfo carries no detail
 chart.addEventListener('readyinfo', (e) => console.log(e.detail));
 
-export { isChart, settings, more, wrongRead, info, seconds, watched, save };
+export { isChart, settings, more, textValues, wrongRead, info, seconds, watched, save };
