@@ -4,7 +4,7 @@
 // control under Wine and the native renderer. Prints numbers and ratios;
 // never passes or fails on time. Run it through bench/compare, which builds
 // what it needs and provides the display.
-//   node bench/web/compare.mjs [--loads N]
+//   node bench/web/compare.mjs [--loads N] [--web-only]
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdirSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -16,10 +16,11 @@ const option = (name, fallback) => {
   return at > 0 ? Number(process.argv[at + 1]) : fallback;
 };
 const LOADS = option('--loads', 11);
+const WEB_ONLY = process.argv.includes('--web-only');
 const REDRAWS = 100;
 const MOVES = 500;
 const LATENCIES = [0, 50];
-const KINDS = ['peer', 'floor', 'element'];
+const KINDS = ['peer', 'floor', 'element', 'preloaded'];
 const DAYS = [
   { code: '005930', width: 228, height: 190, seconds: false },
   { code: '035720', width: 1920, height: 1080, seconds: true },
@@ -56,6 +57,18 @@ const frameCapture = () => {
   };
 };
 
+// When each compile of a WebAssembly module ended (ms from navigation start).
+const compileWatch = () => {
+  window.__compiled = [];
+  for (const name of ['compile', 'compileStreaming']) {
+    const real = WebAssembly[name].bind(WebAssembly);
+    WebAssembly[name] = (...args) => real(...args).then((module) => {
+      window.__compiled.push(performance.now());
+      return module;
+    });
+  }
+};
+
 function makeDays() {
   const root = mkdtempSync(`${tmpdir()}/sivarta-compare-`);
   const tool = `${buildDir}/native/bin/sivarta-data`;
@@ -75,6 +88,7 @@ async function withTimeout(promise, what) {
 async function openTab(browser, day) {
   const context = await browser.newContext({ viewport: { width: Math.max(day.width, 400), height: Math.max(day.height, 300) } });
   await context.addInitScript(frameCapture);
+  await context.addInitScript(compileWatch);
   const page = await context.newPage();
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
@@ -89,8 +103,17 @@ async function setLatency(tab, latency) {
 async function loadOnce(tab, url) {
   await tab.page.goto(url);
   const times = await withTimeout(tab.page.evaluate(() => window.__times), url);
-  times.files = await tab.page.evaluate(() => Math.max(...performance.getEntriesByType('resource')
-    .filter((e) => e.name.endsWith('.dat')).map((e) => e.responseEnd)));
+  // Where the time went: when the module, the wasm and the files were asked
+  // for and arrived, and when the wasm was compiled.
+  Object.assign(times, await tab.page.evaluate(() => {
+    const entries = performance.getEntriesByType('resource');
+    const of = (suffix) => entries.filter((e) => e.name.endsWith(suffix));
+    const first = (list, field) => (list.length ? Math.min(...list.map((e) => e[field])) : NaN);
+    const last = (list, field) => (list.length ? Math.max(...list.map((e) => e[field])) : NaN);
+    const [module, wasm, files] = ['/sivarta.js', '/sivarta.wasm', '.dat'].map(of);
+    return { files: last(files, 'responseEnd'), filesAsked: first(files, 'startTime'), module: last(module, 'responseEnd'),
+             wasmAsked: first(wasm, 'startTime'), wasm: last(wasm, 'responseEnd'), compiled: window.__compiled.at(-1) ?? NaN };
+  }));
   return times;
 }
 
@@ -112,7 +135,7 @@ async function firstCharts(tabs, urls) {
   await Promise.all(DAYS.map((day) => setLatency(tabs[day.code], 0)));
   const result = {};
   for (const [key, list] of Object.entries(samples))
-    result[key] = { presented: median(list.map((t) => t.presented)), files: median(list.map((t) => t.files)) };
+    result[key] = Object.fromEntries(Object.keys(list[0]).map((field) => [field, median(list.map((t) => t[field]))]));
   return result;
 }
 
@@ -184,19 +207,32 @@ async function interaction(tabs, urls) {
 
 function printWeb(first, inter) {
   console.log(`== web, one headless Chromium, one loopback server, pages alternating; cache off; ${LOADS} loads each`);
-  console.log('first chart presented (two frames after it was drawn), median ms from navigation start:');
-  console.log(`  ${'day, size, added latency'.padEnd(36)}${pad('peer', 9)}${pad('element', 9)}${pad('floor', 9)}` +
-              `${pad('peer/element', 14)}${pad('element/floor', 15)}${pad('peer/floor', 12)}`);
+  console.log('first chart presented (two frames after it was drawn), median ms from navigation start;');
+  console.log('preloaded: the element with README\'s preload lines:');
+  console.log(`  ${'day, size, added latency'.padEnd(36)}${pad('peer', 7)}${pad('element', 9)}${pad('preloaded', 11)}${pad('floor', 7)}` +
+              `${pad('peer/element', 14)}${pad('element/floor', 15)}${pad('preloaded/floor', 17)}${pad('peer/floor', 12)}`);
   for (const day of DAYS) {
     for (const latency of LATENCIES) {
-      const [peer, floor, element] = KINDS.map((k) => first[`${k} ${day.code} ${latency}`].presented);
+      const [peer, floor, element, preloaded] = KINDS.map((k) => first[`${k} ${day.code} ${latency}`].presented);
       console.log(`  ${`${day.records} records, ${day.width}x${day.height}, +${latency} ms`.padEnd(36)}` +
-                  `${pad(fmt(peer), 9)}${pad(fmt(element), 9)}${pad(fmt(floor), 9)}` +
-                  `${pad(ratio(peer, element), 14)}${pad(ratio(element, floor), 15)}${pad(ratio(peer, floor), 12)}`);
+                  `${pad(fmt(peer), 7)}${pad(fmt(element), 9)}${pad(fmt(preloaded), 11)}${pad(fmt(floor), 7)}` +
+                  `${pad(ratio(peer, element), 14)}${pad(ratio(element, floor), 15)}${pad(ratio(preloaded, floor), 17)}` +
+                  `${pad(ratio(peer, floor), 12)}`);
     }
   }
   console.log('  both files arrived (median ms): ' + DAYS.flatMap((day) => LATENCIES.map((latency) =>
     `${day.width}x${day.height} +${latency}: ` + KINDS.map((k) => `${k} ${fmt(first[`${k} ${day.code} ${latency}`].files)}`).join(' '))).join('; '));
+  console.log("where the element's first chart goes (median ms from navigation start):");
+  for (const kind of ['element', 'preloaded']) {
+    for (const day of DAYS) {
+      for (const latency of LATENCIES) {
+        const t = first[`${kind} ${day.code} ${latency}`];
+        console.log(`  ${`${kind} ${day.width}x${day.height} +${latency}:`.padEnd(27)} module arrived ${fmt(t.module)}; ` +
+                    `wasm asked ${fmt(t.wasmAsked)}, arrived ${fmt(t.wasm)}, compiled ${fmt(t.compiled)}; ` +
+                    `files asked ${fmt(t.filesAsked)}, arrived ${fmt(t.files)}; drawn ${fmt(t.drawn)}; presented ${fmt(t.presented)}`);
+      }
+    }
+  }
   console.log('one full redraw and one pointer move (crosshair + tooltip), ms:');
   for (const day of DAYS) {
     const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`];
@@ -248,11 +284,12 @@ mkdirSync(`${server.webDir}/peer`);
 copyFileSync(`${rootDir}/bench/web/node_modules/lightweight-charts/dist/lightweight-charts.standalone.production.js`,
              `${server.webDir}/peer/lightweight-charts.standalone.production.js`);
 const host = new URL(server.base).host;
-const urls = { peer: {}, floor: {}, element: {} };
+const urls = { peer: {}, floor: {}, element: {}, preloaded: {} };
 for (const day of DAYS) {
   urls.peer[day.code] = server.writePage(`peer-${day.code}`, peerPage(day));
   urls.floor[day.code] = server.writePage(`floor-${day.code}`, floorPage(day));
   urls.element[day.code] = server.writePage(`element-${day.code}`, elementPage({ ...day, host }));
+  urls.preloaded[day.code] = server.writePage(`preloaded-${day.code}`, elementPage({ ...day, host, preload: true }));
 }
 const browser = await launchBrowser();
 let first, inter;
@@ -267,5 +304,7 @@ try {
   await server.stop();
   rmSync(dataRoot, { recursive: true, force: true });
 }
-printControl(first, inter);
-printRenderer();
+if (!WEB_ONLY) {
+  printControl(first, inter);
+  printRenderer();
+}

@@ -3,7 +3,8 @@
 // drawn once its picture is on the canvas, presented two frames later.
 //   floor:   fetches both files at once, fills one rectangle
 //   peer:    the peer library draws the same two files as candles and volume
-//   element: <sivarta-chart> as a page author embeds it
+//   element: <sivarta-chart> as a page author embeds it, with or without
+//            README's preload lines
 const head = `<!doctype html><html><head><meta charset="utf-8"><style>body{margin:0}</style>
 <script>
   window.__times = new Promise((resolve) => {
@@ -30,8 +31,12 @@ export function floorPage({ code, width, height }) {
 </script></body></html>`;
 }
 
-export function elementPage({ code, width, height, host }) {
-  return `${head}<script type="module" src="/sivarta.js"></script></head><body>
+// `preload`: with the lines README gives a page that shows its chart at once.
+export function elementPage({ code, width, height, host, preload = false }) {
+  const lines = !preload ? '' : `<link rel="preload" href="/sivarta.wasm" as="fetch" crossorigin>
+<link rel="preload" href="//${host}/sisefile/info/${code}.dat" as="fetch" crossorigin>
+<link rel="preload" href="//${host}/sisefile/Date/${code}.dat" as="fetch" crossorigin>`;
+  return `${head}<script type="module" src="/sivarta.js"></script>${lines}</head><body>
 <sivarta-chart id="c" width="${width}" height="${height}"><param name="strCode" value="${code}">
 <param name="strChartUrl" value="${host}"><param name="nsizeMainX" value="${width}"><param name="nsizeMainY" value="${height}"></sivarta-chart>
 <script>

@@ -6,7 +6,8 @@
 // and forwards events.
 import { Core, decodeCp949, describe } from './sivarta-core.js';
 import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
-import { fetchDayFile, followChanges } from './sivarta-fetch.js';
+import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
+import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
 
@@ -19,7 +20,42 @@ async function compileCore() {
     return WebAssembly.compile(await (await fetch(wasmUrl)).arrayBuffer());
   }
 }
-const coreModule = await compileCore();
+const coreCompiled = compileCore();   // once per page, while the first files travel
+
+// A setting as the element will take it from its markup: a property a script
+// set, then its <param>, then its attribute.
+function markupSetting(chart, name) {
+  let value = Object.hasOwn(chart, name) ? String(chart[name]) : '';
+  for (const param of chart.querySelectorAll(':scope > param'))
+    if (param.getAttribute('name')?.toLowerCase() === name.toLowerCase()) value = param.getAttribute('value') ?? '';
+  return chart.getAttribute(name) ?? value;
+}
+
+// The charts already on the page ask for their first day's files now, while
+// the wasm travels and compiles: {urls, abort, files}.
+const earlyDays = new WeakMap();
+for (const chart of document.querySelectorAll('sivarta-chart')) {
+  const host = markupSetting(chart, 'strChartUrl') || location.host || startup.defaultHost;
+  const urls = dayUrls(startup, markupSetting(chart, 'strCode'), host, location.protocol === 'https:');
+  const abort = new AbortController();
+  if (urls) earlyDays.set(chart, { urls, abort, files: fetchDay(urls, abort.signal, startup.limits) });
+}
+
+// The early files of a chart's first load when they are the ones the core
+// asks for; dropped otherwise.
+function takeEarlyDay(chart, urls, signal) {
+  const early = earlyDays.get(chart);
+  earlyDays.delete(chart);
+  if (!early) return null;
+  if (!urls || early.urls.join('\n') !== urls.join('\n')) {
+    early.abort.abort(new Error('not the day the chart asks for'));
+    return null;
+  }
+  signal.addEventListener('abort', () => early.abort.abort(signal.reason), { once: true });
+  return early.files;
+}
+
+const coreModule = await coreCompiled;
 const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
 
@@ -305,19 +341,9 @@ export class SivartaChart extends HTMLElement {
   // `shown`, the day shown, for conditional requests) or {failure}.
   async #fetchDay(signal, shown) {
     const request = this.#core.request(location.protocol === 'https:', location.host);
+    const early = takeEarlyDay(this, request.urls, signal);
     if (request.refusal) return [{ failure: request.refusal }, null];
-    // Both files travel at once; a failed info file ends the load as the
-    // control's does (the data file is dropped unread).
-    const abort = new AbortController();
-    signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
-    const arrivals = request.urls.map((url, i) => fetchDayFile(url, abort.signal, SivartaChart.limits, shown?.[i]).catch(
-      (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
-    const info = await arrivals[0];
-    if (info.failure) {
-      abort.abort(new Error('the info file failed'));
-      return [info, null];
-    }
-    return [info, await arrivals[1]];
+    return early ?? fetchDay(request.urls, signal, SivartaChart.limits, shown);
   }
 
   // A refresh: two 304s leave everything as it is; otherwise the core decides,
