@@ -57,15 +57,19 @@ const frameCapture = () => {
   };
 };
 
-// When each compile of a WebAssembly module ended (ms from navigation start).
+// When each compile of a WebAssembly module began and ended (ms from navigation start).
 const compileWatch = () => {
-  window.__compiled = [];
+  window.__compiles = [];
   for (const name of ['compile', 'compileStreaming']) {
     const real = WebAssembly[name].bind(WebAssembly);
-    WebAssembly[name] = (...args) => real(...args).then((module) => {
-      window.__compiled.push(performance.now());
-      return module;
-    });
+    WebAssembly[name] = (...args) => {
+      const compile = { began: performance.now() };
+      window.__compiles.push(compile);
+      return real(...args).then((module) => {
+        compile.ended = performance.now();
+        return module;
+      });
+    };
   }
 };
 
@@ -112,7 +116,8 @@ async function loadOnce(tab, url) {
     const last = (list, field) => (list.length ? Math.max(...list.map((e) => e[field])) : NaN);
     const [module, wasm, files] = ['/sivarta.js', '/sivarta.wasm', '.dat'].map(of);
     return { files: last(files, 'responseEnd'), filesAsked: first(files, 'startTime'), module: last(module, 'responseEnd'),
-             wasmAsked: first(wasm, 'startTime'), wasm: last(wasm, 'responseEnd'), compiled: window.__compiled.at(-1) ?? NaN };
+             wasmAsked: first(wasm, 'startTime'), wasm: last(wasm, 'responseEnd'),
+             compiling: window.__compiles[0]?.began ?? NaN, compiled: window.__compiles.at(-1)?.ended ?? NaN };
   }));
   return times;
 }
@@ -228,7 +233,7 @@ function printWeb(first, inter) {
       for (const latency of LATENCIES) {
         const t = first[`${kind} ${day.code} ${latency}`];
         console.log(`  ${`${kind} ${day.width}x${day.height} +${latency}:`.padEnd(27)} module arrived ${fmt(t.module)}; ` +
-                    `wasm asked ${fmt(t.wasmAsked)}, arrived ${fmt(t.wasm)}, compiled ${fmt(t.compiled)}; ` +
+                    `wasm asked ${fmt(t.wasmAsked)}, arrived ${fmt(t.wasm)}, compiling ${fmt(t.compiling)}, compiled ${fmt(t.compiled)}; ` +
                     `files asked ${fmt(t.filesAsked)}, arrived ${fmt(t.files)}; drawn ${fmt(t.drawn)}; presented ${fmt(t.presented)}`);
       }
     }

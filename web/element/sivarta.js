@@ -71,7 +71,7 @@ function sizeCanvas(canvas, width, height) {
   canvas.style.width = `${Math.max(0, width)}px`;
   canvas.style.height = `${Math.max(0, height)}px`;
   const ctx = canvas.getContext('2d');
-  ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+  if (ratio !== 1) ctx.setTransform(ratio, 0, 0, ratio, 0, 0);   // a new size resets it to 1
   return ctx;
 }
 
@@ -265,7 +265,7 @@ export class SivartaChart extends HTMLElement {
     if (!this.#core.set(prop, value)) return false;
     if (this.#core.get(prop) === before) return true;
     if (prop.use === C.propUse.Load) this.#queue('load');
-    else if (prop.use === C.propUse.Size) this.#resize();
+    else if (prop.use === C.propUse.Size && this.#connected) this.#resize();   // connecting sizes once
     else if (prop.use === C.propUse.Display) this.#queue('draw');
     return true;
   }
