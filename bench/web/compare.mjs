@@ -9,7 +9,7 @@ import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdirSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { buildDir, launchBrowser, rootDir, startDataServer } from '../../tests/browser/harness.mjs';
-import { elementPage, floorPage, peerPage } from './pages.mjs';
+import { chartsFloorPage, chartsPage, elementPage, floorPage, peerPage } from './pages.mjs';
 
 const option = (name, fallback) => {
   const at = process.argv.indexOf(name);
@@ -21,6 +21,8 @@ const REDRAWS = 100;
 const MOVES = 500;
 const LATENCIES = [0, 50];
 const KINDS = ['peer', 'floor', 'element', 'preloaded'];
+// Many charts on one page: one code each, 228x190.
+const MANY_CODES = Array.from({ length: 30 }, (_, i) => String(200000 + 7 * i));
 const DAYS = [
   { code: '005930', width: 228, height: 190, seconds: false },
   { code: '035720', width: 1920, height: 1080, seconds: true },
@@ -73,12 +75,25 @@ const compileWatch = () => {
   }
 };
 
+// Every WebAssembly instance a page makes, for its memory.
+const instanceWatch = () => {
+  window.__memories = [];
+  WebAssembly.Instance = new Proxy(WebAssembly.Instance, {
+    construct(target, args, newTarget) {
+      const instance = Reflect.construct(target, args, newTarget);
+      window.__memories.push(instance.exports.memory);
+      return instance;
+    },
+  });
+};
+
 function makeDays() {
   const root = mkdtempSync(`${tmpdir()}/sivarta-compare-`);
   const tool = `${buildDir}/native/bin/sivarta-data`;
   for (const day of DAYS)
     execFileSync(tool, ['sample', '--root', root, '--code', day.code, ...(day.seconds ? ['--seconds'] : [])]);
   for (const day of DAYS) day.records = statSync(`${root}/sisefile/Date/${day.code}.dat`).size / 28;
+  execFileSync(tool, ['sample', '--root', root, ...MANY_CODES.flatMap((code) => ['--code', code])], { stdio: 'ignore' });
   return root;
 }
 
@@ -93,6 +108,7 @@ async function openTab(browser, day) {
   const context = await browser.newContext({ viewport: { width: Math.max(day.width, 400), height: Math.max(day.height, 300) } });
   await context.addInitScript(frameCapture);
   await context.addInitScript(compileWatch);
+  await context.addInitScript(instanceWatch);
   const page = await context.newPage();
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
@@ -210,6 +226,71 @@ async function interaction(tabs, urls) {
   return result;
 }
 
+// A page's memory after a full garbage collection: the JavaScript heap, the
+// DOM's (Blink's heap), array buffers outside the heap, the linear memory of
+// every WebAssembly instance, and the pixels of the canvases that hold a
+// picture (width x height x 4: the element's chart and tooltip canvases, the
+// floor's canvases; a crosshair canvas has none before the pointer comes).
+async function memoryOf(tab) {
+  await tab.cdp.send('HeapProfiler.collectGarbage');
+  const heap = await tab.cdp.send('Runtime.getHeapUsage');
+  const page = await tab.page.evaluate(() => {
+    const canvases = [...document.querySelectorAll('canvas')];
+    for (const chart of document.querySelectorAll('sivarta-chart'))
+      canvases.push(...chart.shadowRoot.querySelectorAll('canvas:not([part=crosshair])'));
+    return { wasm: window.__memories.reduce((sum, memory) => sum + memory.buffer.byteLength, 0), instances: window.__memories.length,
+             pixels: canvases.reduce((sum, c) => sum + c.width * c.height * 4, 0) };
+  });
+  return { js: heap.usedSize, dom: heap.embedderHeapUsedSize, buffers: heap.backingStorageSize, ...page };
+}
+
+// 30 charts on one page against their floor, at both latencies; the memory
+// of one chart, of 30 and of the floor's page, at no added latency.
+async function manyCharts(tab, urls) {
+  const samples = {};
+  const add = (key, value) => (samples[key] ??= []).push(value);
+  for (let round = 0; round < LOADS; ++round) {
+    for (const latency of LATENCIES) {
+      await setLatency(tab, latency);
+      for (const kind of round % 2 ? ['floor', 'charts'] : ['charts', 'floor']) {
+        add(`${kind} ${latency}`, (await loadOnce(tab, urls[kind])).presented);
+        if (latency === 0) add(`${kind} memory`, await memoryOf(tab));
+      }
+    }
+    await setLatency(tab, 0);
+    await loadOnce(tab, urls.one);
+    add('one memory', await memoryOf(tab));
+  }
+  const result = {};
+  for (const [key, list] of Object.entries(samples))
+    result[key] = typeof list[0] === 'number' ? median(list)
+      : Object.fromEntries(Object.keys(list[0]).map((field) => [field, median(list.map((m) => m[field]))]));
+  return result;
+}
+
+function printMany(many) {
+  const kb = (bytes) => `${(bytes / 1024).toFixed(0)} KB`;
+  console.log(`${MANY_CODES.length} charts of 228x190 on one page, one code each, against a floor page that fetches their ` +
+              `${MANY_CODES.length} pairs of files and fills one canvas each (presented, median ms):`);
+  console.log('  ' + LATENCIES.map((latency) => `+${latency} ms: element ${fmt(many[`charts ${latency}`])} floor ` +
+              `${fmt(many[`floor ${latency}`])} (element/floor ${ratio(many[`charts ${latency}`], many[`floor ${latency}`])})`).join(';  '));
+  const [one, all, floor] = ['one', 'charts', 'floor'].map((kind) => many[`${kind} memory`]);
+  const own = (m) => m.js + m.dom + m.buffers + m.wasm;
+  const describeMemory = (m) => `JS ${kb(m.js)}, DOM ${kb(m.dom)}, array buffers ${kb(m.buffers)}, wasm ${kb(m.wasm)}` +
+                                ` (${m.instances} instance${m.instances === 1 ? '' : 's'}); pixels ${kb(m.pixels)}`;
+  console.log('memory after a full garbage collection (median):');
+  console.log(`  1 chart:    ${describeMemory(one)}`);
+  console.log(`  ${MANY_CODES.length} charts:  ${describeMemory(all)}`);
+  console.log(`  floor page: ${describeMemory(floor)}`);
+  const further = (field) => (all[field] - one[field]) / (MANY_CODES.length - 1);
+  const furtherOwn = (own(all) - own(one)) / (MANY_CODES.length - 1);
+  console.log(`  each further chart: ${(furtherOwn / 1024).toFixed(1)} KB of JS, DOM, array buffers and wasm (JS ${kb(further('js'))}, ` +
+              `DOM ${kb(further('dom'))}, buffers ${kb(further('buffers'))}, wasm ${kb(further('wasm'))}), plus ${kb(further('pixels'))} of pixels`);
+  console.log(`  ${MANY_CODES.length} charts against the floor page: ${kb(own(all))} against ${kb(own(floor))} ` +
+              `(${ratio(own(all), own(floor))}); with the pixels ${kb(own(all) + all.pixels)} against ${kb(own(floor) + floor.pixels)} ` +
+              `(${ratio(own(all) + all.pixels, own(floor) + floor.pixels)})`);
+}
+
 function printWeb(first, inter) {
   console.log(`== web, one headless Chromium, one loopback server, pages alternating; cache off; ${LOADS} loads each`);
   console.log('first chart presented (two frames after it was drawn), median ms from navigation start;');
@@ -296,6 +377,11 @@ for (const day of DAYS) {
   urls.element[day.code] = server.writePage(`element-${day.code}`, elementPage({ ...day, host }));
   urls.preloaded[day.code] = server.writePage(`preloaded-${day.code}`, elementPage({ ...day, host, preload: true }));
 }
+const manyUrls = {
+  charts: server.writePage('charts', chartsPage({ codes: MANY_CODES, host })),
+  one: server.writePage('charts-one', chartsPage({ codes: MANY_CODES.slice(0, 1), host })),
+  floor: server.writePage('charts-floor', chartsFloorPage({ codes: MANY_CODES })),
+};
 const browser = await launchBrowser();
 let first, inter;
 try {
@@ -303,7 +389,9 @@ try {
   for (const day of DAYS) tabs[day.code] = await openTab(browser, day);
   first = await firstCharts(tabs, urls);
   inter = await interaction(tabs, urls);
+  const many = await manyCharts(tabs[DAYS[1].code], manyUrls);
   printWeb(first, inter);
+  printMany(many);
 } finally {
   await browser.close();
   await server.stop();

@@ -15,9 +15,11 @@ const head = `<!doctype html><html><head><meta charset="utf-8"><style>body{margi
   });
 </script>`;
 
-// Both files, fetched at once, never from a cache (as the element fetches them).
-const fetchBoth = (code) => `Promise.all(['info', 'Date'].map((folder) =>
-    fetch('/sisefile/' + folder + '/${code}.dat', { cache: 'no-store' }).then((r) => r.arrayBuffer())))`;
+// Both files, fetched at once, never from a cache (as the element fetches
+// them); `code` is a script expression.
+const fetchBothOf = (code) => `Promise.all(['info', 'Date'].map((folder) =>
+    fetch('/sisefile/' + folder + '/' + ${code} + '.dat', { cache: 'no-store' }).then((r) => r.arrayBuffer())))`;
+const fetchBoth = (code) => fetchBothOf(`'${code}'`);
 
 export function floorPage({ code, width, height }) {
   return `${head}</head><body><canvas id="c" width="${width}" height="${height}"></canvas>
@@ -101,6 +103,36 @@ export function peerPage({ code, width, height }) {
     });
     window.__chart = chart;
     // The library draws in the next animation frame; __drawn's two frames come after it.
+    window.__drawn();
+  });
+</script></body></html>`;
+}
+
+// Many charts on one page, 228x190 each, one code each; drawn once every one
+// has fired readyinfo.
+export function chartsPage({ codes, host }) {
+  const charts = codes.map((code) => `<sivarta-chart width="228" height="190"><param name="strCode" value="${code}">
+<param name="strChartUrl" value="${host}"></sivarta-chart>`).join('\n');
+  return `${head}<script type="module" src="/sivarta.js"></script></head><body>
+${charts}
+<script>
+  let left = ${codes.length};
+  for (const chart of document.querySelectorAll('sivarta-chart'))
+    chart.addEventListener('readyinfo', () => --left || window.__drawn(), { once: true });
+</script></body></html>`;
+}
+
+// Their floor: every pair of files fetched at once, one rectangle filled on
+// one canvas per code.
+export function chartsFloorPage({ codes }) {
+  return `${head}</head><body>${codes.map(() => '<canvas width="228" height="190"></canvas>').join('')}
+<script>
+  Promise.all(${JSON.stringify(codes)}.map((code) => ${fetchBothOf('code')})).then(() => {
+    for (const canvas of document.querySelectorAll('canvas')) {
+      const context = canvas.getContext('2d');
+      context.fillStyle = '#eef5fc';
+      context.fillRect(0, 0, 228, 190);
+    }
     window.__drawn();
   });
 </script></body></html>`;

@@ -63,17 +63,21 @@ const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]
 // coordinates stay on whole device pixels.
 const pixelRatio = () => Math.max(1, Math.round(window.devicePixelRatio || 1));
 
-// A canvas whose backing store follows the rounded device pixel ratio.
+// A canvas whose backing store follows the rounded device pixel ratio. At
+// ratio 1 its context is left alone (a new size resets the transform to 1),
+// so a canvas nothing was drawn on yet has neither context nor pixels.
 function sizeCanvas(canvas, width, height) {
   const ratio = pixelRatio();
   canvas.width = Math.max(0, width) * ratio;
   canvas.height = Math.max(0, height) * ratio;
   canvas.style.width = `${Math.max(0, width)}px`;
   canvas.style.height = `${Math.max(0, height)}px`;
-  const ctx = canvas.getContext('2d');
-  if (ratio !== 1) ctx.setTransform(ratio, 0, 0, ratio, 0, 0);   // a new size resets it to 1
-  return ctx;
+  if (ratio !== 1) canvas.getContext('2d').setTransform(ratio, 0, 0, ratio, 0, 0);
 }
+
+// One context measures text for every chart of the page, each in its own font.
+let measuring = null;
+const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
 
 const template = document.createElement('template');
 template.innerHTML = `<style>
@@ -99,7 +103,6 @@ export class SivartaChart extends HTMLElement {
   #cross;
   #tip;
   #font = `${C.fontPx}px ${FONT_STACK}`;
-  #measureCtx;
   #loadAbort = null;
   #loadId = 0;
   #queued = { load: false, draw: false };
@@ -120,11 +123,11 @@ export class SivartaChart extends HTMLElement {
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
     this.#announce = root.querySelector('[aria-live]');
-    this.#measureCtx = document.createElement('canvas').getContext('2d');
     this.#core = new Core(coreModule, (bytes) => {
-      this.#measureCtx.font = this.#font;
-      this.#measureCtx.letterSpacing = LETTER_SPACING;
-      return Math.round(this.#measureCtx.measureText(decodeCp949(bytes)).width);
+      const ctx = measuringContext();
+      ctx.font = this.#font;
+      ctx.letterSpacing = LETTER_SPACING;
+      return Math.round(ctx.measureText(decodeCp949(bytes)).width);
     });
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
@@ -469,8 +472,8 @@ export class SivartaChart extends HTMLElement {
     const scene = this.#core.scene(C.layer.tip);
     // Its first primitive fills it whole: a canvas of the right size is only redrawn.
     const ratio = pixelRatio();
-    const ctx = this.#tip.width === scene.width * ratio && this.#tip.height === scene.height * ratio
-      ? this.#tip.getContext('2d') : sizeCanvas(this.#tip, scene.width, scene.height);
+    if (this.#tip.width !== scene.width * ratio || this.#tip.height !== scene.height * ratio) sizeCanvas(this.#tip, scene.width, scene.height);
+    const ctx = this.#tip.getContext('2d');
     drawScene(ctx, scene, this.#font);
     this.#tip.setAttribute('aria-label', sceneText(scene));
   }
