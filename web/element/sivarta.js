@@ -50,7 +50,7 @@ const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 
 const template = document.createElement('template');
 template.innerHTML = `<style>
   :host { display: inline-block; position: relative; overflow: hidden; cursor: pointer; outline-offset: -1px;
-          touch-action: pan-y; --sivarta-font: ${FONT_STACK}; }
+          touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
@@ -159,6 +159,8 @@ export class SivartaChart extends HTMLElement {
     this.#stopLive();
     this.#ratioWatch?.abort();
     this.#watches?.abort();
+    this.#touches.clear();
+    this.#core.cancelPress();   // a press the page took away with the element
     ++this.#loadId;
     this.#loadAbort?.abort(new Error('removed from the page'));
     this.#stopHover();
