@@ -146,6 +146,8 @@ export class SivartaChart extends HTMLElement {
       this.#paint();
       this.#showTrack(C.flag.crosshairMoved);
     }, { signal: this.#watches.signal });
+    // A tapped tooltip stands in the viewport: the page scrolling leaves it behind.
+    addEventListener('scroll', () => this.#hideTapTip(), { capture: true, passive: true, signal: this.#watches.signal });
     this.#resize();
     this.#updateLabel();
     this.#queue('load');
@@ -634,8 +636,6 @@ export class SivartaChart extends HTMLElement {
     const place = this.#core.tipPlace(e.clientX, e.clientY, document.documentElement.clientWidth);
     Object.assign(this.#tip.style, { left: `${place.left}px`, top: `${place.top}px`, display: 'block' });
     this.#tapTip = true;
-    // The tooltip stands in the viewport: the page scrolling leaves it behind.
-    window.addEventListener('scroll', () => this.#hideTapTip(), { once: true, capture: true, passive: true, signal: this.#watches?.signal });
   }
 
   #hideTapTip() {
