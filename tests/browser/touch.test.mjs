@@ -120,6 +120,7 @@ const cases = [
   { name: 'a tap after a pan shows the tooltip, not the page', gestures: [['tap', [100, 80]], ['swipe', [60, 100], [150, 100]], ['tap', [100, 80]]] },
   { name: 'a pinch widens the slots', gestures: [['pinch', [90, 100], [110, 100], [60, 100], [140, 100]]] },
   { name: 'a mouse drag shows older records and opens nothing', gestures: [['mouseDrag', [60, 100], [150, 100]]] },
+  { name: 'a mouse drag held beyond the chart keeps scrolling', gestures: [['mouseDrag', [150, 100], [330, 100]]] },
   { name: 'a mouse click opens the page', gestures: [['click', [100, 80]]] },
 ];
 

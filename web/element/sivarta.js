@@ -595,7 +595,6 @@ export class SivartaChart extends HTMLElement {
     const touch = e.pointerType === 'touch';
     if (!touch && e.button !== 0) return;
     const [x, y] = this.#local(e);
-    this.setPointerCapture(e.pointerId);
     if (touch) this.#touches.set(e.pointerId, [x, y]);
     if (this.#touches.size === 2) {
       this.#core.cancelPress();
@@ -603,6 +602,8 @@ export class SivartaChart extends HTMLElement {
     } else if (this.#touches.size < 2) {
       this.#core.press(x, y, touch);
     }
+    // Drags go on outside the element; a pointer page code made up has nothing to capture.
+    if (e.isTrusted) this.setPointerCapture(e.pointerId);
   }
 
   #pointerUp(e) {
