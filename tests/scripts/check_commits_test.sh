@@ -7,7 +7,7 @@ script="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export GIT_AUTHOR_NAME=t GIT_AUTHOR_EMAIL=t@example.invalid GIT_COMMITTER_NAME=t GIT_COMMITTER_EMAIL=t@example.invalid
-export GIT_CONFIG_NOSYSTEM=1 HOME="$work"
+export GIT_CONFIG_NOSYSTEM=1 HOME="$work" GIT_CEILING_DIRECTORIES="$work"
 
 x72=$(printf 'x%.0s' $(seq 72))
 korean40=$(printf '가%.0s' $(seq 40))   # 40 characters, 120 bytes
@@ -73,6 +73,12 @@ report "shallow clone without the baseline, long tip" 1 "$got" "$out"
 # A full history without the baseline is refused, not passed.
 out=$("$script" --repo "$work/full" --base 0123456789abcdef0123456789abcdef01234567 2>&1); got=$?
 report "baseline missing from a full history" 2 "$got" "$out"
+
+# A tree without history (an unpacked archive) has nothing to check.
+mkdir -p "$work/archive"
+out=$("$script" --repo "$work/archive" 2>&1); got=$?
+grep -q "no git history" <<<"$out"
+report "tree without history says so and passes" "0 0" "$got $?" "$out"
 
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
