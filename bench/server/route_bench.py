@@ -4,13 +4,14 @@ loopback, each asking in turn for pictures from a set of distinct queries,
 once with the picture cache off and once on. Prints requests per second,
 p50/p99 latency and the server's peak RSS; never fails on time.
 
-  route_bench.py TOOL [--requests N] [--queries Q] [--connections C] [--workers W]
+  route_bench.py TOOL [--requests N] [--queries Q] [--connections C] [--workers W] [--size WxH]
   route_bench.py TOOL --front HOST:PORT [...]
 
 TOOL is a sivarta-data binary; it is started on a free port over a sample day.
 With --front, the load goes to a running front (nginx with deploy/nginx.conf
 over a server with code 005930) instead, once, and the X-Cache answers are
-counted: the cache hit rate.
+counted: the cache hit rate. `--queries 1` asks for one picture over and
+over: the cost of a hit against a full render.
 """
 import argparse
 import asyncio
@@ -101,6 +102,7 @@ def main():
     ap.add_argument("--queries", type=int, default=500)
     ap.add_argument("--connections", type=int, default=64)
     ap.add_argument("--workers", type=int, default=0)
+    ap.add_argument("--size", default="228x190")
     ap.add_argument("--front")
     opts = ap.parse_args()
 
@@ -108,9 +110,10 @@ def main():
     subprocess.run([opts.tool, "sample", "--root", root, "--code", "005930", "--date", "20240105"],
                    check=True, stdout=subprocess.DEVNULL)
     # Distinct queries: one picture each, differing in the rising candle's colour.
-    paths = [f"/chart/005930.png?w=228&h=190&crHighCandle={q}" for q in range(opts.queries)]
+    width, height = opts.size.split("x")
+    paths = [f"/chart/005930.png?w={width}&h={height}&crHighCandle={q}" for q in range(opts.queries)]
     print(f"chart route: {opts.requests} requests over {opts.queries} distinct queries, "
-          f"{opts.connections} connections, {os.cpu_count()} cores")
+          f"{opts.connections} connections, {opts.size}, {os.cpu_count()} cores")
     if opts.front:
         host, port = opts.front.rsplit(":", 1)
         elapsed, lat, statuses = asyncio.run(load(host, int(port), paths, opts.requests, opts.connections))
