@@ -19,12 +19,14 @@ let browser;
 
 // nginx_stack.sh's start_stack in a shell that keeps both servers until its input closes.
 function startStack() {
-  const script = `source "$root/tests/e2e/nginx_stack.sh"; start_stack; echo "front $front"; read -r _; stop_nginx; kill "$server_pid"`;
+  // Its input closes when this process ends, however it ends: the shell then stops both.
+  const script = `source "$root/tests/e2e/nginx_stack.sh"; server_pid=
+    trap 'stop_nginx; [ -n "$server_pid" ] && kill "$server_pid"' EXIT
+    start_stack; echo "front $front"; read -r _`;
   const child = spawn('bash', ['-c', script], {
     env: { ...process.env, data_tool: dataTool, root: rootDir, work },
     stdio: ['pipe', 'pipe', 'inherit'],
   });
-  process.once('exit', () => child.kill('SIGTERM'));
   const lines = createInterface({ input: child.stdout });
   return new Promise((resolve, reject) => {
     child.once('exit', (code) => reject(new Error(`the stack did not start (${code})`)));
@@ -63,6 +65,19 @@ const until = async (what, check, ms = 10000) => {
   assert.fail(`waited ${ms} ms for ${what}`);
 };
 
+// One trade on the feed's input: the element shows its price and a changed
+// picture within a second; the delay is printed.
+async function checkFedTrade(page, feed, before) {
+  const sent = Date.now();
+  feed.stdin.write('005930,153010,69900,5000\n');
+  await page.waitForFunction(() => window.__events.some((e) => e.type === 'update'), null, { timeout: 5000 });
+  const delay = (await page.evaluate(() => window.__events.find((e) => e.type === 'update').at)) - sent;
+  console.log(`a fed trade reached the element through nginx after ${delay} ms`);
+  assert.ok(delay < 1000, `${delay} ms`);
+  assert.equal(await page.$eval('#c', (c) => c.GetStockCurrentga()), 69900, 'the price the trade set');
+  assert.notDeepEqual((await canvasPixels(page, '#c')).rgba, before.pixels, 'the picture changed');
+}
+
 test('a fed trade reaches <sivarta-chart> through nginx within a second', async () => {
   assert.ok(existsSync(dataTool), 'scripts/build native first');
   // The sample day is older than this second, so nginx's tags (second and size) tell the fed files apart.
@@ -76,16 +91,13 @@ test('a fed trade reaches <sivarta-chart> through nginx within a second', async 
   await until('the change feed through nginx', () => /GET \/events 200/.test(serveLog()));
 
   const feed = spawn(dataTool, ['feed', '--root', `${work}/data`, '--date', '20240105'], { stdio: ['pipe', 'inherit', 'inherit'] });
-  const sent = Date.now();
-  feed.stdin.write('005930,153010,69900,5000\n');
-  await page.waitForFunction(() => window.__events.some((e) => e.type === 'update'), null, { timeout: 5000 });
-  const delay = (await page.evaluate(() => window.__events.find((e) => e.type === 'update').at)) - sent;
-  console.log(`a fed trade reached the element through nginx after ${delay} ms`);
-  assert.ok(delay < 1000, `${delay} ms`);
-  assert.equal(await page.$eval('#c', (c) => c.GetStockCurrentga()), 69900, 'the price the trade set');
-  assert.notDeepEqual((await canvasPixels(page, '#c')).rgba, before.pixels, 'the picture changed');
-  feed.stdin.end();
-  assert.equal(await new Promise((resolve) => feed.once('exit', resolve)), 0);
+  const fed = new Promise((resolve) => feed.once('exit', resolve));
+  try {
+    await checkFedTrade(page, feed, before);
+  } finally {
+    feed.stdin.end();
+  }
+  assert.equal(await fed, 0, 'the feed ended well');
 
   // Nothing changed since (once the refreshes the two renames set off are
   // done): a refresh revalidates both files with nginx, which answers 304.
