@@ -16,10 +16,10 @@ export function dayUrls(layout, code, host, https) {
 // Both files of a day at once, each as fetchDayFile gives it or {failure}. A
 // failed info file ends the load as the control's does: the data file is
 // dropped unread.
-export async function fetchDay(urls, signal, limits, shown = null) {
+export async function fetchDay(urls, signal, limits, shown = null, fresh = false) {
   const abort = new AbortController();
   signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
-  const arrivals = urls.map((url, i) => fetchDayFile(url, abort.signal, limits, shown?.[i]).catch(
+  const arrivals = urls.map((url, i) => fetchDayFile(url, abort.signal, limits, shown?.[i], fresh).catch(
     (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
   const info = await arrivals[0];
   if (info.failure) {
@@ -38,8 +38,11 @@ const sameOrigin = (url) => new URL(url, location.href).origin === location.orig
 // limits.maxBytes bytes (counted while streaming), failed when no byte arrives
 // for idleMs or the whole file takes longer than fileMs. With the validators
 // of the last answer ({etag, lastModified}) the request is conditional and a
-// 304 gives {notModified: true}; otherwise {bytes, etag, lastModified}.
-export async function fetchDayFile(url, signal, limits, validators = null) {
+// 304 gives {notModified: true}; otherwise {bytes, etag, lastModified}. A
+// `fresh` request skips every validator, the browser cache's too: after the
+// host said the file changed, a validator that counts whole seconds (nginx's)
+// could still match and answer 304 for the new file.
+export async function fetchDayFile(url, signal, limits, validators = null, fresh = false) {
   const abort = new AbortController();
   const stop = (reason) => abort.abort(reason);
   const onParentAbort = () => stop(signal.reason);
@@ -53,13 +56,13 @@ export async function fetchDayFile(url, signal, limits, validators = null) {
   try {
     idle();
     const headers = {};
-    if (validators && sameOrigin(url)) {
+    if (validators && !fresh && sameOrigin(url)) {
       if (validators.etag) headers['If-None-Match'] = validators.etag;
       if (validators.lastModified) headers['If-Modified-Since'] = validators.lastModified;
     }
     // Credentials as a preload line with crossorigin asks (cookies only for
     // the page's own host), so a page's preloaded file is the one used.
-    const response = await fetch(url, { cache: 'no-cache', headers, signal: abort.signal, credentials: 'same-origin' });
+    const response = await fetch(url, { cache: fresh ? 'reload' : 'no-cache', headers, signal: abort.signal, credentials: 'same-origin' });
     if (response.status === 304 && Object.keys(headers).length) return { notModified: true };
     if (response.status < 200 || response.status > 299) throw new Error(`HTTP ${response.status}`);
     const declared = Number(response.headers.get('content-length'));

@@ -122,7 +122,7 @@ export class SivartaChart extends HTMLElement {
   #failed = false;   // the last load failed: the chart shows the core's failure text
   #day = null;   // the files of the day shown, [{bytes, etag, lastModified}] x 2, for refreshes
   #refreshing = null;   // the refresh under way (a promise)
-  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false };
+  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false, changed: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
   #touches = new Map();   // pointerId -> [x, y] of each finger down
   #tapTip = false;   // a tap shows the tooltip (until a pan, a scroll or another tap)
@@ -227,14 +227,25 @@ export class SivartaChart extends HTMLElement {
   AboutBox() {}
 
   // --- Page code's conveniences ------------------------------------------------
-  // Reloads the day now; resolves when done. Before a day was shown it is a load.
+  // Reloads the day now; resolves when done. Before a day was shown it is a
+  // load, done at its readyinfo.
   refresh() {
     if (!this.#day) {
+      const loaded = new Promise((resolve) => this.addEventListener('readyinfo', () => resolve(), { once: true }));
       this.#queue('load');
-      return Promise.resolve();
+      return loaded;
     }
-    this.#refreshing ??= this.#refreshDay().finally(() => { this.#refreshing = null; });
+    this.#refreshing ??= this.#refreshDay().finally(() => {
+      this.#refreshing = null;
+      if (this.#live.changed && this.#day) this.refresh();   // the host changed the day meanwhile
+    });
     return this.#refreshing;
+  }
+
+  // The change feed said the day's files changed: fetch them whole.
+  #refreshChanged() {
+    this.#live.changed = true;
+    this.refresh();
   }
 
   // The chart as shown, crosshair included, as a PNG.
@@ -370,11 +381,11 @@ export class SivartaChart extends HTMLElement {
 
   // The day's two files, each {bytes, etag, lastModified}, {notModified} (with
   // `shown`, the day shown, for conditional requests) or {failure}.
-  async #fetchDay(signal, shown) {
+  async #fetchDay(signal, shown, fresh = false) {
     const request = this.#core.request(location.protocol === 'https:', location.host);
     const early = takeEarlyDay(this, request.urls, signal);
     if (request.refusal) return [{ failure: request.refusal }, null];
-    return early ?? fetchDay(request.urls, signal, SivartaChart.limits, shown);
+    return early ?? fetchDay(request.urls, signal, SivartaChart.limits, shown, fresh);
   }
 
   // A refresh: two 304s leave everything as it is; otherwise the core decides,
@@ -386,7 +397,9 @@ export class SivartaChart extends HTMLElement {
     this.#loadAbort = abort;
     const deadline = setTimeout(() => abort.abort(new Error(`refresh took longer than ${SivartaChart.limits.loadMs} ms`)),
       SivartaChart.limits.loadMs);
-    const fetched = await this.#fetchDay(abort.signal, shown);
+    const fresh = this.#live.changed;
+    this.#live.changed = false;
+    const fetched = await this.#fetchDay(abort.signal, shown, fresh);
     clearTimeout(deadline);
     if (id !== this.#loadId || this.#day !== shown) return;   // a load replaced the day meanwhile
     this.#loadAbort = null;
@@ -432,7 +445,7 @@ export class SivartaChart extends HTMLElement {
     if (!live.feed) {
       const request = this.#core.request(location.protocol === 'https:', location.host);
       if (request.urls) {
-        live.feed = followChanges(request.urls[0], this.#core.infoCode() || this.strCode, () => this.refresh(), (open) => {
+        live.feed = followChanges(request.urls[0], this.#core.infoCode() || this.strCode, () => this.#refreshChanged(), (open) => {
           live.feedOpen = open;
           this.#schedulePoll();
         });

@@ -157,7 +157,7 @@ export declare class SivartaChart extends HTMLElement {
   /** Does nothing; kept so that old pages run unchanged. */
   AboutBox(): void;
 
-  /** Reloads the day now and resolves when done; before a day is shown it starts a load (readyinfo says when it ends). */
+  /** Reloads the day now and resolves when done; before a day is shown it is a load, resolved at its readyinfo. */
   refresh(): Promise<void>;
   /** The chart as shown, crosshair included, as a PNG. */
   toBlob(): Promise<Blob>;
