@@ -71,9 +71,6 @@ export function drawScene(ctx, scene, font) {
     run = -1;
   };
   ctx.setTransform(1, 0, 0, 1, 0, 0);
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
-  ctx.textBaseline = 'alphabetic';
   for (let o = 0; o < scene.count * f.ints; o += f.ints) {
     const head = ints[o + f.head] & 0xff;
     const l = ints[o + f.left], t = ints[o + f.top], r = ints[o + f.right], b = ints[o + f.bottom];
@@ -119,12 +116,22 @@ function measured(ctx, bytes, font) {
   return entry;
 }
 
+// The width of text on one line in scene pixels, as the tooltip is measured.
+export function textWidth(ctx, bytes, font) {
+  ctx.font = font;
+  ctx.letterSpacing = LETTER_SPACING;
+  return measured(ctx, bytes, font).singleWidth[0];
+}
+
 // Text clipped to its device rectangle: centred lines each centred
 // (DT_CENTER), else one line from the left (DT_SINGLELINE | DT_LEFT | DT_TOP).
 // It is set in scene pixels at the ratio's size, each line's origin on a
 // device pixel.
 function drawText(ctx, bytes, centred, [L, T, R, B], colour, linePx, [sx, sy], font) {
   ctx.setTransform(sx, 0, 0, sy, 0, 0);
+  ctx.font = font;
+  ctx.letterSpacing = LETTER_SPACING;
+  ctx.textBaseline = 'alphabetic';
   const text = measured(ctx, bytes, font);
   const lines = centred ? text.lines : text.single;
   const widths = centred ? text.widths : text.singleWidth;

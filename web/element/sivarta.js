@@ -4,8 +4,8 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
-import { Core, decodeCp949, describe } from './sivarta-core.js';
-import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
+import { Core, describe } from './sivarta-core.js';
+import { FONT_STACK, clearScene, drawScene, sceneText, textWidth } from './sivarta-scene.js';
 import { fetchDayFile, followChanges } from './sivarta-fetch.js';
 
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
@@ -87,11 +87,7 @@ export class SivartaChart extends HTMLElement {
     this.#boxStyle = root.querySelectorAll('style')[1];
     this.#announce = root.querySelector('[aria-live]');
     this.#measureCtx = document.createElement('canvas').getContext('2d');
-    this.#core = new Core(coreModule, (bytes) => {
-      this.#measureCtx.font = this.#font;
-      this.#measureCtx.letterSpacing = LETTER_SPACING;
-      return Math.round(this.#measureCtx.measureText(decodeCp949(bytes)).width);
-    });
+    this.#core = new Core(coreModule, (bytes) => textWidth(this.#measureCtx, bytes, this.#font));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
