@@ -13,8 +13,7 @@ void ChartWnd::CreateTooltip(const RECT& rcTip) {
     SetTimer(m_hWnd, nHoverTimer, kHoverTickMs, nullptr);
     pTipWnd->CreateTip(rcTip, static_cast<COLORREF>(settings.crToolTipText),
                        static_cast<COLORREF>(settings.crToolTipBackGround),
-                       static_cast<COLORREF>(settings.crToolTipOutLine), kChartFaceName);
-    ShowWindow(*pTipWnd, SW_HIDE);
+                       static_cast<COLORREF>(settings.crToolTipOutLine), kChartFaceName, true);
     pTipWnd->AddSegment(kTipFirstText, 0);
     pTipWnd->LayoutText();
 }

@@ -91,7 +91,7 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     const DayRequest request = RequestDay(strCode, strChartUrl, false);
     if (!request.Made()) return FailLoad();
     ChartSession& session = chart.session;
-    session.BeginLoad(strCode, info);
+    session.BeginLoad(strCode, session.Info());
 
     // Both downloads share one WinINet handle, closed when the load ends.
     struct CloseAtEnd {
@@ -101,7 +101,6 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     std::vector<unsigned char> bytes;
     if (!Fetch(request.infoUrl, bytes)) return -1;
     session.AcceptInfo(bytes.data(), bytes.size());
-    info = session.Info();
 
     if (!Fetch(request.dataUrl, bytes)) return -1;
     session.AcceptData(bytes.data(), bytes.size());

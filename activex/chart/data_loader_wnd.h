@@ -10,7 +10,6 @@
 
 #include "activex/chart/chart_wnd.h"
 #include "activex/chart/download_file.h"
-#include "data/stock_records.h"
 #include "activex/framework/wnd.h"
 
 class DataLoaderWnd : public Wnd {
@@ -21,10 +20,14 @@ public:
     // when the whole body was copied, else a text that says what failed.
     std::string DownloadFile(const std::string& url, const std::string& path);
 
+    // The chart's session: its info fields (the last accepted info record,
+    // kept across loads, all zero until one is accepted) answer the automation
+    // methods.
+    const ChartSession& Session() const { return chart.session; }
+
     std::string strTempDir;    // %TEMP% expanded at construction
     std::string strCode;       // requested instrument code
     std::string strChartUrl;   // data host (host[:port])
-    StockInfo info{};          // all zero until an info file is accepted
     ChartWnd chart;
     DownloadLimits limits;         // time-outs and size bound of each download
     SharedInternet internetRoot;   // open only while a load runs

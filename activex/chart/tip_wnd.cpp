@@ -45,7 +45,8 @@ LRESULT TipWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
-void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF outline, const char* faceName) {
+void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF outline, const char* faceName,
+                       bool hidden) {
     const char* className = RegisterClass(CS_SAVEBITS | CS_VREDRAW);
     if (!className) return;
     strClassName = className;
@@ -57,7 +58,7 @@ void TipWnd::CreateTip(const RECT& rect, COLORREF text, COLORREF back, COLORREF 
     if (!CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, nullptr, WS_POPUP, rect.left, rect.top, width, height,
                   GetDesktopWindow(), nullptr))
         return;
-    ShowWindow(m_hWnd, SW_SHOWNA);
+    if (!hidden) ShowWindow(m_hWnd, SW_SHOWNA);
     rcBuffer = {0, 0, width, height};
     crText = text;
     crBack = back;

@@ -17,7 +17,10 @@ public:
     TipWnd() = default;
     ~TipWnd() override;
 
-    void CreateTip(const RECT& rect, COLORREF crText, COLORREF crBack, COLORREF crOutline, const char* faceName);
+    // Shown at once unless `hidden`: the chart's tooltip waits for the
+    // pointer, and a popup mapped and unmapped at creation only flashes.
+    void CreateTip(const RECT& rect, COLORREF crText, COLORREF crBack, COLORREF crOutline, const char* faceName,
+                   bool hidden = false);
     void ClearText();
     void AddSegment(const char* text, int32_t colour);
     void LayoutText();

@@ -1,7 +1,7 @@
 // CSivartaCtrl: the intraday chart as an ActiveX control. It holds the
 // thirty properties, hands them to the loader and chart windows when its
-// window is created, answers the automation methods from the loader's info
-// record, fires ReadyInfo, and starts the browser on a click.
+// window is created, answers the automation methods from the chart session's
+// info fields, fires ReadyInfo, and starts the browser on a click.
 //
 //   sivarta_ctrl.cpp       construction, message map, creation, click-through
 //   sivarta_dispatch.cpp   dispatch table, methods, about box

@@ -7,7 +7,6 @@
 
 #include "chart/settings_table.h"
 #include "activex/control/sivarta_ctrl.h"
-#include "data/stock_text.h"
 #include "activex/framework/dispatch_table.h"
 #include "activex/res/resource.h"
 
@@ -44,10 +43,6 @@ std::vector<E> Entries() {
 const Table& DispTable() {
     static const Table table(Entries(), &C::settings);
     return table;
-}
-
-bool IsKoreanLeadByte(unsigned char byte) {
-    return IsDBCSLeadByteEx(949, byte) != FALSE;
 }
 
 HRESULT ReturnText(const std::string& text, VARIANT* result) {
@@ -97,27 +92,27 @@ HRESULT CSivartaCtrl::StratGraph(DISPPARAMS*, VARIANT*) {
 }
 
 HRESULT CSivartaCtrl::GetStockCode(DISPPARAMS*, VARIANT* result) {
-    return ReturnText(FieldText(loader.info.code, sizeof loader.info.code, &IsKoreanLeadByte), result);
+    return ReturnText(loader.Session().InfoCode(), result);
 }
 
 HRESULT CSivartaCtrl::GetStockName(DISPPARAMS*, VARIANT* result) {
-    return ReturnText(FieldText(loader.info.name, sizeof loader.info.name, &IsKoreanLeadByte), result);
+    return ReturnText(loader.Session().InfoName(), result);
 }
 
 HRESULT CSivartaCtrl::GetStockDate(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.info.date, result);
+    return ReturnI4(loader.Session().Info().date, result);
 }
 
 HRESULT CSivartaCtrl::GetStockTime(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.info.time, result);
+    return ReturnI4(loader.Session().Info().time, result);
 }
 
 HRESULT CSivartaCtrl::GetStockCurrentga(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.info.current, result);
+    return ReturnI4(loader.Session().Info().current, result);
 }
 
 HRESULT CSivartaCtrl::GetStockChange(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.info.change, result);
+    return ReturnI4(loader.Session().Info().change, result);
 }
 
 HRESULT CSivartaCtrl::AboutBox(DISPPARAMS*, VARIANT*) {

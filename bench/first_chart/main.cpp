@@ -4,8 +4,11 @@
 // paint. Each run is a fresh process, so every run is cold; the parent prints
 // the median of each phase. Phases inside the activation are told apart by
 // the moments the loopback server saw each request arrive and its answer go.
-//   first_chart_bench [RUNS] [--full-hd]   (default 15 runs of 391 records at
-//   228 x 190; --full-hd: 23,400 one-second records at 1920 x 1080)
+// Then the time inside each system function the control called, and the
+// phases of a second chart in the same process.
+//   first_chart_bench [RUNS] [--full-hd] [--test-server]   (default 15 runs
+//   of 391 records at 228 x 190; --full-hd: 23,400 one-second records at
+//   1920 x 1080; --test-server: the tests' server, a thread per connection)
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
@@ -13,10 +16,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/first_chart/day_server.h"
+#include "bench/first_chart/import_timer.h"
 #include "sivarta_h.h"
 #include "win/support/day_files.h"
 #include "win/support/test_http_server.h"
@@ -168,37 +174,21 @@ bool PumpUntilChartPainted(HWND window) {
     return false;
 }
 
-// One cold run in this process; prints the phases in milliseconds.
-int RunOnce(const Day& day) {
-    // The container and the data server exist before the page asks for the control.
-    OleInitialize(nullptr);
-    HMODULE atl = LoadLibraryW(L"atl.dll");
-    auto init = atl ? Export<AtlAxWinInitFn>(atl, "AtlAxWinInit") : nullptr;
-    auto attach = atl ? Export<AtlAxAttachControlFn>(atl, "AtlAxAttachControl") : nullptr;
-    if (!init || !attach || !init()) return std::fprintf(stderr, "no AtlAxWin\n"), 1;
-    TestHttpServer server;
-    server.Serve("/sisefile/info/005930.dat", InfoFile(MakeInfo("005930", kDate)));
-    server.Serve("/sisefile/Date/005930.dat", DataFile(MakeTicks(kDate, day.records, day.stepSeconds)));
-    HWND window = CreateWindowExW(0, L"AtlAxWin", L"", WS_POPUP | WS_VISIBLE, 0, 0, day.width, day.height, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!window) return std::fprintf(stderr, "no container window\n"), 1;
+struct Atl {
+    AtlAxAttachControlFn attach = nullptr;
+};
 
-    const int64_t start = Ticks();
-    HMODULE ocx = LoadLibraryW(BesideThisProgram(L"SIVARTA.OCX").c_str());
-    auto getClassObject = ocx ? Export<DllGetClassObjectFn>(ocx, "DllGetClassObject") : nullptr;
-    IClassFactory* factory = nullptr;
-    DWORD registration = 0;
-    if (!getClassObject ||
-        FAILED(getClassObject(__uuidof(Sivarta), IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
-        FAILED(
-            CoRegisterClassObject(__uuidof(Sivarta), factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration)))
-        return std::fprintf(stderr, "SIVARTA.OCX not usable\n"), 1;
-    const int64_t loaded = Ticks();
-
+// One chart in a fresh container window, from `start` to its first paint;
+// prints its phases (dll load is `loadMs`, `excludedMs` of the bench's own
+// is left out of the total). False when the chart did not come up.
+template <typename Server>
+bool ShowChart(const Atl& atl, Server& server, int64_t start, double loadMs, double excludedMs, HWND window) {
+    const int64_t ready = Ticks();
+    ChartCreation::begun = ChartCreation::ended = 0;
     IDispatch* control = nullptr;
     if (FAILED(CoCreateInstance(__uuidof(Sivarta), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                 reinterpret_cast<void**>(&control))))
-        return std::fprintf(stderr, "CoCreateInstance failed\n"), 1;
+        return std::fprintf(stderr, "CoCreateInstance failed\n"), false;
     IPersistStreamInit* persist = nullptr;
     control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
     persist->InitNew();
@@ -218,19 +208,20 @@ int RunOnce(const Day& day) {
     HHOOK before = SetWindowsHookExW(WH_CALLWNDPROC, &ChartCreation::Before, nullptr, GetCurrentThreadId());
     HHOOK after = SetWindowsHookExW(WH_CALLWNDPROCRET, &ChartCreation::After, nullptr, GetCurrentThreadId());
     IUnknown* container = nullptr;
-    HRESULT hr = attach(control, window, &container);
+    HRESULT hr = atl.attach(control, window, &container);
     UnhookWindowsHookEx(before);
     UnhookWindowsHookEx(after);
     const int64_t activated = Ticks();
     bool painted = SUCCEEDED(hr) && PumpUntilChartPainted(window);
     const int64_t shown = Ticks();
 
-    std::vector<TestHttpServer::Exchange> ex = server.Exchanges();
-    if (!painted || ex.size() != 2 || !sink.at || !ChartCreation::ended)
-        return std::fprintf(stderr, "the chart did not come up\n"), 1;
+    const auto all = server.Exchanges();
+    if (!painted || all.size() < 2 || all.size() % 2 || !sink.at || !ChartCreation::ended)
+        return std::fprintf(stderr, "the chart did not come up\n"), false;
+    const auto* ex = &all[all.size() - 2];   // this chart's two
     const double phases[kPhaseCount] = {
-        Ms(start, loaded),
-        Ms(loaded, created),
+        loadMs,
+        Ms(ready, created),
         Ms(created, ChartCreation::begun),
         Ms(ChartCreation::begun, ChartCreation::ended),
         Ms(ChartCreation::ended, ex[0].received),
@@ -240,7 +231,7 @@ int RunOnce(const Day& day) {
         Ms(ex[1].answered, sink.at),
         Ms(sink.at, activated),
         Ms(activated, shown),
-        Ms(start, shown),
+        Ms(start, shown) - excludedMs,
     };
     for (double ms : phases) std::printf("%.3f ", ms);
     std::printf("\n");
@@ -251,13 +242,61 @@ int RunOnce(const Day& day) {
     DestroyWindow(window);
     if (container) container->Release();
     control->Release();
+    return true;
+}
+
+HWND MakeContainer(const Day& day) {
+    return CreateWindowExW(0, L"AtlAxWin", L"", WS_POPUP | WS_VISIBLE, 0, 0, day.width, day.height, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// One cold run in this process: prints the first chart's phases in
+// milliseconds, the time inside each system function it called, then the
+// phases of a second chart in the same process (what a further chart on a
+// page costs, and what the first costs once the process's own first-use
+// work is done).
+template <typename Server>
+int RunOnce(const Day& day) {
+    // The container and the data server exist before the page asks for the control.
+    OleInitialize(nullptr);
+    HMODULE atlModule = LoadLibraryW(L"atl.dll");
+    auto init = atlModule ? Export<AtlAxWinInitFn>(atlModule, "AtlAxWinInit") : nullptr;
+    Atl atl{atlModule ? Export<AtlAxAttachControlFn>(atlModule, "AtlAxAttachControl") : nullptr};
+    if (!init || !atl.attach || !init()) return std::fprintf(stderr, "no AtlAxWin\n"), 1;
+    Server server;
+    server.Serve("/sisefile/info/005930.dat", InfoFile(MakeInfo("005930", kDate)));
+    server.Serve("/sisefile/Date/005930.dat", DataFile(MakeTicks(kDate, day.records, day.stepSeconds)));
+    HWND window = MakeContainer(day);
+    if (!window) return std::fprintf(stderr, "no container window\n"), 1;
+
+    const int64_t start = Ticks();
+    HMODULE ocx = LoadLibraryW(BesideThisProgram(L"SIVARTA.OCX").c_str());
+    auto getClassObject = ocx ? Export<DllGetClassObjectFn>(ocx, "DllGetClassObject") : nullptr;
+    IClassFactory* factory = nullptr;
+    DWORD registration = 0;
+    if (!getClassObject ||
+        FAILED(getClassObject(__uuidof(Sivarta), IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
+        FAILED(
+            CoRegisterClassObject(__uuidof(Sivarta), factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration)))
+        return std::fprintf(stderr, "SIVARTA.OCX not usable\n"), 1;
+    const int64_t loaded = Ticks();
+    // The patch's own moment is left out of every phase.
+    TimeImports(ocx);
+    const int64_t patched = Ticks();
+    if (!ShowChart(atl, server, start, Ms(start, loaded), Ms(loaded, patched), window)) return 1;
+    for (const ImportTotal& total : ImportTotals())
+        if (total.calls) std::printf("%s %d %.3f ", total.name, total.calls, Ms(0, total.ticks));
+    std::printf("\n");
+    window = MakeContainer(day);
+    if (!window || !ShowChart(atl, server, Ticks(), 0, 0, window)) return 1;
+
     CoRevokeClassObject(registration);
     factory->Release();
     return 0;
 }
 
 // Runs this program with --once and returns what it printed.
-bool RunChild(bool fullHd, std::string& output) {
+bool RunChild(const std::wstring& flags, std::string& output) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
@@ -268,8 +307,7 @@ bool RunChild(bool fullHd, std::string& output) {
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command =
-        L"\"" + BesideThisProgram(L"first_chart_bench.exe") + L"\" --once" + std::wstring(fullHd ? L" --full-hd" : L"");
+    std::wstring command = L"\"" + BesideThisProgram(L"first_chart_bench.exe") + L"\" --once" + flags;
     PROCESS_INFORMATION process{};
     BOOL started =
         CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
@@ -292,34 +330,82 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+std::vector<double> Numbers(const std::string& text) {
+    std::istringstream line(text);
+    std::vector<double> values;
+    for (double v; line >> v;) values.push_back(v);
+    return values;
+}
+
+void PrintPhases(const std::vector<std::vector<double>>& samples) {
+    for (int i = 0; i < kPhaseCount; ++i) {
+        auto [low, high] = std::minmax_element(samples[i].begin(), samples[i].end());
+        std::printf("  %-16s %8.2f   (min %.2f, max %.2f)\n", kPhases[i], Median(samples[i]), *low, *high);
+    }
+}
+
+// The system functions the control spent most in, by median (a run that
+// made no such call counts as 0).
+void PrintInside(std::map<std::string, std::vector<double>>& inside, const std::map<std::string, int>& calls,
+                 size_t runs) {
+    std::vector<std::pair<double, std::string>> order;
+    for (auto& [name, ms] : inside) {
+        ms.resize(runs, 0.0);
+        order.emplace_back(Median(ms), name);
+    }
+    std::sort(order.rbegin(), order.rend());
+    std::printf("inside system calls made by the control (median ms over the runs; calls in the last run):\n");
+    for (const auto& [ms, name] : order)
+        if (ms >= 0.05) std::printf("  %-28s %8.2f  (%d calls)\n", name.c_str(), ms, calls.at(name));
+}
+
 }   // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool fullHd = std::find(args.begin(), args.end(), "--full-hd") != args.end();
     const Day day = fullHd ? kFullHdDay : Day{};
-    if (!args.empty() && args[0] == "--once") return RunOnce(day);
-    int runs = !args.empty() && args[0] != "--full-hd" ? std::atoi(args[0].c_str()) : 15;
+    const bool testServer = std::find(args.begin(), args.end(), "--test-server") != args.end();
+    if (!args.empty() && args[0] == "--once")
+        return testServer ? RunOnce<TestHttpServer>(day) : RunOnce<DayServer>(day);
+    const std::wstring flags = std::wstring(fullHd ? L" --full-hd" : L"") + (testServer ? L" --test-server" : L"");
+    int runs = !args.empty() && args[0].rfind("--", 0) != 0 ? std::atoi(args[0].c_str()) : 15;
     if (runs < 1) runs = 15;
-    std::vector<std::vector<double>> samples(kPhaseCount);
+    std::vector<std::vector<double>> samples(kPhaseCount), second(kPhaseCount);
+    std::map<std::string, std::vector<double>> inside;   // ms in each system function, per run
+    std::map<std::string, int> calls;
     int failed = 0;
     for (int run = 0; run < runs; ++run) {
         std::string output;
-        std::istringstream line(RunChild(fullHd, output) ? output : std::string());
-        std::vector<double> values;
-        for (double v; line >> v;) values.push_back(v);
-        if (values.size() != kPhaseCount) {
+        std::istringstream lines(RunChild(flags, output) ? output : std::string());
+        std::string phaseLine, importLine, secondLine;
+        std::getline(lines, phaseLine);
+        std::getline(lines, importLine);
+        std::getline(lines, secondLine);
+        std::vector<double> values = Numbers(phaseLine), again = Numbers(secondLine);
+        if (values.size() != kPhaseCount || again.size() != kPhaseCount) {
             ++failed;
             continue;
         }
-        for (int i = 0; i < kPhaseCount; ++i) samples[i].push_back(values[i]);
+        for (int i = 0; i < kPhaseCount; ++i) {
+            samples[i].push_back(values[i]);
+            second[i].push_back(again[i]);
+        }
+        std::istringstream imports(importLine);
+        std::string name;
+        int count = 0;
+        for (double ms; imports >> name >> count >> ms;) {
+            inside[name].push_back(ms);
+            calls[name] = count;
+        }
     }
     if (samples[0].empty()) return std::fprintf(stderr, "no run completed\n"), 1;
-    std::printf("first chart, %d records at %d x %d, %zu cold runs (%d failed): median ms\n", day.records, day.width,
-                day.height, samples[0].size(), failed);
-    for (int i = 0; i < kPhaseCount; ++i) {
-        auto [low, high] = std::minmax_element(samples[i].begin(), samples[i].end());
-        std::printf("  %-16s %8.2f   (min %.2f, max %.2f)\n", kPhases[i], Median(samples[i]), *low, *high);
-    }
+    std::printf("first chart, %d records at %d x %d, %zu cold runs (%d failed), %s: median ms\n", day.records,
+                day.width, day.height, samples[0].size(), failed,
+                testServer ? "the tests' server (a thread per connection)" : "a one-thread loopback server");
+    PrintPhases(samples);
+    PrintInside(inside, calls, samples[0].size());
+    std::printf("second chart in the same process (the OCX, WinINet, fonts and windowing already in use): median ms\n");
+    PrintPhases(second);
     return 0;
 }

@@ -2,15 +2,17 @@
 """Load on `sivarta-data serve`'s chart route: 64 keep-alive connections on
 loopback, each asking in turn for pictures from a set of distinct queries,
 once with the picture cache off and once on. Prints requests per second,
-p50/p99 latency and the server's peak RSS; never fails on time.
+p50/p99 latency, the server's CPU time per request and its peak RSS; never
+fails on time.
 
-  route_bench.py TOOL [--requests N] [--queries Q] [--connections C] [--workers W]
+  route_bench.py TOOL [--requests N] [--queries Q] [--connections C] [--workers W] [--size WxH]
   route_bench.py TOOL --front HOST:PORT [...]
 
 TOOL is a sivarta-data binary; it is started on a free port over a sample day.
 With --front, the load goes to a running front (nginx with deploy/nginx.conf
 over a server with code 005930) instead, once, and the X-Cache answers are
-counted: the cache hit rate.
+counted: the cache hit rate. `--queries 1` asks for one picture over and
+over: the cost of a hit against a full render.
 """
 import argparse
 import asyncio
@@ -30,6 +32,14 @@ def peak_rss_mib(pid):
             if line.startswith("VmHWM:"):
                 return int(line.split()[1]) / 1024
     return float("nan")
+
+
+def cpu_seconds(pid):
+    """The process's CPU time, user and system, all threads: on a shared
+    machine a steadier measure of the cost of a request than the wall clock."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 async def read_answer(reader):
@@ -101,6 +111,7 @@ def main():
     ap.add_argument("--queries", type=int, default=500)
     ap.add_argument("--connections", type=int, default=64)
     ap.add_argument("--workers", type=int, default=0)
+    ap.add_argument("--size", default="228x190")
     ap.add_argument("--front")
     opts = ap.parse_args()
 
@@ -108,9 +119,10 @@ def main():
     subprocess.run([opts.tool, "sample", "--root", root, "--code", "005930", "--date", "20240105"],
                    check=True, stdout=subprocess.DEVNULL)
     # Distinct queries: one picture each, differing in the rising candle's colour.
-    paths = [f"/chart/005930.png?w=228&h=190&crHighCandle={q}" for q in range(opts.queries)]
+    width, height = opts.size.split("x")
+    paths = [f"/chart/005930.png?w={width}&h={height}&crHighCandle={q}" for q in range(opts.queries)]
     print(f"chart route: {opts.requests} requests over {opts.queries} distinct queries, "
-          f"{opts.connections} connections, {os.cpu_count()} cores")
+          f"{opts.connections} connections, {opts.size}, {os.cpu_count()} cores")
     if opts.front:
         host, port = opts.front.rsplit(":", 1)
         elapsed, lat, statuses = asyncio.run(load(host, int(port), paths, opts.requests, opts.connections))
@@ -123,7 +135,9 @@ def main():
     for cache_mib in (0, 64):
         proc, port = start_server(opts.tool, root, cache_mib, opts.workers)
         try:
+            cpu = cpu_seconds(proc.pid)
             elapsed, lat, statuses = asyncio.run(load("127.0.0.1", port, paths, opts.requests, opts.connections))
+            cpu = cpu_seconds(proc.pid) - cpu
             rss = peak_rss_mib(proc.pid)
         finally:
             proc.send_signal(signal.SIGTERM)
@@ -131,7 +145,8 @@ def main():
         n = len(lat)
         p = lambda q: lat[min(n - 1, int(q * n))] * 1000
         print(f"  cache {'on ' if cache_mib else 'off'}: {n / elapsed:7.0f} req/s  p50 {p(0.50):6.1f} ms  "
-              f"p99 {p(0.99):6.1f} ms  peak RSS {rss:5.1f} MiB  statuses {statuses}")
+              f"p99 {p(0.99):6.1f} ms  server CPU {cpu * 1e6 / n:5.0f} us/req  peak RSS {rss:5.1f} MiB  "
+              f"statuses {statuses}")
 
 
 if __name__ == "__main__":

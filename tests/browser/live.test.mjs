@@ -46,6 +46,8 @@ for (const [name, step, expect] of pollCases) {
       assert.deepEqual(await events(page, 'error'), [], 'the page host serves the day');
       assert.equal(await page.$eval('#c', (c) => c.GetStockCode()), '005930');
       const picture = await chartBytes(page);
+      const label = () => page.$eval('#c', (c) => c.getAttribute('aria-label'));
+      const labelBefore = await label();
       const logged = server.log.length;
       await step(server);
       await page.waitForTimeout(2600);
@@ -57,6 +59,9 @@ for (const [name, step, expect] of pollCases) {
       assert.ok(expect.errors ? errors.length >= 1 : errors.length === 0, JSON.stringify(errors));
       if (expect.errors) assert.match(errors[0].detail.reason, /HTTP 500$/);
       assert.equal(await chartBytes(page) === picture, expect.same);
+      // The label speaks the day shown: the new current price after an update.
+      if (expect.updates) assert.ok((await label()).includes(`current price ${server.current().toLocaleString('en-US')},`), await label());
+      else assert.equal(await label(), labelBefore);
       assert.equal((await events(page, 'readyinfo')).length, 1, 'readyinfo once per load');
       await page.close();
     } finally {

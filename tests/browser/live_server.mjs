@@ -54,15 +54,20 @@ export async function startLiveServer({ events = true } = {}) {
     base,
     log,
     page(name, html) { pages.set(`${name}.html`, html); return `${base}/${name}.html`; },
-    // Rewrites the day: its data file with one more record (the last one copied, the close moved).
+    // Rewrites the day: its data file with one more record (the last one
+    // copied, the close moved) and the info file's current price that close.
     grow(closeDelta) {
       const data = files.get('Date');
       const last = Buffer.from(data.subarray(data.length - 28));
       last.writeInt32LE(last.readInt32LE(4) + 100, 4);
       last.writeInt32LE(last.readInt32LE(20) + closeDelta, 20);
       files.set('Date', Buffer.concat([data, last]));
+      const info = Buffer.from(files.get('info'));
+      info.writeInt32LE(last.readInt32LE(20), 68);
+      files.set('info', info);
       ++version;
     },
+    current: () => files.get('info').readInt32LE(68),
     fail(on) { failing = on; },
     announce() { for (const res of feeds) res.write('event: change\ndata: 005930\n\n'); },
     feedCount: () => feeds.size,

@@ -2,7 +2,8 @@
 # Debian's nginx in front of it with deploy/nginx.conf (only this machine's
 # paths and ports changed). Source it with $data_tool, $root (the source
 # tree) and $work set; start_stack sets $backend and $front (host:port) and
-# server_pid/nginx_pid; stop_nginx stops nginx.
+# server_pid/nginx_pid; stop_nginx stops nginx. nginx serves /web/ from
+# $work/web (the element's files, when the caller puts them there).
 PATH="$PATH:/usr/sbin"
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
@@ -21,7 +22,7 @@ start_stack() {
   # The shipped file with this machine's paths and ports, nothing else changed.
   sed -e "s|listen 80;|listen $front;|" -e "s|root /srv/sivarta;|root $work/data;|" \
       -e "s|server 127.0.0.1:8949;|server $backend;|" -e "s|/var/cache/nginx/sivarta|$work/nginx/cache|" \
-      -e "s|/run/nginx-sivarta.pid|$work/nginx/nginx.pid|" -e "s|/var/log/nginx/|$work/nginx/logs/|" \
+      -e "s|/run/nginx-sivarta.pid|$work/nginx/nginx.pid|" -e "s|/var/log/nginx/|$work/nginx/logs/|" -e "s|/usr/local/share/sivarta/web/|$work/web/|" \
       "$root/deploy/nginx.conf" >"$work/nginx/nginx.conf"
   nginx -t -q -p "$work/nginx" -c "$work/nginx/nginx.conf" -g "user root;" || { echo "FAIL: nginx -t"; exit 1; }
   nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -g "daemon off; user root;" &

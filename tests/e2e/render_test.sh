@@ -77,6 +77,13 @@ check "--all: other code named" grep -q "^222222: not rendered: info file refuse
 check "--all: bad file name named" grep -q "^bad-code: not rendered: code 'bad-code'" "$work/all.out"
 check "--all: summary" grep -qx "2 of 5 codes rendered" "$work/all.out"
 check "--all: no picture for a failed code" test ! -e "$work/pngs/111111.png"
+# However many workers draw, the report keeps name order and the pictures are the same.
+for jobs in 1 3 8; do
+  "$render" --root "$work/all" --all --out-dir "$work/pngs$jobs" --size 200x150 --jobs "$jobs" >"$work/all$jobs.out"
+  sed "s#$work/pngs$jobs/#$work/pngs/#" "$work/all$jobs.out" >"$work/all$jobs.same"
+  check "--all --jobs $jobs: the same report" cmp -s "$work/all.out" "$work/all$jobs.same"
+  check "--all --jobs $jobs: the same pictures" cmp -s "$work/pngs/000660.png" "$work/pngs$jobs/000660.png"
+done
 
 # Refusals: a message, the exit status, and no picture, not even part of one.
 mkfifo "$work/fifo"
@@ -93,6 +100,9 @@ refusals=(
   "2|--hover|--root $root --code 005930 --hover 5 --out OUT"
   "2|--code ../x|--root $root --code ../x --out OUT"
   "2|needs --out|--root $root --code 005930"
+  "2|--jobs 0|--root $root --all --out-dir $work/j --jobs 0"
+  "2|--jobs 65|--root $root --all --out-dir $work/j --jobs 65"
+  "2|--jobs goes with --all|--root $root --code 005930 --jobs 2 --out OUT"
   "2|--info and --data go together|--info $work/info.dat --code 005930 --out OUT"
   "1|No such file|--root $root --code 123456 --out OUT"
   "1|not a regular file|--info $work/fifo --data $work/noise.dat --code 005930 --out OUT"

@@ -189,3 +189,32 @@ TEST(TipWndUncreated, OperationsWithoutAWindowAreHarmless) {
 }
 
 }   // namespace
+
+TEST(TipWndHidden, MadeHiddenItIsNeverShownUntilAskedAndKeepsItsPlaceAndBuffer) {
+    // A hook sees every WM_SHOWWINDOW the tip receives while it is made.
+    static HWND shown = nullptr;
+    shown = nullptr;
+    HHOOK hook = SetWindowsHookExA(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
+            if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam) shown = call->hwnd;
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    TipWnd tip;
+    tip.CreateTip(RECT{100, 120, 450, 140}, kText, kBack, kOutline, kFace, true);
+    tip.AddSegment("x", 0);
+    tip.LayoutText();
+    UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(tip.m_hWnd);
+    EXPECT_EQ(shown, nullptr);
+    EXPECT_FALSE(IsWindowVisible(tip));
+    RECT r{};
+    GetWindowRect(tip, &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 120);
+    EXPECT_EQ(tip.rcBuffer.right, 350);
+    ShowWindow(tip, SW_SHOWNA);
+    EXPECT_TRUE(IsWindowVisible(tip));
+}

@@ -4,15 +4,14 @@
 #include <deque>
 #include <functional>
 #include <iostream>
-#include <list>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "render/png_codec.h"
 #include "tools/sivarta-data/chart_query.h"
 #include "tools/sivarta-data/commands.h"
+#include "tools/sivarta-data/picture_cache.h"
 
 namespace fs = std::filesystem;
 
@@ -69,55 +68,6 @@ private:
     std::deque<std::function<void(FreeTypeText&)>> queue;
     bool stopping = false;
     std::vector<std::thread> threads;
-};
-
-// Least recently used pictures, at most `budget` bytes in all, counting each
-// entry whole: its key (held twice, in the list and the index), the picture
-// and the bookkeeping around them.
-class PictureCache {
-public:
-    explicit PictureCache(size_t budget) : budget(budget) {}
-
-    std::shared_ptr<const std::string> Find(const std::string& key) {
-        std::lock_guard<std::mutex> hold(lock);
-        const auto found = index.find(key);
-        if (found == index.end()) return nullptr;
-        order.splice(order.begin(), order, found->second);
-        return found->second->png;
-    }
-
-    void Store(const std::string& key, std::shared_ptr<const std::string> png) {
-        const size_t cost = Cost(key, *png);
-        // One picture may take at most a quarter of the budget, so a few huge
-        // ones cannot push out everything else.
-        if (cost > budget / 4) return;
-        std::lock_guard<std::mutex> hold(lock);
-        if (index.count(key)) return;
-        used += cost;
-        order.push_front({key, std::move(png)});
-        index[key] = order.begin();
-        while (used > budget) {
-            used -= Cost(order.back().key, *order.back().png);
-            index.erase(order.back().key);
-            order.pop_back();
-        }
-    }
-
-private:
-    static constexpr size_t kEntryOverhead = 256;   // list node, hash node, control block, allocator slack
-    static size_t Cost(const std::string& key, const std::string& png) {
-        return 2 * key.capacity() + png.capacity() + kEntryOverhead;
-    }
-
-    struct Entry {
-        std::string key;
-        std::shared_ptr<const std::string> png;
-    };
-    std::mutex lock;
-    std::list<Entry> order;
-    std::unordered_map<std::string, std::list<Entry>::iterator> index;
-    size_t used = 0;
-    const size_t budget;
 };
 
 struct Rendered {

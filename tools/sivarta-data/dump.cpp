@@ -1,5 +1,7 @@
 // sivarta-data dump: either file decoded, and with --code what the chart
 // would make of it.
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <iostream>
 
@@ -50,36 +52,39 @@ void PrintInfo(const StockInfo& info) {
               << "change  " << info.change << "\n";
 }
 
+// The record as it stands in the file, before any reader rule.
+StockInfo RawInfo(const std::string& bytes) {
+    StockInfo info{};
+    std::memcpy(&info, bytes.data(), std::min(bytes.size(), sizeof info));
+    return info;
+}
+
+// What the chart makes of the info file for `code`: the reader's verdict, in
+// the words the renderer and the element use.
 void ExplainInfo(const std::string& bytes, const std::string& code) {
     if (!IsValidStockCode(code))
         std::cout << "note: the chart never requests '" << Escaped(code)
                   << "': it uses codes of 1 to 32 ASCII letters and digits only\n";
-    if (bytes.size() != sizeof(StockInfo)) {
-        std::cout << "not accepted for " << Escaped(code) << ": " << bytes.size()
-                  << " bytes, an info file has exactly 128\n";
+    StockInfo info{};
+    const FileVerdict verdict = AcceptInfoFile(Bytes(bytes), bytes.size(), code, info);
+    if (!verdict.Accepted()) {
+        std::cout << "not accepted for " << Escaped(code) << ": " << Escaped(VerdictText(verdict)) << "\n";
         return;
     }
-    StockInfo info{};
-    AcceptInfoFile(Bytes(bytes), bytes.size(), code, info);
-    const std::string_view fileCode = UpToNul(bytes.data() + 8, 6);
-    if (UpToNul(info.code, 6) != code) {
-        std::cout << "not accepted for " << Escaped(code) << ": its code '" << Escaped(fileCode) << "'"
-                  << (fileCode.size() == 5 ? " (read as '0" + Escaped(fileCode) + "')" : std::string()) << " differs\n";
-    } else {
-        std::cout << "accepted for " << Escaped(code)
-                  << (fileCode.size() == 5 ? " (its five-character code is read with a leading '0')" : "") << "\n";
-    }
+    const StockInfo raw = RawInfo(bytes);
+    const bool widened = UpToNul(raw.code, sizeof raw.code) != UpToNul(info.code, sizeof info.code);
+    std::cout << "accepted for " << Escaped(code)
+              << (widened ? " (its five-character code is read with a leading '0')" : "") << "\n";
 }
 
 int DumpInfo(const fs::path& path, const std::string& bytes, const std::optional<std::string>& code) {
     std::cout << "info file " << path.string() << " (" << bytes.size() << " bytes)\n";
-    if (bytes.size() == sizeof(StockInfo)) {
-        StockInfo info;
-        std::memcpy(&info, bytes.data(), sizeof info);
-        PrintInfo(info);
-    } else {
-        std::cout << "not an info record: an info file has exactly 128 bytes\n";
-    }
+    StockInfo probe{};
+    const FileVerdict shape = AcceptInfoFile(Bytes(bytes), bytes.size(), {}, probe);
+    if (shape.kind == FileVerdict::Kind::WrongLength)
+        std::cout << "not an info record: " << VerdictText(shape) << "\n";
+    else
+        PrintInfo(RawInfo(bytes));
     if (code) ExplainInfo(bytes, *code);
     return kExitOk;
 }
@@ -92,43 +97,51 @@ int CountBars(const std::string& bytes, const StockInfo& info) {
     return calls;
 }
 
-// The date test and the synthesised bar seen through the reader itself: a lone
-// 09:00:00 record gives a bar exactly when the date test keeps the file, a lone
-// other record only gives the synthesised bar.
 int32_t DataDate(const std::string& bytes) {
     int32_t date = 0;
     if (bytes.size() >= 4) std::memcpy(&date, bytes.data(), 4);
     return date;
 }
 
-void ExplainData(const std::string& bytes, const fs::path& infoPath, const std::string& code) {
+// The info record the chart reads beside the data file: the accepted one, or
+// the all-zero record a refused or missing file leaves.
+StockInfo InfoBeside(const fs::path& infoPath, const std::string& code) {
     StockInfo info{};
-    if (const auto infoBytes = fs::exists(infoPath) ? ReadWholeFile(infoPath, 1 << 20) : std::nullopt) {
-        AcceptInfoFile(Bytes(*infoBytes), infoBytes->size(), code, info);
-        const bool accepted = UpToNul(info.code, 6) == code;
-        std::cout << "info " << infoPath.string() << (accepted ? ": accepted, date " : ": not accepted, date ")
-                  << info.date << "\n";
-    } else {
+    const auto infoBytes = fs::exists(infoPath) ? ReadWholeFile(infoPath, 1 << 20) : std::nullopt;
+    if (!infoBytes) {
         std::cout << "no info file at " << infoPath.string() << ": the info stays all zero, date 0\n";
+        return info;
     }
-    if (bytes.size() < sizeof(TickRecord) || bytes.size() > kMaxDataFileBytes) {
-        std::cout << "bars: 0 (" << (bytes.size() < sizeof(TickRecord) ? "no whole record" : "file too large") << ")\n";
+    const FileVerdict verdict = AcceptInfoFile(Bytes(*infoBytes), infoBytes->size(), code, info);
+    std::cout << "info " << infoPath.string() << ": "
+              << (verdict.Accepted() ? "accepted" : "not accepted (" + Escaped(VerdictText(verdict)) + ")") << ", date "
+              << info.date << "\n";
+    return info;
+}
+
+// What the chart makes of the data file: the reader's verdict, the date test
+// and the bars it gives. A lone record of another time than 09:00:00 gives a
+// bar only when the reader builds one from the info file, so the reader itself
+// says whether it did.
+void ExplainData(const std::string& bytes, const fs::path& infoPath, const std::string& code) {
+    const StockInfo info = InfoBeside(infoPath, code);
+    SeriesStore series;
+    const FileVerdict verdict = ReadDataFile(
+        Bytes(bytes), bytes.size(), info,
+        [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) { series.AddBar(t, o, h, l, c, v, 1); });
+    const bool mismatch = verdict.kind == FileVerdict::Kind::DateMismatch;
+    if (verdict.Accepted() || mismatch)
+        std::cout << "date test: " << (mismatch ? "discarded" : "kept") << " (data date " << DataDate(bytes)
+                  << ", info date " << info.date << ")\n";
+    std::cout << "bars: " << series.Count();
+    if (!verdict.Accepted()) {
+        std::cout << " (" << VerdictText(verdict) << ")\n";
         return;
     }
     std::string probe = bytes.substr(0, sizeof(TickRecord));
-    const int32_t opening = 90000, other = 0;
-    std::memcpy(probe.data() + 4, &opening, 4);
-    const bool kept = CountBars(probe, info) > 0;
-    std::memcpy(probe.data() + 4, &other, 4);
-    const bool synthesised = CountBars(probe, info) > 0;
-    std::cout << "date test: " << (kept ? "kept" : "discarded") << " (data date " << DataDate(bytes) << ", info date "
-              << info.date << ")\n";
-
-    SeriesStore series;
-    ReadDataFile(
-        Bytes(bytes), bytes.size(), info,
-        [&](int32_t t, int32_t o, int32_t h, int32_t l, int32_t c, int32_t v) { series.AddBar(t, o, h, l, c, v, 1); });
-    std::cout << "bars: " << series.Count() << (synthesised ? " (the last one built from the info file)" : "") << "\n";
+    const int32_t notOpening = 0;
+    std::memcpy(probe.data() + offsetof(TickRecord, time), &notOpening, sizeof notOpening);
+    std::cout << (CountBars(probe, info) > 0 ? " (the last one built from the info file)" : "") << "\n";
 }
 
 int DumpData(const fs::path& path, const std::string& bytes, const std::optional<std::string>& code) {

@@ -1,5 +1,8 @@
 #include "tools/sivarta-render/render_cli.h"
 
+#include <sched.h>
+
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <string_view>
@@ -9,12 +12,13 @@
 const char kRenderUsage[] =
     R"(usage: sivarta-render --root DIR --code CODE [--size WxH] [--prop NAME=VALUE ...] [--hover X,Y] --out FILE.png
        sivarta-render --info FILE --data FILE --code CODE [...] --out FILE.png
-       sivarta-render --root DIR --all --out-dir DIR [--size WxH] [--prop NAME=VALUE ...]
+       sivarta-render --root DIR --all --out-dir DIR [--size WxH] [--prop NAME=VALUE ...] [--jobs N]
 
   Draws a day's chart as the control shows it and writes it as PNG (RGB).
   --root DIR        reads DIR/sisefile/info/CODE.dat and DIR/sisefile/Date/CODE.dat
   --info, --data    the two files named directly
   --all             every code under DIR/sisefile/info/, one CODE.png each in --out-dir
+  --jobs N          --all's worker threads, 1 to 64 (default: one per core)
   --size WxH        client size, each side 1 to 4096 (default 228x190)
   --prop NAME=VALUE any display property (colours, switches, gaps, strType)
   --hover X,Y       adds the crosshair and the tooltip for the mouse at that client point
@@ -22,6 +26,12 @@ const char kRenderUsage[] =
 
 Exit status: 0 done, 1 a file missing, unreadable or refused, or not written, 2 bad usage.
 )";
+
+int32_t DefaultJobs() {
+    cpu_set_t cpus;
+    const int count = sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
+    return std::clamp<int32_t>(count, 1, kMaxJobs);
+}
 
 namespace {
 
@@ -48,6 +58,15 @@ std::optional<std::string> TakeSize(RenderCli& cli, const std::string& v) {
         return "--size " + v + ": WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxRenderSide);
     cli.request.width = size->first;
     cli.request.height = size->second;
+    return std::nullopt;
+}
+
+std::optional<std::string> TakeJobs(RenderCli& cli, const std::string& v) {
+    const auto jobs = ParseInt(v);
+    if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
+        return "--jobs " + v + ": a whole number, 1 to " + std::to_string(kMaxJobs);
+    cli.jobs = *jobs;
+    cli.jobsGiven = true;
     return std::nullopt;
 }
 
@@ -94,6 +113,7 @@ const Valued kValued[] = {
          return std::nullopt;
      }},
     {"--size", TakeSize},
+    {"--jobs", TakeJobs},
     {"--prop", TakeProp},
     {"--hover", TakeHover},
 };
@@ -105,10 +125,11 @@ std::optional<std::string> CheckCombination(const RenderCli& cli) {
         if (cli.root.empty() || cli.outDir.empty()) return std::string("--all needs --root DIR and --out-dir DIR");
         if (files || !cli.outPath.empty() || !cli.request.code.empty() || cli.request.hover ||
             !cli.textRectsPath.empty())
-            return std::string("--all takes only --root, --out-dir, --size and --prop");
+            return std::string("--all takes only --root, --out-dir, --size, --prop and --jobs");
         return std::nullopt;
     }
     if (!cli.outDir.empty()) return std::string("--out-dir goes with --all");
+    if (cli.jobsGiven) return std::string("--jobs goes with --all");
     if (cli.request.code.empty()) return std::string("needs --code CODE");
     if (cli.outPath.empty()) return std::string("needs --out FILE.png");
     if (files && !cli.root.empty()) return std::string("either --root or --info and --data, not both");

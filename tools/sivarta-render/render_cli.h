@@ -8,6 +8,9 @@
 
 #include "render/chart_render.h"
 
+// One worker per core this process may run on (at least one, at most kMaxJobs).
+int32_t DefaultJobs();
+
 struct RenderCli {
     std::string root;
     std::string infoPath;
@@ -16,8 +19,12 @@ struct RenderCli {
     std::string outDir;
     std::string textRectsPath;   // where to list the text rectangles, one "L T R B" a line
     bool all = false;
+    int32_t jobs = DefaultJobs();   // --all's worker threads
+    bool jobsGiven = false;
     RenderRequest request;   // code, size, display properties, hover
 };
+
+inline constexpr int32_t kMaxJobs = 64;
 
 extern const char kRenderUsage[];
 

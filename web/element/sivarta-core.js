@@ -169,6 +169,26 @@ export class Core {
   zoom(steps, x) {
     return this.x.sv_zoom(steps, x);
   }
+  // A press (mouse or touch), its drags and its release (this.c.release).
+  press(x, y, touch) {
+    this.x.sv_press(x, y, touch ? 1 : 0);
+  }
+  drag(x, y) {
+    return this.x.sv_drag(x, y);
+  }
+  release(x, y) {
+    return this.x.sv_release(x, y);
+  }
+  cancelPress() {
+    this.x.sv_cancel_press();
+  }
+  // Two fingers that far apart begin a pinch; pinchTo follows their distance.
+  pinchBegin(distance) {
+    this.x.sv_pinch(-Math.max(1, distance), 0);
+  }
+  pinchTo(distance, x) {
+    return this.x.sv_pinch(distance, x);
+  }
   // {slotWidth, first, following}: the view.
   view() {
     return { slotWidth: this.x.sv_view(0), first: this.x.sv_view(1), following: this.x.sv_view(2) === 1 };

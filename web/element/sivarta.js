@@ -35,15 +35,23 @@ const deviceSize = (width, height) => [width, height].map((v) => Math.round(Math
 // A CSS length that starts and ends on a device pixel (from a whole-pixel origin).
 const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (window.devicePixelRatio || 1);
 
+// In forced-colours mode the canvases keep their colours unless the chart
+// maps them: backgrounds to Canvas, rising and falling candles to Highlight
+// and LinkText, grid lines to GrayText, everything else to CanvasText.
+const forcedColours = matchMedia('(forced-colors: active)');
+const colourProps = propertyList.filter((p) => p.name.startsWith('cr'));
+const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 'crHighCandle' ? 'Highlight'
+  : name === 'crLowCandle' ? 'LinkText' : name.includes('HorizonalLine') ? 'GrayText' : 'CanvasText');
+
 const template = document.createElement('template');
 template.innerHTML = `<style>
   :host { display: inline-block; position: relative; overflow: hidden; cursor: pointer; outline-offset: -1px;
-          --sivarta-font: ${FONT_STACK}; }
+          touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
 </style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
-<div class="said" aria-live="polite" aria-atomic="true"></div>`;
+<div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 export class SivartaChart extends HTMLElement {
   // Loading limits, the core's; a page may tighten them.
@@ -78,6 +86,11 @@ export class SivartaChart extends HTMLElement {
   #refreshing = null;   // the refresh under way (a promise)
   #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
+  #touches = new Map();   // pointerId -> [x, y] of each finger down
+  #tapTip = false;   // a tap shows the tooltip (until a pan, a scroll or another tap)
+  #system = null;   // system colour name -> colour reference, while forced
+  #probe;   // resolves system colour names
+  #watches = null;   // aborts the element's document-wide listeners
 
   constructor() {
     super();
@@ -86,6 +99,7 @@ export class SivartaChart extends HTMLElement {
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
     this.#boxStyle = root.querySelectorAll('style')[1];
     this.#announce = root.querySelector('[aria-live]');
+    this.#probe = root.querySelector('i');
     this.#measureCtx = document.createElement('canvas').getContext('2d');
     this.#core = new Core(coreModule, (bytes) => textWidth(this.#measureCtx, bytes, this.#font));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
@@ -102,11 +116,14 @@ export class SivartaChart extends HTMLElement {
     }
     this.addEventListener('pointermove', (e) => this.#pointerMove(e));
     this.addEventListener('pointerenter', (e) => this.#pointerMove(e));
-    this.addEventListener('pointerleave', () => {
+    this.addEventListener('pointerleave', (e) => {
+      if (e.pointerType === 'touch') return;   // a tap's crosshair stays
       this.#pointer = null;
       this.#reportTracked(null);
     });
     this.addEventListener('pointerdown', (e) => this.#pointerDown(e));
+    this.addEventListener('pointerup', (e) => this.#pointerUp(e));
+    this.addEventListener('pointercancel', (e) => this.#pointerCancel(e));
     this.addEventListener('keydown', (e) => this.#keyDown(e));
     this.addEventListener('wheel', (e) => this.#wheel(e), { passive: false });
   }
@@ -121,6 +138,14 @@ export class SivartaChart extends HTMLElement {
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
     this.#connected = true;
     this.#watchPixelRatio();
+    this.#watches = new AbortController();
+    forcedColours.addEventListener('change', () => {
+      this.#system = null;
+      this.#paint();
+      this.#showTrack(C.flag.crosshairMoved);
+    }, { signal: this.#watches.signal });
+    // A tapped tooltip stands in the viewport: the page scrolling leaves it behind.
+    addEventListener('scroll', () => this.#hideTapTip(), { capture: true, passive: true, signal: this.#watches.signal });
     this.#resize();
     this.#watchSizes();
     this.#updateLabel();
@@ -135,6 +160,9 @@ export class SivartaChart extends HTMLElement {
     this.#stopLive();
     this.#ratioWatch?.abort();
     this.#sizes?.disconnect();
+    this.#watches?.abort();
+    this.#touches.clear();
+    this.#core.cancelPress();   // a press the page took away with the element
     ++this.#loadId;
     this.#loadAbort?.abort(new Error('removed from the page'));
     this.#stopHover();
@@ -476,10 +504,38 @@ export class SivartaChart extends HTMLElement {
 
   #paint() {
     const ctx = this.#chart.getContext('2d');
-    drawScene(ctx, this.#core.scene(C.layer.chart), this.#font);
+    drawScene(ctx, this.#scene(C.layer.chart), this.#font);
     this.#paintTip();   // its colours may have changed
     // The crosshair comes back where it was, for whatever record is there now.
     this.#showTrack(this.#core.retrack());
+  }
+
+  // A layer's scene, in system colours while colours are forced.
+  #scene(layer) {
+    const scene = this.#core.scene(layer);
+    if (!forcedColours.matches) return scene;
+    this.#system ??= {};
+    const system = (name) => {
+      if (this.#system[name] === undefined) {
+        this.#probe.style.color = name;
+        const [r, g, b] = getComputedStyle(this.#probe).color.match(/\d+/g).map(Number);
+        this.#system[name] = r | g << 8 | b << 16;
+      }
+      return this.#system[name];
+    };
+    // Backgrounds last: a colour a background shares stays the background's.
+    const palette = new Map();
+    for (const back of [false, true]) {
+      for (const prop of colourProps) {
+        const role = systemRole(prop.name);
+        if ((role === 'Canvas') === back) palette.set(this.#core.get(prop), system(role));
+      }
+    }
+    const f = C.prim;
+    for (let o = 0; o < scene.count * f.ints; o += f.ints) {
+      for (const field of [f.colour, f.fill]) scene.ints[o + field] = palette.get(scene.ints[o + field]) ?? system('CanvasText');
+    }
+    return scene;
   }
 
   // Redraws the crosshair overlay and the tooltip's picture after a track.
@@ -488,7 +544,7 @@ export class SivartaChart extends HTMLElement {
       this.#reportTracked(this.#core.tracked());
       const ctx = this.#cross.getContext('2d');
       if (this.#crossScene) clearScene(ctx, this.#crossScene);
-      this.#crossScene = this.#core.scene(C.layer.crosshair);
+      this.#crossScene = this.#scene(C.layer.crosshair);
       drawScene(ctx, this.#crossScene, this.#font);
     }
     if (changed & C.flag.tipChanged) this.#paintTip();
@@ -504,7 +560,7 @@ export class SivartaChart extends HTMLElement {
   }
 
   #paintTip() {
-    const scene = this.#core.scene(C.layer.tip);
+    const scene = this.#scene(C.layer.tip);
     // Its first primitive fills it whole: a canvas of the right size is only
     // redrawn. Its box is whole device pixels, placed on device pixels.
     const device = deviceSize(scene.width, scene.height);
@@ -539,11 +595,33 @@ export class SivartaChart extends HTMLElement {
     return [Math.floor(e.clientX - r.left), Math.floor(e.clientY - r.top)];
   }
 
+  // A mouse (or pen) moves the crosshair and, held down, drags the day;
+  // fingers only press, drag and pinch.
   #pointerMove(e) {
-    this.#pointer = { clientX: e.clientX, clientY: e.clientY };
     const [x, y] = this.#local(e);
+    if (e.pointerType === 'touch') {
+      this.#touchMove(e.pointerId, x, y);
+      return;
+    }
+    this.#pointer = { clientX: e.clientX, clientY: e.clientY };
     this.#showTrack(this.#core.pointerMove(x, y));
     this.#startHover();
+    if (e.buttons & 1) this.#showView(this.#core.drag(x, y));
+  }
+
+  #touchMove(id, x, y) {
+    if (!this.#touches.has(id)) return;
+    this.#touches.set(id, [x, y]);
+    const [a, b] = this.#touches.values();
+    const changed = b ? this.#core.pinchTo(this.#spread(), Math.round((a[0] + b[0]) / 2)) : this.#core.drag(x, y);
+    if (changed & C.flag.scrolled) this.#hideTapTip();   // the tooltip's record moved away
+    this.#showView(changed);
+  }
+
+  // The distance between the two fingers down.
+  #spread() {
+    const [a, b] = this.#touches.values();
+    return Math.round(Math.hypot(a[0] - b[0], a[1] - b[1]));
   }
 
   #startHover() {
@@ -577,10 +655,60 @@ export class SivartaChart extends HTMLElement {
     this.#tip.style.display = 'block';
   }
 
+  // The core decides what a press does when it ends: a mouse click opens the
+  // page, a tap shows the tooltip, a pan or a pinch does neither.
   #pointerDown(e) {
-    if (e.button !== 0) return;
-    const url = this.#core.clickPage();
-    if (url) window.open(url, '_blank', 'noopener');
+    const touch = e.pointerType === 'touch';
+    if (!touch && e.button !== 0) return;
+    const [x, y] = this.#local(e);
+    if (touch) this.#touches.set(e.pointerId, [x, y]);
+    if (this.#touches.size === 2) {
+      this.#core.cancelPress();
+      this.#core.pinchBegin(this.#spread());
+    } else if (this.#touches.size < 2) {
+      this.#core.press(x, y, touch);
+    }
+    // Drags go on outside the element; a pointer page code made up has nothing to capture.
+    if (e.isTrusted) this.setPointerCapture(e.pointerId);
+  }
+
+  #pointerUp(e) {
+    const fingers = this.#touches.size;
+    if (!this.#touches.delete(e.pointerId) && e.pointerType === 'touch') return;
+    if (fingers > 1) return;   // a pinch ends: its press was cancelled
+    const [x, y] = this.#local(e);
+    const action = this.#core.release(x, y);
+    if (action === C.release.openPage) {
+      this.#hideTapTip();
+      const url = this.#core.clickPage();
+      if (url) window.open(url, '_blank', 'noopener');
+    } else if (action === C.release.showTip) {
+      this.#showTapTip(e);
+    } else if (e.pointerType === 'touch') {
+      this.#hideTapTip();
+    }
+  }
+
+  // The browser took the press over (the page scrolls).
+  #pointerCancel(e) {
+    this.#touches.delete(e.pointerId);
+    this.#core.cancelPress();
+    this.#hideTapTip();
+  }
+
+  // The crosshair at the tapped record, and its tooltip beside the finger.
+  #showTapTip(e) {
+    this.#showTrack(C.flag.crosshairMoved | C.flag.tipChanged);
+    if (this.#core.get(propertyByName.get('nistooltip')) !== 1) return;
+    const place = this.#core.tipPlace(e.clientX, e.clientY, document.documentElement.clientWidth);
+    Object.assign(this.#tip.style, { left: `${place.left}px`, top: `${place.top}px`, display: 'block' });
+    this.#tapTip = true;
+  }
+
+  #hideTapTip() {
+    if (!this.#tapTip) return;
+    this.#tapTip = false;
+    this.#tip.style.display = 'none';
   }
 
   #keyDown(e) {
@@ -604,7 +732,7 @@ export class SivartaChart extends HTMLElement {
 
   // After a scroll or zoom the chart is drawn again; the crosshair follows.
   #showView(changed) {
-    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#core.scene(C.layer.chart), this.#font);
+    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart), this.#font);
     this.#showTrack(changed);
   }
 }

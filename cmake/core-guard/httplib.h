@@ -1,3 +1,0 @@
-// Stands in for <httplib.h> when the portable core is compiled: the core includes
-// no Windows or front-end header (see ARCHITECTURE.md), in any tree.
-#error "the portable core must not include <httplib.h>"
