@@ -42,6 +42,11 @@ const cases = [
     steps: [[null, 500, 190], ['document.getElementById("box").style.width = "350px"', 350, 190]],
   },
   {
+    name: 'a grid cell sizes an element without CSS of its own',
+    outer: (c) => `<div style="display:grid;grid-template-columns:repeat(2, 1fr);grid-auto-rows:200px;width:640px">${c}<i></i></div>`,
+    steps: [[null, 320, 200]],
+  },
+  {
     name: 'a grid cell sizes both axes',
     attrs: 'style="width:auto;height:auto"',
     outer: (c) => `<div id="box" style="display:grid;grid-template-columns:310px;grid-template-rows:170px">${c}</div>`,

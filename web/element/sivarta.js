@@ -45,7 +45,7 @@ const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 
 
 const template = document.createElement('template');
 template.innerHTML = `<style>
-  :host { display: inline-block; position: relative; overflow: hidden; cursor: pointer; outline-offset: -1px;
+  :host { display: inline-block; position: relative; overflow: hidden; contain: size; cursor: pointer; outline-offset: -1px;
           touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
@@ -275,16 +275,18 @@ export class SivartaChart extends HTMLElement {
   }
 
   // The element's box follows its width and height attributes like the object
-  // tag's, as a rule the page's CSS overrides; the chart inside it is
-  // nsizeMainX x nsizeMainY, except on an axis the page's CSS sized: there it
-  // is the element's own size and follows it.
+  // tag's; without them its size is the chart's, as a replaced element's
+  // intrinsic size, so the page's CSS (a percentage, a grid cell) overrides
+  // either. The chart inside is nsizeMainX x nsizeMainY, except on an axis
+  // the page sized: there it is the element's own size and follows it.
   #resize() {
     const size = this.#defaultSize();
-    const box = (attribute, v) => {
+    const box = (attribute, property) => {
       const value = this.getAttribute(attribute);
-      return value === null ? `${Math.max(v, 0)}px` : /^\d+$/.test(value) ? `${value}px` : value;
+      return value === null ? '' : `${property}:${/^\d+$/.test(value) ? `${value}px` : value};`;
     };
-    this.#boxStyle.textContent = `:host{width:${box('width', size[0])};height:${box('height', size[1])}}`;
+    this.#boxStyle.textContent = `:host{contain-intrinsic-size:${Math.max(size[0], 0)}px ${Math.max(size[1], 0)}px;` +
+      `${box('width', 'width')}${box('height', 'height')}}`;
     this.#layOut();
   }
 
