@@ -4,22 +4,25 @@
 // control under Wine and the native renderer. Prints numbers and ratios;
 // never passes or fails on time. Run it through bench/compare, which builds
 // what it needs and provides the display.
-//   node bench/web/compare.mjs [--loads N]
+//   node bench/web/compare.mjs [--loads N] [--web-only]
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdirSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { buildDir, launchBrowser, rootDir, startDataServer } from '../../tests/browser/harness.mjs';
-import { elementPage, floorPage, peerPage } from './pages.mjs';
+import { chartsFloorPage, chartsPage, elementPage, floorPage, peerPage } from './pages.mjs';
 
 const option = (name, fallback) => {
   const at = process.argv.indexOf(name);
   return at > 0 ? Number(process.argv[at + 1]) : fallback;
 };
 const LOADS = option('--loads', 11);
+const WEB_ONLY = process.argv.includes('--web-only');
 const REDRAWS = 100;
 const MOVES = 500;
 const LATENCIES = [0, 50];
-const KINDS = ['peer', 'floor', 'element'];
+const KINDS = ['peer', 'floor', 'element', 'preloaded'];
+// Many charts on one page: one code each, 228x190.
+const MANY_CODES = Array.from({ length: 30 }, (_, i) => String(200000 + 7 * i));
 const DAYS = [
   { code: '005930', width: 228, height: 190, seconds: false },
   { code: '035720', width: 1920, height: 1080, seconds: true },
@@ -56,12 +59,41 @@ const frameCapture = () => {
   };
 };
 
+// When each compile of a WebAssembly module began and ended (ms from navigation start).
+const compileWatch = () => {
+  window.__compiles = [];
+  for (const name of ['compile', 'compileStreaming']) {
+    const real = WebAssembly[name].bind(WebAssembly);
+    WebAssembly[name] = (...args) => {
+      const compile = { began: performance.now() };
+      window.__compiles.push(compile);
+      return real(...args).then((module) => {
+        compile.ended = performance.now();
+        return module;
+      });
+    };
+  }
+};
+
+// Every WebAssembly instance a page makes, for its memory.
+const instanceWatch = () => {
+  window.__memories = [];
+  WebAssembly.Instance = new Proxy(WebAssembly.Instance, {
+    construct(target, args, newTarget) {
+      const instance = Reflect.construct(target, args, newTarget);
+      window.__memories.push(instance.exports.memory);
+      return instance;
+    },
+  });
+};
+
 function makeDays() {
   const root = mkdtempSync(`${tmpdir()}/sivarta-compare-`);
   const tool = `${buildDir}/native/bin/sivarta-data`;
   for (const day of DAYS)
     execFileSync(tool, ['sample', '--root', root, '--code', day.code, ...(day.seconds ? ['--seconds'] : [])]);
   for (const day of DAYS) day.records = statSync(`${root}/sisefile/Date/${day.code}.dat`).size / 28;
+  execFileSync(tool, ['sample', '--root', root, ...MANY_CODES.flatMap((code) => ['--code', code])], { stdio: 'ignore' });
   return root;
 }
 
@@ -75,6 +107,8 @@ async function withTimeout(promise, what) {
 async function openTab(browser, day) {
   const context = await browser.newContext({ viewport: { width: Math.max(day.width, 400), height: Math.max(day.height, 300) } });
   await context.addInitScript(frameCapture);
+  await context.addInitScript(compileWatch);
+  await context.addInitScript(instanceWatch);
   const page = await context.newPage();
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
@@ -89,8 +123,18 @@ async function setLatency(tab, latency) {
 async function loadOnce(tab, url) {
   await tab.page.goto(url);
   const times = await withTimeout(tab.page.evaluate(() => window.__times), url);
-  times.files = await tab.page.evaluate(() => Math.max(...performance.getEntriesByType('resource')
-    .filter((e) => e.name.endsWith('.dat')).map((e) => e.responseEnd)));
+  // Where the time went: when the module, the wasm and the files were asked
+  // for and arrived, and when the wasm was compiled.
+  Object.assign(times, await tab.page.evaluate(() => {
+    const entries = performance.getEntriesByType('resource');
+    const of = (suffix) => entries.filter((e) => e.name.endsWith(suffix));
+    const first = (list, field) => (list.length ? Math.min(...list.map((e) => e[field])) : NaN);
+    const last = (list, field) => (list.length ? Math.max(...list.map((e) => e[field])) : NaN);
+    const [module, wasm, files] = ['/sivarta.js', '/sivarta.wasm', '.dat'].map(of);
+    return { files: last(files, 'responseEnd'), filesAsked: first(files, 'startTime'), module: last(module, 'responseEnd'),
+             wasmAsked: first(wasm, 'startTime'), wasm: last(wasm, 'responseEnd'),
+             compiling: window.__compiles[0]?.began ?? NaN, compiled: window.__compiles.at(-1)?.ended ?? NaN };
+  }));
   return times;
 }
 
@@ -112,7 +156,7 @@ async function firstCharts(tabs, urls) {
   await Promise.all(DAYS.map((day) => setLatency(tabs[day.code], 0)));
   const result = {};
   for (const [key, list] of Object.entries(samples))
-    result[key] = { presented: median(list.map((t) => t.presented)), files: median(list.map((t) => t.files)) };
+    result[key] = Object.fromEntries(Object.keys(list[0]).map((field) => [field, median(list.map((t) => t[field]))]));
   return result;
 }
 
@@ -137,21 +181,28 @@ async function redrawTime(page, kind, n) {
   }, { kind, n });
 }
 
-// One pointer move from slot to slot over the price pane: the crosshair and the tooltip follow.
+// One pointer move from slot to slot over the price pane, clear of both
+// charts' price scales (the peer's takes 74 of 228 px): the crosshair and the
+// tooltip follow.
 async function moveTime(page, kind, n) {
   return page.evaluate(({ kind, n }) => {
     window.__captureFrames();
     const box = document.getElementById('c').getBoundingClientRect();
     window.__crosshairMoves = 0;
+    // A real mouse's events say they come from no touch screen. Without that
+    // the peer takes any mouse event in the first 500 ms of a page for one a
+    // touch screen made up, and drops it.
+    const sourceCapabilities = new InputDeviceCapabilities({ firesTouchEvents: false });
     // The pointer enters first, as a real one does.
-    const start = { bubbles: true, composed: true, clientX: box.left + 10, clientY: box.top + 40 };
+    const start = { bubbles: true, composed: true, clientX: box.left + 10, clientY: box.top + 40, sourceCapabilities };
     document.elementFromPoint(start.clientX, start.clientY).dispatchEvent(new MouseEvent('mouseenter', start));
     const t0 = performance.now();
     for (let i = 0; i < n; ++i) {
-      const clientX = box.left + 10 + ((i * 3) % Math.max(3, box.width - 80));
+      const clientX = box.left + 10 + ((i * 3) % Math.max(3, box.width - 100));
       const clientY = box.top + 40 + (i % 7);
       const target = document.elementFromPoint(clientX, clientY);
-      const init = { bubbles: true, composed: true, cancelable: true, clientX, clientY, pointerType: 'mouse', pointerId: 1, isPrimary: true };
+      const init = { bubbles: true, composed: true, cancelable: true, clientX, clientY, sourceCapabilities,
+                     pointerType: 'mouse', pointerId: 1, isPrimary: true };
       target.dispatchEvent(new PointerEvent('pointermove', init));
       target.dispatchEvent(new MouseEvent('mousemove', init));
       window.__flushFrames();
@@ -168,28 +219,106 @@ async function interaction(tabs, urls) {
       await loadOnce(tab, urls[kind][day.code]);
       const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
       const move = await moveTime(tab.page, kind, MOVES);
-      if (kind === 'peer' && move.crosshair === 0) throw new Error('the peer saw none of the pointer moves');
+      if (kind === 'peer' && move.crosshair < MOVES) throw new Error(`the peer saw ${move.crosshair} of ${MOVES} pointer moves`);
       result[`${kind} ${day.code}`] = { redraw, move: move.perMove };
     }
   }
   return result;
 }
 
+// A page's memory after a full garbage collection: the JavaScript heap, the
+// DOM's (Blink's heap), array buffers outside the heap, the linear memory of
+// every WebAssembly instance, and the pixels of the canvases that hold a
+// picture (width x height x 4: the element's chart and tooltip canvases, the
+// floor's canvases; a crosshair canvas has none before the pointer comes).
+async function memoryOf(tab) {
+  await tab.cdp.send('HeapProfiler.collectGarbage');
+  const heap = await tab.cdp.send('Runtime.getHeapUsage');
+  const page = await tab.page.evaluate(() => {
+    const canvases = [...document.querySelectorAll('canvas')];
+    for (const chart of document.querySelectorAll('sivarta-chart'))
+      canvases.push(...chart.shadowRoot.querySelectorAll('canvas:not([part=crosshair])'));
+    return { wasm: window.__memories.reduce((sum, memory) => sum + memory.buffer.byteLength, 0), instances: window.__memories.length,
+             pixels: canvases.reduce((sum, c) => sum + c.width * c.height * 4, 0) };
+  });
+  return { js: heap.usedSize, dom: heap.embedderHeapUsedSize, buffers: heap.backingStorageSize, ...page };
+}
+
+// 30 charts on one page against their floor, at both latencies; the memory
+// of one chart, of 30 and of the floor's page, at no added latency.
+async function manyCharts(tab, urls) {
+  const samples = {};
+  const add = (key, value) => (samples[key] ??= []).push(value);
+  for (let round = 0; round < LOADS; ++round) {
+    for (const latency of LATENCIES) {
+      await setLatency(tab, latency);
+      for (const kind of round % 2 ? ['floor', 'charts'] : ['charts', 'floor']) {
+        add(`${kind} ${latency}`, (await loadOnce(tab, urls[kind])).presented);
+        if (latency === 0) add(`${kind} memory`, await memoryOf(tab));
+      }
+    }
+    await setLatency(tab, 0);
+    await loadOnce(tab, urls.one);
+    add('one memory', await memoryOf(tab));
+  }
+  const result = {};
+  for (const [key, list] of Object.entries(samples))
+    result[key] = typeof list[0] === 'number' ? median(list)
+      : Object.fromEntries(Object.keys(list[0]).map((field) => [field, median(list.map((m) => m[field]))]));
+  return result;
+}
+
+function printMany(many) {
+  const kb = (bytes) => `${(bytes / 1024).toFixed(0)} KB`;
+  console.log(`${MANY_CODES.length} charts of 228x190 on one page, one code each, against a floor page that fetches their ` +
+              `${MANY_CODES.length} pairs of files and fills one canvas each (presented, median ms):`);
+  console.log('  ' + LATENCIES.map((latency) => `+${latency} ms: element ${fmt(many[`charts ${latency}`])} floor ` +
+              `${fmt(many[`floor ${latency}`])} (element/floor ${ratio(many[`charts ${latency}`], many[`floor ${latency}`])})`).join(';  '));
+  const [one, all, floor] = ['one', 'charts', 'floor'].map((kind) => many[`${kind} memory`]);
+  const own = (m) => m.js + m.dom + m.buffers + m.wasm;
+  const describeMemory = (m) => `JS ${kb(m.js)}, DOM ${kb(m.dom)}, array buffers ${kb(m.buffers)}, wasm ${kb(m.wasm)}` +
+                                ` (${m.instances} instance${m.instances === 1 ? '' : 's'}); pixels ${kb(m.pixels)}`;
+  console.log('memory after a full garbage collection (median):');
+  console.log(`  1 chart:    ${describeMemory(one)}`);
+  console.log(`  ${MANY_CODES.length} charts:  ${describeMemory(all)}`);
+  console.log(`  floor page: ${describeMemory(floor)}`);
+  const further = (field) => (all[field] - one[field]) / (MANY_CODES.length - 1);
+  const furtherOwn = (own(all) - own(one)) / (MANY_CODES.length - 1);
+  console.log(`  each further chart: ${(furtherOwn / 1024).toFixed(1)} KB of JS, DOM, array buffers and wasm (JS ${kb(further('js'))}, ` +
+              `DOM ${kb(further('dom'))}, buffers ${kb(further('buffers'))}, wasm ${kb(further('wasm'))}), plus ${kb(further('pixels'))} of pixels`);
+  console.log(`  ${MANY_CODES.length} charts against the floor page: ${kb(own(all))} against ${kb(own(floor))} ` +
+              `(${ratio(own(all), own(floor))}); with the pixels ${kb(own(all) + all.pixels)} against ${kb(own(floor) + floor.pixels)} ` +
+              `(${ratio(own(all) + all.pixels, own(floor) + floor.pixels)})`);
+}
+
 function printWeb(first, inter) {
   console.log(`== web, one headless Chromium, one loopback server, pages alternating; cache off; ${LOADS} loads each`);
-  console.log('first chart presented (two frames after it was drawn), median ms from navigation start:');
-  console.log(`  ${'day, size, added latency'.padEnd(36)}${pad('peer', 9)}${pad('element', 9)}${pad('floor', 9)}` +
-              `${pad('peer/element', 14)}${pad('element/floor', 15)}${pad('peer/floor', 12)}`);
+  console.log('first chart presented (two frames after it was drawn), median ms from navigation start;');
+  console.log('preloaded: the element with README\'s preload lines:');
+  console.log(`  ${'day, size, added latency'.padEnd(36)}${pad('peer', 7)}${pad('element', 9)}${pad('preloaded', 11)}${pad('floor', 7)}` +
+              `${pad('peer/element', 14)}${pad('element/floor', 15)}${pad('preloaded/floor', 17)}${pad('peer/floor', 12)}`);
   for (const day of DAYS) {
     for (const latency of LATENCIES) {
-      const [peer, floor, element] = KINDS.map((k) => first[`${k} ${day.code} ${latency}`].presented);
+      const [peer, floor, element, preloaded] = KINDS.map((k) => first[`${k} ${day.code} ${latency}`].presented);
       console.log(`  ${`${day.records} records, ${day.width}x${day.height}, +${latency} ms`.padEnd(36)}` +
-                  `${pad(fmt(peer), 9)}${pad(fmt(element), 9)}${pad(fmt(floor), 9)}` +
-                  `${pad(ratio(peer, element), 14)}${pad(ratio(element, floor), 15)}${pad(ratio(peer, floor), 12)}`);
+                  `${pad(fmt(peer), 7)}${pad(fmt(element), 9)}${pad(fmt(preloaded), 11)}${pad(fmt(floor), 7)}` +
+                  `${pad(ratio(peer, element), 14)}${pad(ratio(element, floor), 15)}${pad(ratio(preloaded, floor), 17)}` +
+                  `${pad(ratio(peer, floor), 12)}`);
     }
   }
   console.log('  both files arrived (median ms): ' + DAYS.flatMap((day) => LATENCIES.map((latency) =>
     `${day.width}x${day.height} +${latency}: ` + KINDS.map((k) => `${k} ${fmt(first[`${k} ${day.code} ${latency}`].files)}`).join(' '))).join('; '));
+  console.log("where the element's first chart goes (median ms from navigation start):");
+  for (const kind of ['element', 'preloaded']) {
+    for (const day of DAYS) {
+      for (const latency of LATENCIES) {
+        const t = first[`${kind} ${day.code} ${latency}`];
+        console.log(`  ${`${kind} ${day.width}x${day.height} +${latency}:`.padEnd(27)} module arrived ${fmt(t.module)}; ` +
+                    `wasm asked ${fmt(t.wasmAsked)}, arrived ${fmt(t.wasm)}, compiling ${fmt(t.compiling)}, compiled ${fmt(t.compiled)}; ` +
+                    `files asked ${fmt(t.filesAsked)}, arrived ${fmt(t.files)}; drawn ${fmt(t.drawn)}; presented ${fmt(t.presented)}`);
+      }
+    }
+  }
   console.log('one full redraw and one pointer move (crosshair + tooltip), ms:');
   for (const day of DAYS) {
     const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`];
@@ -241,12 +370,18 @@ mkdirSync(`${server.webDir}/peer`);
 copyFileSync(`${rootDir}/bench/web/node_modules/lightweight-charts/dist/lightweight-charts.standalone.production.js`,
              `${server.webDir}/peer/lightweight-charts.standalone.production.js`);
 const host = new URL(server.base).host;
-const urls = { peer: {}, floor: {}, element: {} };
+const urls = { peer: {}, floor: {}, element: {}, preloaded: {} };
 for (const day of DAYS) {
   urls.peer[day.code] = server.writePage(`peer-${day.code}`, peerPage(day));
   urls.floor[day.code] = server.writePage(`floor-${day.code}`, floorPage(day));
   urls.element[day.code] = server.writePage(`element-${day.code}`, elementPage({ ...day, host }));
+  urls.preloaded[day.code] = server.writePage(`preloaded-${day.code}`, elementPage({ ...day, host, preload: true }));
 }
+const manyUrls = {
+  charts: server.writePage('charts', chartsPage({ codes: MANY_CODES, host })),
+  one: server.writePage('charts-one', chartsPage({ codes: MANY_CODES.slice(0, 1), host })),
+  floor: server.writePage('charts-floor', chartsFloorPage({ codes: MANY_CODES })),
+};
 const browser = await launchBrowser();
 let first, inter;
 try {
@@ -254,11 +389,15 @@ try {
   for (const day of DAYS) tabs[day.code] = await openTab(browser, day);
   first = await firstCharts(tabs, urls);
   inter = await interaction(tabs, urls);
+  const many = await manyCharts(tabs[DAYS[1].code], manyUrls);
   printWeb(first, inter);
+  printMany(many);
 } finally {
   await browser.close();
   await server.stop();
   rmSync(dataRoot, { recursive: true, force: true });
 }
-printControl(first, inter);
-printRenderer();
+if (!WEB_ONLY) {
+  printControl(first, inter);
+  printRenderer();
+}

@@ -3,7 +3,8 @@
 // drawn once its picture is on the canvas, presented two frames later.
 //   floor:   fetches both files at once, fills one rectangle
 //   peer:    the peer library draws the same two files as candles and volume
-//   element: <sivarta-chart> as a page author embeds it
+//   element: <sivarta-chart> as a page author embeds it, with or without
+//            README's preload lines
 const head = `<!doctype html><html><head><meta charset="utf-8"><style>body{margin:0}</style>
 <script>
   window.__times = new Promise((resolve) => {
@@ -14,9 +15,11 @@ const head = `<!doctype html><html><head><meta charset="utf-8"><style>body{margi
   });
 </script>`;
 
-// Both files, fetched at once, never from a cache (as the element fetches them).
-const fetchBoth = (code) => `Promise.all(['info', 'Date'].map((folder) =>
-    fetch('/sisefile/' + folder + '/${code}.dat', { cache: 'no-store' }).then((r) => r.arrayBuffer())))`;
+// Both files, fetched at once, never from a cache (as the element fetches
+// them); `code` is a script expression.
+const fetchBothOf = (code) => `Promise.all(['info', 'Date'].map((folder) =>
+    fetch('/sisefile/' + folder + '/' + ${code} + '.dat', { cache: 'no-store' }).then((r) => r.arrayBuffer())))`;
+const fetchBoth = (code) => fetchBothOf(`'${code}'`);
 
 export function floorPage({ code, width, height }) {
   return `${head}</head><body><canvas id="c" width="${width}" height="${height}"></canvas>
@@ -30,8 +33,12 @@ export function floorPage({ code, width, height }) {
 </script></body></html>`;
 }
 
-export function elementPage({ code, width, height, host }) {
-  return `${head}<script type="module" src="/sivarta.js"></script></head><body>
+// `preload`: with the lines README gives a page that shows its chart at once.
+export function elementPage({ code, width, height, host, preload = false }) {
+  const lines = !preload ? '' : `<link rel="preload" href="/sivarta.wasm" as="fetch" crossorigin>
+<link rel="preload" href="//${host}/sisefile/info/${code}.dat" as="fetch" crossorigin>
+<link rel="preload" href="//${host}/sisefile/Date/${code}.dat" as="fetch" crossorigin>`;
+  return `${head}<script type="module" src="/sivarta.js"></script>${lines}</head><body>
 <sivarta-chart id="c" width="${width}" height="${height}"><param name="strCode" value="${code}">
 <param name="strChartUrl" value="${host}"><param name="nsizeMainX" value="${width}"><param name="nsizeMainY" value="${height}"></sivarta-chart>
 <script>
@@ -96,6 +103,36 @@ export function peerPage({ code, width, height }) {
     });
     window.__chart = chart;
     // The library draws in the next animation frame; __drawn's two frames come after it.
+    window.__drawn();
+  });
+</script></body></html>`;
+}
+
+// Many charts on one page, 228x190 each, one code each; drawn once every one
+// has fired readyinfo.
+export function chartsPage({ codes, host }) {
+  const charts = codes.map((code) => `<sivarta-chart width="228" height="190"><param name="strCode" value="${code}">
+<param name="strChartUrl" value="${host}"></sivarta-chart>`).join('\n');
+  return `${head}<script type="module" src="/sivarta.js"></script></head><body>
+${charts}
+<script>
+  let left = ${codes.length};
+  for (const chart of document.querySelectorAll('sivarta-chart'))
+    chart.addEventListener('readyinfo', () => --left || window.__drawn(), { once: true });
+</script></body></html>`;
+}
+
+// Their floor: every pair of files fetched at once, one rectangle filled on
+// one canvas per code.
+export function chartsFloorPage({ codes }) {
+  return `${head}</head><body>${codes.map(() => '<canvas width="228" height="190"></canvas>').join('')}
+<script>
+  Promise.all(${JSON.stringify(codes)}.map((code) => ${fetchBothOf('code')})).then(() => {
+    for (const canvas of document.querySelectorAll('canvas')) {
+      const context = canvas.getContext('2d');
+      context.fillStyle = '#eef5fc';
+      context.fillRect(0, 0, 228, 190);
+    }
     window.__drawn();
   });
 </script></body></html>`;

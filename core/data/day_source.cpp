@@ -16,5 +16,5 @@ const char* DefaultPage() {
 }
 
 std::string DayFilePath(DayFile file, std::string_view code) {
-    return std::string(file == DayFile::Info ? "sisefile/info/" : "sisefile/Date/") + std::string(code) + ".dat";
+    return std::string(file == DayFile::Info ? kInfoFolder : kDataFolder) + std::string(code) + kDayFileSuffix;
 }

@@ -19,7 +19,10 @@ const char* DefaultHost();
 const char* DefaultPage();
 
 // "sisefile/info/CODE.dat" or "sisefile/Date/CODE.dat": the file's path below
-// a data host's root or a data folder.
+// a data host's root or a data folder, the folder, the code and the suffix.
+inline constexpr char kInfoFolder[] = "sisefile/info/";
+inline constexpr char kDataFolder[] = "sisefile/Date/";
+inline constexpr char kDayFileSuffix[] = ".dat";
 std::string DayFilePath(DayFile file, std::string_view code);
 
 // The bounds of one load. The control's WinINet download keeps the connect,

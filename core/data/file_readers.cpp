@@ -7,7 +7,7 @@
 static_assert(std::endian::native == std::endian::little);
 
 bool IsValidStockCode(std::string_view code) {
-    if (code.empty() || code.size() > 32) return false;
+    if (code.empty() || code.size() > kMaxCodeLength) return false;
     for (char c : code) {
         const bool digit = c >= '0' && c <= '9';
         const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

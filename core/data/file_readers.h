@@ -36,8 +36,9 @@ struct FileVerdict {
 // "info file refused: 100 bytes, not 128", ...; empty for an accepted file.
 std::string VerdictText(const FileVerdict& verdict);
 
-// An instrument code becomes a file name and a URL path: only 1 to 32 ASCII
-// letters and digits are accepted.
+// An instrument code becomes a file name and a URL path: only 1 to
+// kMaxCodeLength ASCII letters and digits are accepted.
+inline constexpr std::size_t kMaxCodeLength = 32;
 bool IsValidStockCode(std::string_view code);
 
 // The info file's rules: a file of exactly 128 bytes replaces `info`, any other

@@ -1,6 +1,34 @@
 // Fetching a day's files for <sivarta-chart>, within the load's limits (read
 // from the core: they are the control's).
 
+// The two URLs the core asks for a code on a host (`layout`: the core's
+// constants), worked out before the core runs: null where the core refuses to
+// load. The core still decides; the element uses files fetched early only
+// when the core asks for the same two.
+export function dayUrls(layout, code, host, https) {
+  const chosen = code || layout.defaultCode;
+  // eslint-disable-next-line no-control-regex
+  if (chosen.length > layout.maxCodeLength || !/^[0-9A-Za-z]+$/.test(chosen) || /[\x00- \x7f]/.test(host)) return null;
+  const base = (/^https?:\/\//i.test(host) ? host : `${https ? 'https' : 'http'}://${host}`).replace(/\/+$/, '');
+  return [layout.infoFolder, layout.dataFolder].map((folder) => `${base}/${folder}${chosen}${layout.dayFileSuffix}`);
+}
+
+// Both files of a day at once, each as fetchDayFile gives it or {failure}. A
+// failed info file ends the load as the control's does: the data file is
+// dropped unread.
+export async function fetchDay(urls, signal, limits, shown = null) {
+  const abort = new AbortController();
+  signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
+  const arrivals = urls.map((url, i) => fetchDayFile(url, abort.signal, limits, shown?.[i]).catch(
+    (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
+  const info = await arrivals[0];
+  if (info.failure) {
+    abort.abort(new Error('the info file failed'));
+    return [info, null];
+  }
+  return [info, await arrivals[1]];
+}
+
 // Custom request headers make a cross-origin request need a preflight that a
 // plain data host does not answer: there the browser's own cache revalidates
 // (cache: 'no-cache'), which costs the same 304 on the wire.
@@ -29,7 +57,9 @@ export async function fetchDayFile(url, signal, limits, validators = null) {
       if (validators.etag) headers['If-None-Match'] = validators.etag;
       if (validators.lastModified) headers['If-Modified-Since'] = validators.lastModified;
     }
-    const response = await fetch(url, { cache: 'no-cache', headers, signal: abort.signal, credentials: 'omit' });
+    // Credentials as a preload line with crossorigin asks (cookies only for
+    // the page's own host), so a page's preloaded file is the one used.
+    const response = await fetch(url, { cache: 'no-cache', headers, signal: abort.signal, credentials: 'same-origin' });
     if (response.status === 304 && Object.keys(headers).length) return { notModified: true };
     if (response.status < 200 || response.status > 299) throw new Error(`HTTP ${response.status}`);
     const declared = Number(response.headers.get('content-length'));

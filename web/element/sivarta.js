@@ -6,7 +6,8 @@
 // and forwards events.
 import { Core, describe } from './sivarta-core.js';
 import { FONT_STACK, clearScene, drawScene, sceneText, textWidth } from './sivarta-scene.js';
-import { fetchDayFile, followChanges } from './sivarta-fetch.js';
+import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
+import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
 
@@ -19,21 +20,61 @@ async function compileCore() {
     return WebAssembly.compile(await (await fetch(wasmUrl)).arrayBuffer());
   }
 }
-const coreModule = await compileCore();
+const coreCompiled = compileCore();   // once per page, while the first files travel
+
+// A setting as the element will take it from its markup: a property a script
+// set, then its <param>, then its attribute.
+function markupSetting(chart, name) {
+  let value = Object.hasOwn(chart, name) ? String(chart[name]) : '';
+  for (const param of chart.querySelectorAll(':scope > param'))
+    if (param.getAttribute('name')?.toLowerCase() === name.toLowerCase()) value = param.getAttribute('value') ?? '';
+  return chart.getAttribute(name) ?? value;
+}
+
+// The charts already on the page ask for their first day's files now, while
+// the wasm travels and compiles: {urls, abort, files}.
+const earlyDays = new WeakMap();
+for (const chart of document.querySelectorAll('sivarta-chart')) {
+  const host = markupSetting(chart, 'strChartUrl') || location.host || startup.defaultHost;
+  const urls = dayUrls(startup, markupSetting(chart, 'strCode'), host, location.protocol === 'https:');
+  const abort = new AbortController();
+  if (urls) earlyDays.set(chart, { urls, abort, files: fetchDay(urls, abort.signal, startup.limits) });
+}
+
+// The early files of a chart's first load when they are the ones the core
+// asks for; dropped otherwise.
+function takeEarlyDay(chart, urls, signal) {
+  const early = earlyDays.get(chart);
+  earlyDays.delete(chart);
+  if (!early) return null;
+  if (!urls || early.urls.join('\n') !== urls.join('\n')) {
+    early.abort.abort(new Error('not the day the chart asks for'));
+    return null;
+  }
+  signal.addEventListener('abort', () => early.abort.abort(signal.reason), { once: true });
+  return early.files;
+}
+
+const coreModule = await coreCompiled;
 const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
 
 // A canvas of width x height CSS pixels whose backing store has the given
-// device pixels: what the browser reports for its box, else the ratio's estimate.
+// device pixels: what the browser reports for its box, else the ratio's
+// estimate. Its context is left alone, so a canvas nothing was drawn on yet
+// has neither context nor pixels.
 function sizeCanvas(canvas, width, height, device = deviceSize(width, height)) {
   [canvas.width, canvas.height] = device;
   canvas.style.width = `${Math.max(0, width)}px`;
   canvas.style.height = `${Math.max(0, height)}px`;
-  return canvas.getContext('2d');
 }
 const deviceSize = (width, height) => [width, height].map((v) => Math.round(Math.max(0, v) * (window.devicePixelRatio || 1)));
 // A CSS length that starts and ends on a device pixel (from a whole-pixel origin).
 const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (window.devicePixelRatio || 1);
+
+// One context measures text for every chart of the page, each in its own font.
+let measuring = null;
+const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
 
 // In forced-colours mode the canvases keep their colours unless the chart
 // maps them: backgrounds to Canvas, rising and falling candles to Highlight
@@ -67,7 +108,6 @@ export class SivartaChart extends HTMLElement {
   #cross;
   #tip;
   #font = `${C.fontPx}px ${FONT_STACK}`;
-  #measureCtx;
   #loadAbort = null;
   #loadId = 0;
   #queued = { load: false, draw: false };
@@ -100,8 +140,7 @@ export class SivartaChart extends HTMLElement {
     this.#boxStyle = root.querySelectorAll('style')[1];
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
-    this.#measureCtx = document.createElement('canvas').getContext('2d');
-    this.#core = new Core(coreModule, (bytes) => textWidth(this.#measureCtx, bytes, this.#font));
+    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#font));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
@@ -257,7 +296,7 @@ export class SivartaChart extends HTMLElement {
     if (!this.#core.set(prop, value)) return false;
     if (this.#core.get(prop) === before) return true;
     if (prop.use === C.propUse.Load) this.#queue('load');
-    else if (prop.use === C.propUse.Size) this.#resize();
+    else if (prop.use === C.propUse.Size && this.#connected) this.#resize();   // connecting sizes once
     else if (prop.use === C.propUse.Display) this.#queue('draw');
     return true;
   }
@@ -399,19 +438,9 @@ export class SivartaChart extends HTMLElement {
   // `shown`, the day shown, for conditional requests) or {failure}.
   async #fetchDay(signal, shown) {
     const request = this.#core.request(location.protocol === 'https:', location.host);
+    const early = takeEarlyDay(this, request.urls, signal);
     if (request.refusal) return [{ failure: request.refusal }, null];
-    // Both files travel at once; a failed info file ends the load as the
-    // control's does (the data file is dropped unread).
-    const abort = new AbortController();
-    signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
-    const arrivals = request.urls.map((url, i) => fetchDayFile(url, abort.signal, SivartaChart.limits, shown?.[i]).catch(
-      (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
-    const info = await arrivals[0];
-    if (info.failure) {
-      abort.abort(new Error('the info file failed'));
-      return [info, null];
-    }
-    return [info, await arrivals[1]];
+    return early ?? fetchDay(request.urls, signal, SivartaChart.limits, shown);
   }
 
   // A refresh: two 304s leave everything as it is; otherwise the core decides,
@@ -567,8 +596,8 @@ export class SivartaChart extends HTMLElement {
     // redrawn. Its box is whole device pixels, placed on device pixels.
     const device = deviceSize(scene.width, scene.height);
     const ratio = window.devicePixelRatio || 1;
-    const ctx = this.#tip.width === device[0] && this.#tip.height === device[1]
-      ? this.#tip.getContext('2d') : sizeCanvas(this.#tip, device[0] / ratio, device[1] / ratio, device);
+    if (this.#tip.width !== device[0] || this.#tip.height !== device[1]) sizeCanvas(this.#tip, device[0] / ratio, device[1] / ratio, device);
+    const ctx = this.#tip.getContext('2d');
     drawScene(ctx, scene, this.#font);
     this.#tip.setAttribute('aria-label', sceneText(scene));
   }

@@ -103,6 +103,7 @@ const Row kRows[] = {
     {"loadMs", static_cast<int64_t>(kLoadLimits.loadMs)},
     {"maxBytes", static_cast<int64_t>(kLoadLimits.maxBytes)},
     {nullptr, 0},
+    {"maxCodeLength", static_cast<int64_t>(kMaxCodeLength)},
     {"fontPx", kChartFontHeight},
     {"hoverMs", kHoverTickMs},
 };
@@ -150,5 +151,8 @@ std::string BoundaryConstantsJson() {
     AppendText(json, "defaultCode", kDefaultCode);
     AppendText(json, "defaultHost", DefaultHost());
     AppendText(json, "failureText", kLoadFailedText);
+    AppendText(json, "infoFolder", kInfoFolder);
+    AppendText(json, "dataFolder", kDataFolder);
+    AppendText(json, "dayFileSuffix", kDayFileSuffix);
     return json + '}';
 }
