@@ -110,3 +110,62 @@ test('a device pixel ratio of 2 doubles every pixel and keeps lines crisp', asyn
   assert.deepEqual(differencesOutside(actual, golden, expectedTextRects(c), 2), []);
   await context.close();
 });
+
+// The golden picture as a backing store of width x height device pixels shows
+// it when every edge x goes to round(x * scale) on its own: device pixel X
+// shows the scene pixel x with round(x * scale) <= X < round((x + 1) * scale).
+function mapped(image, width, height) {
+  const sources = (n, size) => {
+    const scale = n / size, from = new Int32Array(n);
+    for (let x = 0; x < size; ++x) from.fill(x, Math.round(x * scale), Math.round((x + 1) * scale));
+    return from;
+  };
+  const sx = sources(width, image.width), sy = sources(height, image.height);
+  const out = { width, height, rgba: new Uint8Array(width * height * 4) };
+  for (let y = 0; y < height; ++y)
+    for (let x = 0; x < width; ++x)
+      out.rgba.set(image.rgba.subarray((sy[y] * image.width + sx[x]) * 4, (sy[y] * image.width + sx[x]) * 4 + 4), (y * width + x) * 4);
+  return out;
+}
+
+// Each ratio, with the chart on the device pixel grid and off it: the backing
+// store is the canvas's box in device pixels as layout snaps it, and holds
+// outside text only the golden picture's colours at its edges' rounded places
+// (no blended edge, no gap, no overlap). On the grid the screen shows it as it
+// is; off it Chromium's emulated ratios resample whatever is drawn there, so
+// only the backing store is compared.
+const ratios = [1, 1.25, 1.5, 1.75, 2, 3];
+const placements = [{ padding: '4px', onGrid: true }, { padding: '3px 0 0 7px', onGrid: false }];
+for (const name of ['day_005930', 'colours']) {
+  test(`${name} is crisp at device pixel ratios ${ratios.join(', ')}`, async () => {
+    const c = cases.find((k) => k.name === name);
+    const golden = decodePng(readFileSync(`${goldenDir}/${c.name}.png`));
+    const textRects = expectedTextRects(c);
+    for (const ratio of ratios) {
+      const context = await browser.newContext({ deviceScaleFactor: ratio });
+      for (const { padding, onGrid } of placements) {
+        const where = `ratio ${ratio}, padding ${padding}`;
+        const page = await openChartPage(context, server, `<div style="padding:${padding}">${markup(c, new URL(server.base).host)}</div>`,
+          { name: `ratio-${name}` });
+        await waitReady(page);
+        const actual = await canvasPixels(page, '#chart');
+        const box = await page.$eval('#chart', (el) => el.shadowRoot.querySelector('canvas').getBoundingClientRect().toJSON());
+        const at = [box.left, box.top].map((v) => Math.round(v * ratio));
+        const size = [[box.left, box.width], [box.top, box.height]].map(([v, n]) => Math.round((v + n) * ratio) - Math.round(v * ratio));
+        assert.deepEqual([actual.width, actual.height], size, `${where}: the backing store is the box's device pixels`);
+        const scale = [actual.width / c.width, actual.height / c.height];
+        const deviceText = textRects.map(([l, t, r, b]) => [l, t, r, b].map((v, i) => Math.round(v * scale[i % 2])));
+        assert.deepEqual(differencesOutside(actual, mapped(golden, ...size), deviceText), [], `${where}: against the golden picture`);
+        if (onGrid) {
+          const shot = decodePng(await page.screenshot());
+          const shown = { width: size[0], height: size[1], rgba: new Uint8Array(size[0] * size[1] * 4) };
+          for (let y = 0; y < size[1]; ++y)
+            shown.rgba.set(shot.rgba.subarray(((at[1] + y) * shot.width + at[0]) * 4, ((at[1] + y) * shot.width + at[0] + size[0]) * 4), y * size[0] * 4);
+          assert.deepEqual(differencesOutside(shown, actual, []), [], `${where}: the screen shows the backing store as it is`);
+        }
+        await page.close();
+      }
+      await context.close();
+    }
+  });
+}

@@ -4,8 +4,8 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
-import { Core, decodeCp949, describe } from './sivarta-core.js';
-import { FONT_STACK, LETTER_SPACING, clearScene, drawScene, sceneText } from './sivarta-scene.js';
+import { Core, describe } from './sivarta-core.js';
+import { FONT_STACK, clearScene, drawScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
@@ -59,21 +59,18 @@ const coreModule = await coreCompiled;
 const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
 
-// Backing stores scale by the rounded device pixel ratio, so integer
-// coordinates stay on whole device pixels.
-const pixelRatio = () => Math.max(1, Math.round(window.devicePixelRatio || 1));
-
-// A canvas whose backing store follows the rounded device pixel ratio. At
-// ratio 1 its context is left alone (a new size resets the transform to 1),
-// so a canvas nothing was drawn on yet has neither context nor pixels.
-function sizeCanvas(canvas, width, height) {
-  const ratio = pixelRatio();
-  canvas.width = Math.max(0, width) * ratio;
-  canvas.height = Math.max(0, height) * ratio;
+// A canvas of width x height CSS pixels whose backing store has the given
+// device pixels: what the browser reports for its box, else the ratio's
+// estimate. Its context is left alone, so a canvas nothing was drawn on yet
+// has neither context nor pixels.
+function sizeCanvas(canvas, width, height, device = deviceSize(width, height)) {
+  [canvas.width, canvas.height] = device;
   canvas.style.width = `${Math.max(0, width)}px`;
   canvas.style.height = `${Math.max(0, height)}px`;
-  if (ratio !== 1) canvas.getContext('2d').setTransform(ratio, 0, 0, ratio, 0, 0);
 }
+const deviceSize = (width, height) => [width, height].map((v) => Math.round(Math.max(0, v) * (window.devicePixelRatio || 1)));
+// A CSS length that starts and ends on a device pixel (from a whole-pixel origin).
+const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (window.devicePixelRatio || 1);
 
 // One context measures text for every chart of the page, each in its own font.
 let measuring = null;
@@ -89,12 +86,12 @@ const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 
 
 const template = document.createElement('template');
 template.innerHTML = `<style>
-  :host { display: inline-block; position: relative; overflow: hidden; cursor: pointer; outline-offset: -1px;
+  :host { display: inline-block; position: relative; overflow: hidden; contain: size; cursor: pointer; outline-offset: -1px;
           touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
-</style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
+</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 export class SivartaChart extends HTMLElement {
@@ -117,6 +114,11 @@ export class SivartaChart extends HTMLElement {
   #pointer = null;   // {clientX, clientY} while known
   #crossScene = null;   // what the crosshair canvas shows
   #ratioWatch = null;
+  #boxStyle;   // the element's box when the page's CSS does not size it
+  #boxSize = null;   // [width, height] of the element's content box, once laid out
+  #sizes = null;   // the ResizeObserver of the element's box and the chart canvas's device pixels
+  #chartSize = [0, 0];   // the chart's size in CSS pixels
+  #device = null;   // the device pixels of the chart canvas's box, as last reported
   #hoverTimer = 0;
   #connected = false;
   #failed = false;   // the last load failed: the chart shows the core's failure text
@@ -135,14 +137,10 @@ export class SivartaChart extends HTMLElement {
     const root = this.attachShadow({ mode: 'open' });
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
+    this.#boxStyle = root.querySelectorAll('style')[1];
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
-    this.#core = new Core(coreModule, (bytes) => {
-      const ctx = measuringContext();
-      ctx.font = this.#font;
-      ctx.letterSpacing = LETTER_SPACING;
-      return Math.round(ctx.measureText(decodeCp949(bytes)).width);
-    });
+    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#font));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
@@ -188,6 +186,7 @@ export class SivartaChart extends HTMLElement {
     // A tapped tooltip stands in the viewport: the page scrolling leaves it behind.
     addEventListener('scroll', () => this.#hideTapTip(), { capture: true, passive: true, signal: this.#watches.signal });
     this.#resize();
+    this.#watchSizes();
     this.#updateLabel();
     this.#queue('load');
     this.#watchVisibility();
@@ -199,6 +198,7 @@ export class SivartaChart extends HTMLElement {
     document.removeEventListener('visibilitychange', this.#visibilityChanged);
     this.#stopLive();
     this.#ratioWatch?.abort();
+    this.#sizes?.disconnect();
     this.#watches?.abort();
     this.#touches.clear();
     this.#core.cancelPress();   // a press the page took away with the element
@@ -325,21 +325,86 @@ export class SivartaChart extends HTMLElement {
   }
 
   // The element's box follows its width and height attributes like the object
-  // tag's; the chart inside it is nsizeMainX x nsizeMainY.
+  // tag's; without them its size is the chart's, as a replaced element's
+  // intrinsic size, so the page's CSS (a percentage, a grid cell) overrides
+  // either. The chart inside is nsizeMainX x nsizeMainY, except on an axis
+  // the page sized: there it is the element's own size and follows it.
   #resize() {
-    const width = this.#core.get(propertyByName.get('nsizemainx'));
-    const height = this.#core.get(propertyByName.get('nsizemainy'));
-    this.#core.size(width, height);
-    const box = (attribute, size) => {
+    const size = this.#defaultSize();
+    const box = (attribute, property) => {
       const value = this.getAttribute(attribute);
-      return value === null ? `${Math.max(size, 0)}px` : /^\d+$/.test(value) ? `${value}px` : value;
+      return value === null ? '' : `${property}:${/^\d+$/.test(value) ? `${value}px` : value};`;
     };
-    this.style.width = box('width', width);
-    this.style.height = box('height', height);
-    sizeCanvas(this.#chart, width, height);
-    sizeCanvas(this.#cross, width, height);
+    this.#boxStyle.textContent = `:host{contain-intrinsic-size:${Math.max(size[0], 0)}px ${Math.max(size[1], 0)}px;` +
+      `${box('width', 'width')}${box('height', 'height')}}`;
+    this.#layOut();
+  }
+
+  #defaultSize() {
+    return [this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy'))];
+  }
+
+  // The chart's size: on each axis the element's content box when that is not
+  // the default box (the page sized it), else the chart settings'.
+  #layOut() {
+    const size = this.#defaultSize();
+    const boxDefault = ['width', 'height'].map((a, i) => {
+      const value = this.getAttribute(a);
+      return value === null ? size[i] : /^\d+$/.test(value) ? Number(value) : null;
+    });
+    if (this.#boxSize)
+      for (let i = 0; i < 2; ++i) if (boxDefault[i] !== null && this.#boxSize[i] !== boxDefault[i]) size[i] = this.#boxSize[i];
+    // The same box keeps its reported device pixels; a new one is estimated
+    // until the browser reports it.
+    if (size[0] !== this.#chartSize[0] || size[1] !== this.#chartSize[1]) this.#device = null;
+    this.#chartSize = size;
+    this.#core.size(...size);
+    this.#sizeCanvases();
+  }
+
+  #sizeCanvases() {
+    const [width, height] = this.#chartSize;
+    const device = this.#device ?? deviceSize(width, height);
+    const chart = this.#chart;
+    if (chart.width === device[0] && chart.height === device[1] && chart.style.width === `${width}px` && chart.style.height === `${height}px`) return;
+    for (const canvas of [chart, this.#cross]) sizeCanvas(canvas, width, height, device);
     this.#crossScene = null;
     if (this.#connected) this.#queue('draw');
+  }
+
+  // The element's box as laid out, and the device pixels of the chart's
+  // canvas where the browser says them (device-pixel-content-box): a backing
+  // store of exactly those pixels is shown without resampling.
+  #watchSizes() {
+    this.#sizes?.disconnect();
+    this.#sizes = new ResizeObserver((entries) => {
+      for (const entry of entries) {
+        if (entry.target === this) {
+          const box = entry.contentBoxSize[0];
+          const size = [Math.floor(box.inlineSize), Math.floor(box.blockSize)];
+          if (this.#boxSize?.[0] === size[0] && this.#boxSize?.[1] === size[1]) continue;
+          this.#boxSize = size;
+          this.#layOut();
+        } else {
+          // Where the browser does not say it, or says what cannot be (Chromium's
+          // emulated ratios report CSS pixels), the box's edges are rounded
+          // to device pixels as layout snaps them.
+          const r = this.#chart.getBoundingClientRect();
+          const ratio = window.devicePixelRatio || 1;
+          const snapped = [[r.left, r.width], [r.top, r.height]].map(([at, size]) => Math.round((at + size) * ratio) - Math.round(at * ratio));
+          const box = entry.devicePixelContentBoxSize?.[0];
+          const device = box ? [box.inlineSize, box.blockSize] : snapped;
+          this.#device = device.every((v, i) => Math.abs(v - snapped[i]) <= 1) ? device : snapped;
+          if (this.#device[0] !== this.#chart.width || this.#device[1] !== this.#chart.height) this.#sizeCanvases();
+        }
+      }
+    });
+    this.#sizes.observe(this);
+    try {
+      this.#sizes.observe(this.#chart, { box: 'device-pixel-content-box' });
+    } catch {
+      this.#sizes.observe(this.#chart);
+    }
   }
 
   // Zoom or a move to another screen changes the ratio: new backing stores.
@@ -347,6 +412,7 @@ export class SivartaChart extends HTMLElement {
     this.#ratioWatch?.abort();
     this.#ratioWatch = new AbortController();
     matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+      this.#device = null;
       this.#resize();
       this.#watchPixelRatio();
     }, { once: true, signal: this.#ratioWatch.signal });
@@ -539,9 +605,11 @@ export class SivartaChart extends HTMLElement {
 
   #paintTip() {
     const scene = this.#scene(C.layer.tip);
-    // Its first primitive fills it whole: a canvas of the right size is only redrawn.
-    const ratio = pixelRatio();
-    if (this.#tip.width !== scene.width * ratio || this.#tip.height !== scene.height * ratio) sizeCanvas(this.#tip, scene.width, scene.height);
+    // Its first primitive fills it whole: a canvas of the right size is only
+    // redrawn. Its box is whole device pixels, placed on device pixels.
+    const device = deviceSize(scene.width, scene.height);
+    const ratio = window.devicePixelRatio || 1;
+    if (this.#tip.width !== device[0] || this.#tip.height !== device[1]) sizeCanvas(this.#tip, device[0] / ratio, device[1] / ratio, device);
     const ctx = this.#tip.getContext('2d');
     drawScene(ctx, scene, this.#font);
     this.#tip.setAttribute('aria-label', sceneText(scene));
@@ -626,8 +694,8 @@ export class SivartaChart extends HTMLElement {
     }
     const width = document.documentElement.clientWidth;
     const place = this.#core.tipPlace(p.clientX, p.clientY, width);
-    this.#tip.style.left = `${place.left}px`;
-    this.#tip.style.top = `${place.top}px`;
+    this.#tip.style.left = `${onDevicePixel(place.left)}px`;
+    this.#tip.style.top = `${onDevicePixel(place.top)}px`;
     this.#tip.style.display = 'block';
   }
 
