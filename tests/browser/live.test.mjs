@@ -1,6 +1,6 @@
 // The live chart on a host of the page's own (empty strChartUrl): polling
 // with 304s while unchanged, a rewritten file reaching the picture, the
-// change feed, pausing off-screen, a failed refresh keeping the chart, and
+// change feed, pausing while hidden or off-screen, a failed refresh keeping the chart, and
 // the events page code sees (crosshairmove, update, error), CSS colours, toBlob.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
@@ -79,6 +79,29 @@ test('polling pauses while the chart is off-screen and catches up when it comes 
     assert.equal(server.log.length, logged, 'no request while off-screen');
     server.grow(500);
     await page.evaluate(() => window.scrollTo(0, 2900));
+    await page.waitForFunction(() => window.__events.some((e) => e.type === 'update'), null, { timeout: 5000 });
+    await page.close();
+  } finally {
+    await server.stop();
+  }
+});
+
+test('polling pauses while the page is hidden and catches up when it is shown', async () => {
+  const server = await startLiveServer({ events: false });
+  try {
+    const page = await open(server, 'refresh="1"');
+    // A headless page is never hidden by itself: the document says it is, as a backgrounded tab's does.
+    const setVisibility = (state) => page.evaluate((s) => {
+      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => s });
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, state);
+    await setVisibility('hidden');
+    const logged = server.log.length;
+    server.grow(500);
+    await page.waitForTimeout(2500);
+    assert.equal(server.log.length, logged, 'no request while hidden');
+    assert.equal((await events(page, 'update')).length, 0);
+    await setVisibility('visible');
     await page.waitForFunction(() => window.__events.some((e) => e.type === 'update'), null, { timeout: 5000 });
     await page.close();
   } finally {
