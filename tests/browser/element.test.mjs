@@ -4,9 +4,9 @@
 // click-through and the accessible label.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { NodeCore } from './core.mjs';
-import { canvasPixels, colourRef, goldenDir, launchBrowser, openChartPage, pixel, startDataServer, waitReady } from './harness.mjs';
+import { canvasPixels, colourRef, goldenDir, openChartPage, pixel, sharedServerAndBrowser, waitReady } from './harness.mjs';
 
 const dayFile = (kind, code) => readFileSync(`${goldenDir}/data/sisefile/${kind}/${code}.dat`);
 
@@ -21,14 +21,10 @@ function infoOf(code) {
 }
 
 let server, browser, host;
-before(async () => {
-  server = await startDataServer();
-  browser = await launchBrowser();
+sharedServerAndBrowser((s, b) => {
+  server = s;
+  browser = b;
   host = new URL(server.base).host;
-});
-after(async () => {
-  await browser?.close();
-  await server?.stop();
 });
 
 const script = '<script type="module" src="/sivarta.js"></script>';

@@ -6,6 +6,7 @@ import { once } from 'node:events';
 import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, resolve } from 'node:path';
+import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 import { decodePng } from './png.mjs';
@@ -71,6 +72,22 @@ export async function startDataServer({ root = `${goldenDir}/data`, web = true, 
       if (webDir) rmSync(webDir, { recursive: true, force: true });
     },
   };
+}
+
+// One data server and one browser for a test file: started before its
+// tests, handed to `use(server, browser)`, stopped after them (then `cleanup`).
+export function sharedServerAndBrowser(use, { cleanup } = {}) {
+  let server, browser;
+  before(async () => {
+    server = await startDataServer();
+    browser = await launchBrowser();
+    use(server, browser);
+  });
+  after(async () => {
+    await browser?.close();
+    await server?.stop();
+    cleanup?.();
+  });
 }
 
 export async function launchBrowser() {

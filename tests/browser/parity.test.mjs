@@ -6,9 +6,9 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { NodeCore } from './core.mjs';
-import { buildDir, canvasPixels, differencesOutside, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
+import { buildDir, canvasPixels, differencesOutside, goldenDir, openChartPage, sharedServerAndBrowser, waitReady } from './harness.mjs';
 import { decodePng } from './png.mjs';
 
 const cases = readFileSync(`${goldenDir}/cases.txt`, 'utf8').split('\n')
@@ -47,15 +47,7 @@ async function chromiumDecode(page, file) {
 }
 
 let server, browser;
-before(async () => {
-  server = await startDataServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  await server?.stop();
-  rmSync(scratch, { recursive: true, force: true });
-});
+sharedServerAndBrowser((s, b) => { server = s; browser = b; }, { cleanup: () => rmSync(scratch, { recursive: true, force: true }) });
 
 function markup(c, host) {
   const params = [['strCode', c.code], ['strChartUrl', host], ['nsizeMainX', c.width], ['nsizeMainY', c.height], ...c.props];

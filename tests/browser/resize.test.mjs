@@ -4,21 +4,14 @@
 // and follows it when it changes.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { NodeCore } from './core.mjs';
-import { canvasPixels, goldenDir, launchBrowser, openChartPage, pixel, colourRef, startDataServer, waitReady } from './harness.mjs';
+import { canvasPixels, colourRef, goldenDir, openChartPage, pixel, sharedServerAndBrowser, waitReady } from './harness.mjs';
 
 const dayFile = (kind) => readFileSync(`${goldenDir}/data/sisefile/${kind}/005930.dat`);
 
 let server, browser;
-before(async () => {
-  server = await startDataServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  await server?.stop();
-});
+sharedServerAndBrowser((s, b) => { server = s; browser = b; });
 
 // The reference core's chart frame at a size: the first framed rectangle.
 function frameAt(width, height) {

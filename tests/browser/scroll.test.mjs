@@ -3,21 +3,14 @@
 // arrow keys speak the record under the crosshair through the live region.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { NodeCore } from './core.mjs';
-import { canvasPixels, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
+import { canvasPixels, goldenDir, openChartPage, sharedServerAndBrowser, waitReady } from './harness.mjs';
 
 const dayFile = (kind, code) => readFileSync(`${goldenDir}/data/sisefile/${kind}/${code}.dat`);
 
 let server, browser;
-before(async () => {
-  server = await startDataServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  await server?.stop();
-});
+sharedServerAndBrowser((s, b) => { server = s; browser = b; });
 
 // The same chart in Node, driven through the same boundary.
 function reference(type) {

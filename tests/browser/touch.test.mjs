@@ -4,23 +4,16 @@
 // must be the reference's. Also the chart in forced-colours mode.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { NodeCore } from './core.mjs';
-import { canvasPixels, goldenDir, launchBrowser, openChartPage, pixel, startDataServer, waitReady } from './harness.mjs';
+import { canvasPixels, goldenDir, openChartPage, pixel, sharedServerAndBrowser, waitReady } from './harness.mjs';
 import { sceneText } from '../../web/element/sivarta-scene.js';
 
 const dayFile = (kind) => readFileSync(`${goldenDir}/data/sisefile/${kind}/005930.dat`);
 const clickUrl = 'https://example.com/quote';
 
 let server, browser;
-before(async () => {
-  server = await startDataServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
-  await server?.stop();
-});
+sharedServerAndBrowser((s, b) => { server = s; browser = b; });
 
 function reference() {
   const ref = new NodeCore();
