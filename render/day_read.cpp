@@ -23,21 +23,15 @@ FileStamp StampOf(const struct stat& st) {
             static_cast<uint64_t>(st.st_ino), int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec};
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor() {
-        if (fd >= 0) close(fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd; }
-
-private:
-    int fd;
-};
-
 }   // namespace
+
+FileDescriptor::~FileDescriptor() {
+    if (fd >= 0) close(fd);
+}
+
+int FileDescriptor::Release() {
+    return std::exchange(fd, -1);
+}
 
 size_t DataReadLimit() {
     return kMaxDataFileBytes + 1;

@@ -29,6 +29,20 @@ size_t DataReadLimit();
 std::optional<std::string> ReadFileBounded(const std::filesystem::path& path, size_t limit, std::string& bytes,
                                            FileStamp* stamp = nullptr, bool* steady = nullptr);
 
+// An open file descriptor, closed when it goes (unless released).
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd; }
+    int Release();
+
+private:
+    int fd;
+};
+
 // The stamp of an open descriptor, or nothing.
 std::optional<FileStamp> StampOfDescriptor(int fd);
 

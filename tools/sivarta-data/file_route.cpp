@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "render/day_read.h"
 #include "tools/sivarta-data/http_rules.h"
 
 namespace fs = std::filesystem;
@@ -40,21 +41,6 @@ int Resolve(const fs::path& root, const std::string& urlPath, fs::path& file) {
     return 200;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd(fd) {}
-    ~Descriptor() {
-        if (fd >= 0) close(fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd; }
-    int Release() { return std::exchange(fd, -1); }
-
-private:
-    int fd;
-};
-
 }   // namespace
 
 HttpAnswer AnswerFile(const fs::path& root, const std::string& urlPath, const HttpRequest& req,
@@ -62,7 +48,7 @@ HttpAnswer AnswerFile(const fs::path& root, const std::string& urlPath, const Ht
     fs::path path;
     if (const int status = Resolve(root, urlPath, path); status != 200)
         return HttpAnswer::Text(status, status == 403 ? "refused" : "not found");
-    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (file.Get() < 0 || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return HttpAnswer::Text(404, "not found");
