@@ -54,10 +54,11 @@ function addRect(ctx, scale, l, t, r, b) {
   ctx.rect(L, T, R - L, B - T);
 }
 
-export function drawScene(ctx, scene, font) {
+// `scale` defaults to the whole backing store's; a store larger than the
+// scene passes the one a store of the scene's own size would have.
+export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   const { prim: f, kind } = scene.c;
   const ints = scene.ints;
-  const scale = scaleOf(ctx, scene);
   let run = -1;   // the colour of the open path, -1 when none
   const paint = (colour) => {
     if (colour === run) return;
