@@ -126,7 +126,7 @@ export class SivartaChart extends HTMLElement {
   #refreshing = null;   // the refresh under way (a promise)
   #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false, changed: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
-  #tipDrawn = null;   // {ratio, width, height}: the device pixels the tooltip's store shows, once painted
+  #tipDrawn = null;   // [ratio, width, height]: the device pixels the tooltip's store shows, once painted
   #tipStale = true;   // the tooltip's picture is not the core's
   #tipUnsaid = null;   // the tooltip's scene whose words are not its label yet
   #touches = new Map();   // pointerId -> [x, y] of each finger down
@@ -553,7 +553,7 @@ export class SivartaChart extends HTMLElement {
     const ctx = this.#chart.getContext('2d');
     drawScene(ctx, this.#scene(C.layer.chart), this.#font);
     this.#tipStale = true;   // its colours may have changed
-    if (this.#tipDrawn) this.#paintTip(true);
+    if (this.#tipDrawn) this.#readyTip();
     // The crosshair comes back where it was, for whatever record is there now.
     this.#showTrack(this.#core.retrack());
   }
@@ -603,7 +603,9 @@ export class SivartaChart extends HTMLElement {
     }
     if (changed & C.flag.tipChanged) {
       this.#tipStale = true;
-      if (this.#tipDrawn && (!moving || this.#tip.style.display === 'block')) this.#paintTip(!moving);
+      if (!this.#tipDrawn) return;
+      if (!moving) this.#readyTip();
+      else if (this.#tip.style.display === 'block') this.#paintTip();
     }
   }
 
@@ -620,30 +622,31 @@ export class SivartaChart extends HTMLElement {
   // and relayout the page at the next hit test. Its picture is drawn top left
   // at the scale a store of its own size has, on whole device pixels; what a
   // larger picture left beyond it is cleared.
-  #paintTip(say) {
+  #paintTip() {
     const scene = this.#scene(C.layer.tip);
     const ratio = window.devicePixelRatio || 1;
     const [width, height] = deviceSize(scene.width, scene.height);
     const tip = this.#tip;
-    if (!this.#tipDrawn || this.#tipDrawn.ratio !== ratio || width > tip.width || height > tip.height) {
-      const same = this.#tipDrawn?.ratio === ratio;
-      const store = same ? [Math.max(width, tip.width), Math.max(height, tip.height)] : [width, height];
-      sizeCanvas(tip, store[0] / ratio, store[1] / ratio, store);
-      this.#tipDrawn = { ratio, width: 0, height: 0 };
+    const [shownRatio, shownWidth, shownHeight] = this.#tipDrawn ?? [];
+    if (shownRatio !== ratio || width > tip.width || height > tip.height) {
+      const grown = shownRatio === ratio ? [Math.max(width, tip.width), Math.max(height, tip.height)] : [width, height];
+      sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
     const ctx = tip.getContext('2d');
-    drawScene(ctx, scene, this.#font, [scene.width > 0 ? width / scene.width : 1, scene.height > 0 ? height / scene.height : 1]);
-    const drawn = this.#tipDrawn;
-    if (drawn.width > width) ctx.clearRect(width, 0, drawn.width - width, drawn.height);
-    if (drawn.height > height) ctx.clearRect(0, height, drawn.width, drawn.height - height);
-    Object.assign(drawn, { width, height });
+    drawScene(ctx, scene, this.#font, [width / scene.width || 1, height / scene.height || 1]);
+    if (width < shownWidth || height < shownHeight) {
+      ctx.clearRect(width, 0, tip.width, tip.height);
+      ctx.clearRect(0, height, tip.width, tip.height);
+    }
+    this.#tipDrawn = [ratio, width, height];
     this.#tipStale = false;
     this.#tipUnsaid = scene;
-    if (say) this.#sayTip();
   }
 
-  // The tooltip's words for assistive technology, written when they change.
-  #sayTip() {
+  // The tooltip painted and its words for assistive technology, written when
+  // they change.
+  #readyTip() {
+    if (this.#tipStale) this.#paintTip();
     if (!this.#tipUnsaid) return;
     const words = sceneText(this.#tipUnsaid);
     this.#tipUnsaid = null;
@@ -727,8 +730,7 @@ export class SivartaChart extends HTMLElement {
       this.#stopHover();
       return;
     }
-    if (this.#tipStale) this.#paintTip(true);
-    else this.#sayTip();
+    this.#readyTip();
     const width = document.documentElement.clientWidth;
     const place = this.#core.tipPlace(p.clientX, p.clientY, width);
     this.#tip.style.left = `${onDevicePixel(place.left)}px`;
@@ -781,7 +783,7 @@ export class SivartaChart extends HTMLElement {
   #showTapTip(e) {
     this.#showTrack(C.flag.crosshairMoved | C.flag.tipChanged);
     if (this.#core.get(propertyByName.get('nistooltip')) !== 1) return;
-    if (this.#tipStale) this.#paintTip(true);
+    this.#readyTip();
     const place = this.#core.tipPlace(e.clientX, e.clientY, document.documentElement.clientWidth);
     Object.assign(this.#tip.style, { left: `${place.left}px`, top: `${place.top}px`, display: 'block' });
     this.#tapTip = true;
