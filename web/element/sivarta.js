@@ -113,6 +113,8 @@ export class SivartaChart extends HTMLElement {
   #queued = { load: false, draw: false };
   #pointer = null;   // {clientX, clientY} while known
   #crossScene = null;   // what the crosshair canvas shows
+  #crossContext = null;   // the overlays' contexts, made on their first picture
+  #tipContext = null;
   #ratioWatch = null;
   #boxStyle;   // the element's box when the page's CSS does not size it
   #boxSize = null;   // [width, height] of the element's content box, once laid out
@@ -595,7 +597,7 @@ export class SivartaChart extends HTMLElement {
       this.#reportTracked(this.#core.tracked());
       const scene = this.#scene(C.layer.crosshair);
       if (scene.count || this.#crossScene?.count) {
-        const ctx = this.#cross.getContext('2d');
+        const ctx = (this.#crossContext ??= this.#cross.getContext('2d'));
         if (this.#crossScene) clearScene(ctx, this.#crossScene);
         drawScene(ctx, scene, this.#font);
       }
@@ -632,7 +634,7 @@ export class SivartaChart extends HTMLElement {
       const grown = shownRatio === ratio ? [Math.max(width, tip.width), Math.max(height, tip.height)] : [width, height];
       sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
-    const ctx = tip.getContext('2d');
+    const ctx = (this.#tipContext ??= tip.getContext('2d'));
     drawScene(ctx, scene, this.#font, [width / scene.width || 1, height / scene.height || 1]);
     if (width < shownWidth || height < shownHeight) {
       ctx.clearRect(width, 0, tip.width, tip.height);
