@@ -91,7 +91,7 @@ template.innerHTML = `<style>
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
-</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
+</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 export class SivartaChart extends HTMLElement {
