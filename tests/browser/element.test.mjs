@@ -1,6 +1,7 @@
 // <sivarta-chart> as a page author uses it: the six methods and readyinfo,
 // the three ways to give settings, reload and redraw on change, crosshair,
-// tooltip text and placement after a real mouse move, arrow keys,
+// tooltip text, picture and placement after a real mouse move (at 1 and 1.5
+// device pixels per CSS pixel), arrow keys,
 // click-through and the accessible label.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
@@ -182,6 +183,31 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
   await page.waitForTimeout(400);
   assert.equal((await tip(page)).shown, false);
   assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
+  await context.close();
+});
+
+test('at 1.5 device pixels per CSS pixel the tooltip is whole device pixels, after a wider one too', async () => {
+  const context = await browser.newContext({ viewport: { width: 800, height: 400 }, deviceScaleFactor: 1.5 });
+  const page = await openChartPage(context, server,
+    `<sivarta-chart id="c"><param name="strCode" value="005930"><param name="strChartUrl" value="${host}"></sivarta-chart>${script}`);
+  await waitReady(page);
+  const core = new NodeCore();
+  core.set('strCode', '005930');
+  core.size(228, 190);
+  core.load(dayFile('info', '005930'), dayFile('Date', '005930'));
+  const pictures = [];
+  for (const [x, y] of [[20, 60], [150, 100], [60, 100]]) {
+    await page.mouse.move(x, y);
+    core.track(x, y);
+    // Shown at the next hover tick, with the words of this record.
+    const words = core.scene('tip').filter((p) => p.kind === 'Text').map((p) => p.text).join(' ');
+    await page.waitForFunction((w) => document.getElementById('c').shadowRoot.querySelector('canvas[part=tooltip]').getAttribute('aria-label') === w,
+      words, { timeout: 3000 });
+    const border = core.scene('tip').find((p) => p.kind === 'Line').colour;
+    pictures.push(await tipPicture(page, border));
+    assert.equal(pictures.at(-1).height, Math.round(core.scene('tip')[0].rect[3] * 1.5));
+  }
+  assert.ok(pictures[2].width < pictures[2].store, `the narrower tooltip is drawn into the wider one's store (${pictures.map((p) => p.width)})`);
   await context.close();
 });
 
