@@ -132,8 +132,6 @@ function planScene(ctx, scene, scale, font, colours) {
     const [L, T, R, B] = device(scale, l, t, r, b);
     batchFor(slotOf(colours, colour) * 2, l, t, r, b).path.rect(L, T, R - L, B - T);
   };
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
   for (let o = 0; o < ints.length; o += f.ints) {
     const head = ints[o + f.head] & 0xff;
     const l = ints[o + f.left], t = ints[o + f.top], r = ints[o + f.right], b = ints[o + f.bottom];
@@ -195,6 +193,8 @@ function measured(ctx, bytes, font) {
   let entry = textCache.get(key);
   if (!entry) {
     if (textCache.size > 4096) textCache.clear();
+    ctx.font = font;
+    ctx.letterSpacing = LETTER_SPACING;
     const lines = decodeCp949(bytes).split(/\r?\n/);
     const width = (line) => Math.round(ctx.measureText(line).width);
     entry = { lines, single: [lines.join('')], widths: lines.map(width) };
@@ -206,8 +206,6 @@ function measured(ctx, bytes, font) {
 
 // The width of text on one line in scene pixels, as the tooltip is measured.
 export function textWidth(ctx, bytes, font) {
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
   return measured(ctx, bytes, font).singleWidth[0];
 }
 
