@@ -130,7 +130,9 @@ function planScene(ctx, scene, scale, font, colours) {
   const fill = (colour, l, t, r, b) => {
     if (r <= l || b <= t) return;
     const [L, T, R, B] = device(scale, l, t, r, b);
-    batchFor(slotOf(colours, colour) * 2, l, t, r, b).path.rect(L, T, R - L, B - T);
+    const batch = batchFor(slotOf(colours, colour) * 2, l, t, r, b);
+    batch.path.rect(L, T, R - L, B - T);
+    batch.rect = batch.rect === undefined ? [L, T, R - L, B - T] : null;
   };
   for (let o = 0; o < ints.length; o += f.ints) {
     const head = ints[o + f.head] & 0xff;
@@ -171,7 +173,10 @@ function replay(ctx, plan, colours, font) {
     if (batch.path) {
       if (scaled) ctx.setTransform(1, 0, 0, 1, 0, 0);
       scaled = false;
-      ctx.fill(batch.path);
+      // One rectangle as a rectangle: one over the whole store lets the
+      // browser drop what was drawn before it instead of painting it too.
+      if (batch.rect) ctx.fillRect(...batch.rect);
+      else ctx.fill(batch.path);
       continue;
     }
     if (!scaled) ctx.setTransform(plan.sx, 0, 0, plan.sy, 0, 0);
