@@ -143,8 +143,8 @@ export class Core {
 
   // --- Scenes ------------------------------------------------------------------
   // A layer's scene (this.c.layer) as {count, ints, text, width, height, c};
-  // the arrays are copies (memory may grow), or with `view` the module's own,
-  // valid until the next call: a new typed array costs a redraw dearly.
+  // the arrays are copies (memory may grow), or with `view` the core's own,
+  // valid until the chart changes: a new typed array costs a redraw dearly.
   scene(layer, view = false) {
     const count = this.x.sv_scene(layer);
     const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * this.c.prim.ints);

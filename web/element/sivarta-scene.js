@@ -165,28 +165,21 @@ function planScene(ctx, scene, scale, font, colours) {
 }
 
 function replay(ctx, plan, colours, font) {
-  ctx.setTransform(1, 0, 0, 1, 0, 0);
-  let scaled = false, fonted = false, style = '';
+  ctx.font = font;
+  ctx.letterSpacing = LETTER_SPACING;
+  ctx.textBaseline = 'alphabetic';
   for (const batch of plan.batches) {
-    const colour = css(colours[batch.slot]);
-    if (colour !== style) ctx.fillStyle = style = colour;
-    if (batch.path) {
-      if (scaled) ctx.setTransform(1, 0, 0, 1, 0, 0);
-      scaled = false;
-      // One rectangle as a rectangle: one over the whole store lets the
-      // browser drop what was drawn before it instead of painting it too.
-      if (batch.rect) ctx.fillRect(...batch.rect);
-      else ctx.fill(batch.path);
+    ctx.fillStyle = css(colours[batch.slot]);
+    if (batch.texts) {
+      ctx.setTransform(plan.sx, 0, 0, plan.sy, 0, 0);
+      batch.texts.forEach((item) => drawText(ctx, item));
       continue;
     }
-    if (!scaled) ctx.setTransform(plan.sx, 0, 0, plan.sy, 0, 0);
-    if (!fonted) {
-      ctx.font = font;
-      ctx.letterSpacing = LETTER_SPACING;
-      ctx.textBaseline = 'alphabetic';
-    }
-    scaled = fonted = true;
-    for (const item of batch.texts) drawText(ctx, item);
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    // One rectangle as a rectangle: one over the whole store lets the
+    // browser drop what was drawn before it instead of painting it too.
+    if (batch.rect) ctx.fillRect(...batch.rect);
+    else ctx.fill(batch.path);
   }
   ctx.setTransform(1, 0, 0, 1, 0, 0);
 }

@@ -554,7 +554,7 @@ export class SivartaChart extends HTMLElement {
   }
 
   // A layer's scene, in system colours while colours are forced; a `view`
-  // lasts until the next call into the core.
+  // (the module's memory) lasts until the chart changes.
   #scene(layer, view = false) {
     if (!forcedColours.matches) return this.#core.scene(layer, view);
     this.#system ??= {};
@@ -574,7 +574,7 @@ export class SivartaChart extends HTMLElement {
         if ((role === 'Canvas') === back) palette.set(this.#core.get(prop), system(role));
       }
     }
-    const scene = this.#core.scene(layer, view);
+    const scene = this.#core.scene(layer);   // a copy: its colours change here
     const f = C.prim;
     for (let o = 0; o < scene.count * f.ints; o += f.ints) {
       for (const field of [f.colour, f.fill]) scene.ints[o + field] = palette.get(scene.ints[o + field]) ?? system('CanvasText');
