@@ -164,9 +164,9 @@ for (const name of ['day_005930', 'colours']) {
 
 // A chart whose colours change repaints as a chart drawn with those colours
 // from the start, text included, whether colours become shared, stay apart or
-// part again.
-test('colour changes repaint as a chart made with the new colours', async () => {
-  const c = cases.find((k) => k.name === 'day_005930');
+// part again; also where panes overlap, so that order counts.
+for (const name of ['day_005930', 'gaps_hostile']) test(`colour changes repaint ${name} as a chart made with the new colours`, async () => {
+  const c = cases.find((k) => k.name === name);
   const host = new URL(server.base).host;
   const steps = [
     { crBoxLine: 255 },
