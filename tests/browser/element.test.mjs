@@ -1,6 +1,7 @@
 // <sivarta-chart> as a page author uses it: the six methods and readyinfo,
 // the three ways to give settings, reload and redraw on change, crosshair,
-// tooltip text and placement after a real mouse move, arrow keys,
+// tooltip text, picture and placement after a real mouse move (at 1 and 1.5
+// device pixels per CSS pixel), arrow keys,
 // click-through and the accessible label.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
@@ -104,6 +105,20 @@ function assertCrosshair(image, prims) {
   }
 }
 
+// The tooltip's picture: an opaque box at the top left of its backing store
+// (which only grows), framed in the core's border colour, nothing beyond it.
+async function tipPicture(page, border) {
+  const image = await canvasPixels(page, '#c', 'tooltip');
+  const alpha = (x, y) => image.rgba[(y * image.width + x) * 4 + 3];
+  let width = 0, height = 0;
+  while (width < image.width && alpha(width, 0) === 255) ++width;
+  while (height < image.height && alpha(0, height) === 255) ++height;
+  for (let y = 0; y < image.height; ++y)
+    for (let x = 0; x < image.width; ++x) assert.equal(alpha(x, y), x < width && y < height ? 255 : 0, `tooltip pixel ${x},${y}`);
+  for (const [x, y] of [[0, 0], [width - 1, height >> 1], [width >> 1, height - 1]]) assert.deepEqual(pixel(image, x, y), colourRef(border));
+  return { width, height, store: image.width };
+}
+
 test('crosshair, tooltip text and placement after a real mouse move, arrow keys', async () => {
   const context = await browser.newContext({ viewport: { width: 800, height: 400 } });
   const page = await openChartPage(context, server, `<div style="position:absolute;left:400px;top:50px">
@@ -117,18 +132,22 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
     (getComputedStyle(document.getElementById('c').shadowRoot.querySelector('canvas[part=tooltip]')).display !== 'none') === want, shown, { timeout: 3000 });
   const tip = (p) => p.$eval('#c', (c) => {
     const t = c.shadowRoot.querySelector('canvas[part=tooltip]');
-    return { shown: getComputedStyle(t).display !== 'none', left: parseInt(t.style.left), top: parseInt(t.style.top), width: t.width, text: t.getAttribute('aria-label') };
+    return { shown: getComputedStyle(t).display !== 'none', left: parseInt(t.style.left), top: parseInt(t.style.top), text: t.getAttribute('aria-label') };
   });
   const tipText = () => core.scene('tip').filter((p) => p.kind === 'Text').map((p) => p.text).join(' ');
 
-  // Right of the cursor where 310 pixels fit before the viewport's edge, flipped left where not.
-  for (const [x, y] of [[20, 60], [150, 100]]) {
+  // Right of the cursor where 310 pixels fit before the viewport's edge,
+  // flipped left where not; a narrower record's tooltip after a wider one's.
+  const widths = [];
+  for (const [x, y] of [[20, 60], [150, 100], [60, 100]]) {
     await page.mouse.move(400 + x, 50 + y);
     core.track(x, y);
     await tipShown(true);
     // The next hover tick puts it beside the pointer.
     const clientX = 400 + x;
-    const width = (await tip(page)).width;
+    const picture = await tipPicture(page, core.scene('tip').find((p) => p.kind === 'Line').colour);
+    const width = picture.width;
+    widths.push([width, picture.store]);
     const left = clientX + 310 > 800 ? clientX - 5 - width : clientX + 10;
     await page.waitForFunction(([l, t]) => {
       const tipCanvas = document.getElementById('c').shadowRoot.querySelector('canvas[part=tooltip]');
@@ -139,6 +158,7 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
     assert.match(shown.text, /^\d\d\/\d\d /);
     assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
   }
+  assert.ok(widths[2][0] < widths[2][1], `the narrower tooltip is drawn into the wider one's store (${widths})`);
 
   // Outside the frame (the label column) the tooltip goes at the next tick; the crosshair stays.
   await page.mouse.move(400 + 222, 50 + 100);
@@ -163,6 +183,31 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
   await page.waitForTimeout(400);
   assert.equal((await tip(page)).shown, false);
   assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
+  await context.close();
+});
+
+test('at 1.5 device pixels per CSS pixel the tooltip is whole device pixels, after a wider one too', async () => {
+  const context = await browser.newContext({ viewport: { width: 800, height: 400 }, deviceScaleFactor: 1.5 });
+  const page = await openChartPage(context, server,
+    `<sivarta-chart id="c"><param name="strCode" value="005930"><param name="strChartUrl" value="${host}"></sivarta-chart>${script}`);
+  await waitReady(page);
+  const core = new NodeCore();
+  core.set('strCode', '005930');
+  core.size(228, 190);
+  core.load(dayFile('info', '005930'), dayFile('Date', '005930'));
+  const pictures = [];
+  for (const [x, y] of [[20, 60], [150, 100], [60, 100]]) {
+    await page.mouse.move(x, y);
+    core.track(x, y);
+    // Shown at the next hover tick, with the words of this record.
+    const words = core.scene('tip').filter((p) => p.kind === 'Text').map((p) => p.text).join(' ');
+    await page.waitForFunction((w) => document.getElementById('c').shadowRoot.querySelector('canvas[part=tooltip]').getAttribute('aria-label') === w,
+      words, { timeout: 3000 });
+    const border = core.scene('tip').find((p) => p.kind === 'Line').colour;
+    pictures.push(await tipPicture(page, border));
+    assert.equal(pictures.at(-1).height, Math.round(core.scene('tip')[0].rect[3] * 1.5));
+  }
+  assert.ok(pictures[2].width < pictures[2].store, `the narrower tooltip is drawn into the wider one's store (${pictures.map((p) => p.width)})`);
   await context.close();
 });
 

@@ -91,7 +91,7 @@ template.innerHTML = `<style>
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
-</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
+</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 export class SivartaChart extends HTMLElement {
@@ -113,6 +113,8 @@ export class SivartaChart extends HTMLElement {
   #queued = { load: false, draw: false };
   #pointer = null;   // {clientX, clientY} while known
   #crossScene = null;   // what the crosshair canvas shows
+  #crossContext = null;   // the overlays' contexts, made on their first picture
+  #tipContext = null;
   #ratioWatch = null;
   #boxStyle;   // the element's box when the page's CSS does not size it
   #boxSize = null;   // [width, height] of the element's content box, once laid out
@@ -126,6 +128,9 @@ export class SivartaChart extends HTMLElement {
   #refreshing = null;   // the refresh under way (a promise)
   #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false, changed: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
+  #tipDrawn = null;   // [ratio, width, height]: the device pixels the tooltip's store shows, once painted
+  #tipStale = true;   // the tooltip's picture is not the core's
+  #tipUnsaid = null;   // the tooltip's scene whose words are not its label yet
   #touches = new Map();   // pointerId -> [x, y] of each finger down
   #tapTip = false;   // a tap shows the tooltip (until a pan, a scroll or another tap)
   #system = null;   // system colour name -> colour reference, while forced
@@ -548,7 +553,8 @@ export class SivartaChart extends HTMLElement {
 
   #paint() {
     drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#font);
-    this.#paintTip();   // its colours may have changed
+    this.#tipStale = true;   // its colours may have changed
+    if (this.#tipDrawn) this.#readyTip();
     // The crosshair comes back where it was, for whatever record is there now.
     this.#showTrack(this.#core.retrack());
   }
@@ -583,15 +589,26 @@ export class SivartaChart extends HTMLElement {
   }
 
   // Redraws the crosshair overlay and the tooltip's picture after a track.
-  #showTrack(changed) {
+  // A canvas nothing was drawn on keeps no context: charts the pointer never
+  // visits stay small. A pointer move repaints a shown tooltip only, and
+  // leaves its words to the next hover tick.
+  #showTrack(changed, moving = false) {
     if (changed & C.flag.crosshairMoved) {
       this.#reportTracked(this.#core.tracked());
-      const ctx = this.#cross.getContext('2d');
-      if (this.#crossScene) clearScene(ctx, this.#crossScene);
-      this.#crossScene = this.#scene(C.layer.crosshair);
-      drawScene(ctx, this.#crossScene, this.#font);
+      const scene = this.#scene(C.layer.crosshair);
+      if (scene.count || this.#crossScene?.count) {
+        const ctx = (this.#crossContext ??= this.#cross.getContext('2d'));
+        if (this.#crossScene) clearScene(ctx, this.#crossScene);
+        drawScene(ctx, scene, this.#font);
+      }
+      this.#crossScene = scene;
     }
-    if (changed & C.flag.tipChanged) this.#paintTip();
+    if (changed & C.flag.tipChanged) {
+      this.#tipStale = true;
+      if (!this.#tipDrawn) return;
+      if (!moving) this.#readyTip();
+      else if (this.#tip.style.display === 'block') this.#paintTip();
+    }
   }
 
   // crosshairmove: the record under the crosshair, null when there is none
@@ -603,16 +620,39 @@ export class SivartaChart extends HTMLElement {
     this.dispatchEvent(new CustomEvent('crosshairmove', { detail: record }));
   }
 
+  // The tooltip's backing store only grows: a new size would reset the canvas
+  // and relayout the page at the next hit test. Its picture is drawn top left
+  // at the scale a store of its own size has, on whole device pixels; what a
+  // larger picture left beyond it is cleared.
   #paintTip() {
     const scene = this.#scene(C.layer.tip);
-    // Its first primitive fills it whole: a canvas of the right size is only
-    // redrawn. Its box is whole device pixels, placed on device pixels.
-    const device = deviceSize(scene.width, scene.height);
     const ratio = window.devicePixelRatio || 1;
-    if (this.#tip.width !== device[0] || this.#tip.height !== device[1]) sizeCanvas(this.#tip, device[0] / ratio, device[1] / ratio, device);
-    const ctx = this.#tip.getContext('2d');
-    drawScene(ctx, scene, this.#font);
-    this.#tip.setAttribute('aria-label', sceneText(scene));
+    const [width, height] = deviceSize(scene.width, scene.height);
+    const tip = this.#tip;
+    const [shownRatio, shownWidth, shownHeight] = this.#tipDrawn ?? [];
+    if (shownRatio !== ratio || width > tip.width || height > tip.height) {
+      const grown = shownRatio === ratio ? [Math.max(width, tip.width), Math.max(height, tip.height)] : [width, height];
+      sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
+    }
+    const ctx = (this.#tipContext ??= tip.getContext('2d'));
+    drawScene(ctx, scene, this.#font, [width / scene.width || 1, height / scene.height || 1]);
+    if (width < shownWidth || height < shownHeight) {
+      ctx.clearRect(width, 0, tip.width, tip.height);
+      ctx.clearRect(0, height, tip.width, tip.height);
+    }
+    this.#tipDrawn = [ratio, width, height];
+    this.#tipStale = false;
+    this.#tipUnsaid = scene;
+  }
+
+  // The tooltip painted and its words for assistive technology, written when
+  // they change.
+  #readyTip() {
+    if (this.#tipStale) this.#paintTip();
+    if (!this.#tipUnsaid) return;
+    const words = sceneText(this.#tipUnsaid);
+    this.#tipUnsaid = null;
+    if (this.#tip.getAttribute('aria-label') !== words) this.#tip.setAttribute('aria-label', words);
   }
 
   #updateLabel() {
@@ -648,7 +688,7 @@ export class SivartaChart extends HTMLElement {
       return;
     }
     this.#pointer = { clientX: e.clientX, clientY: e.clientY };
-    this.#showTrack(this.#core.pointerMove(x, y));
+    this.#showTrack(this.#core.pointerMove(x, y), true);
     this.#startHover();
     if (e.buttons & 1) this.#showView(this.#core.drag(x, y));
   }
@@ -692,6 +732,7 @@ export class SivartaChart extends HTMLElement {
       this.#stopHover();
       return;
     }
+    this.#readyTip();
     const width = document.documentElement.clientWidth;
     const place = this.#core.tipPlace(p.clientX, p.clientY, width);
     this.#tip.style.left = `${onDevicePixel(place.left)}px`;
@@ -744,6 +785,7 @@ export class SivartaChart extends HTMLElement {
   #showTapTip(e) {
     this.#showTrack(C.flag.crosshairMoved | C.flag.tipChanged);
     if (this.#core.get(propertyByName.get('nistooltip')) !== 1) return;
+    this.#readyTip();
     const place = this.#core.tipPlace(e.clientX, e.clientY, document.documentElement.clientWidth);
     Object.assign(this.#tip.style, { left: `${place.left}px`, top: `${place.top}px`, display: 'block' });
     this.#tapTip = true;
