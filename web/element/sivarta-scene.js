@@ -107,8 +107,10 @@ function planScene(ctx, scene, scale, font, colours) {
   const plan = { sx: scale[0], sy: scale[1], font, shape: new Int32Array(ints.length), text: scene.text.slice(), batches: [] };
   matchShape(scene, colours, plan.shape, true);
   // Per vertical band of the scene, what was placed there: l, t, r, b, batch.
-  const bands = Array.from({ length: Math.ceil(scene.width / BAND) + 1 }, () => []);
-  const band = (x) => Math.min(Math.max(Math.floor(x / BAND), 0), bands.length - 1);
+  // Made as touched: an overlay spans the chart's width but covers few bands.
+  const bands = [];
+  const last = Math.ceil(scene.width / BAND);
+  const band = (x) => Math.min(Math.max(Math.floor(x / BAND), 0), last);
   const latest = new Map();   // slot * 2 (+ 1 for texts) -> the last batch of that kind and colour
   // The batch a shape joins: the last of its kind and colour, when no later
   // batch has anything it overlaps; else a new one.
@@ -116,6 +118,7 @@ function planScene(ctx, scene, scale, font, colours) {
     let over = -1;
     for (let n = band(l); n <= band(r - 1); ++n) {
       const placed = bands[n];
+      if (!placed) continue;
       for (let i = 0; i < placed.length; i += 5)
         if (placed[i + 4] > over && placed[i] < r && l < placed[i + 2] && placed[i + 1] < b && t < placed[i + 3]) over = placed[i + 4];
     }
@@ -124,7 +127,7 @@ function planScene(ctx, scene, scale, font, colours) {
       at = plan.batches.push(key & 1 ? { slot: key >> 1, texts: [] } : { slot: key >> 1, path: new Path2D() }) - 1;
       latest.set(key, at);
     }
-    for (let n = band(l); n <= band(r - 1); ++n) bands[n].push(l, t, r, b, at);
+    for (let n = band(l); n <= band(r - 1); ++n) (bands[n] ??= []).push(l, t, r, b, at);
     return plan.batches[at];
   };
   const fill = (colour, l, t, r, b) => {
