@@ -72,6 +72,9 @@ const deviceSize = (width, height) => [width, height].map((v) => Math.round(Math
 // A CSS length that starts and ends on a device pixel (from a whole-pixel origin).
 const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (window.devicePixelRatio || 1);
 
+// One formatter for every label (toLocaleString would make one per number).
+const numberFormat = new Intl.NumberFormat('en-US');
+
 // One context measures text for every chart of the page, each in its own font.
 let measuring = null;
 const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
@@ -91,7 +94,7 @@ template.innerHTML = `<style>
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
-</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip"></canvas>
+</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 export class SivartaChart extends HTMLElement {
@@ -111,6 +114,7 @@ export class SivartaChart extends HTMLElement {
   #loadAbort = null;
   #loadId = 0;
   #queued = { load: false, draw: false };
+  #painted = false;   // the chart canvas has shown a scene
   #pointer = null;   // {clientX, clientY} while known
   #crossScene = null;   // what the crosshair canvas shows
   #ratioWatch = null;
@@ -124,10 +128,11 @@ export class SivartaChart extends HTMLElement {
   #failed = false;   // the last load failed: the chart shows the core's failure text
   #day = null;   // the files of the day shown, [{bytes, etag, lastModified}] x 2, for refreshes
   #refreshing = null;   // the refresh under way (a promise)
-  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false, changed: false };
+  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, stale: false, changed: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
   #touches = new Map();   // pointerId -> [x, y] of each finger down
   #tapTip = false;   // a tap shows the tooltip (until a pan, a scroll or another tap)
+  #tipStale = false;   // the hidden tooltip's picture is not the chart's now
   #system = null;   // system colour name -> colour reference, while forced
   #probe;   // resolves system colour names
   #watches = null;   // aborts the element's document-wide listeners
@@ -194,7 +199,7 @@ export class SivartaChart extends HTMLElement {
 
   disconnectedCallback() {
     this.#connected = false;
-    this.#live.observer?.disconnect();
+    SivartaChart.#onScreen.unobserve(this);
     document.removeEventListener('visibilitychange', this.#visibilityChanged);
     this.#stopLive();
     this.#ratioWatch?.abort();
@@ -312,7 +317,10 @@ export class SivartaChart extends HTMLElement {
     return true;
   }
 
-  // Several changes in one task lead to one load or one redraw.
+  // Several changes in one task lead to one load or one redraw. A chart that
+  // never showed a scene and is loading draws its empty frame at the next
+  // frame: a day that comes sooner is drawn instead, and the frame shows the
+  // same either way.
   #queue(what) {
     if (this.#queued[what]) return;
     this.#queued[what] = true;
@@ -320,7 +328,8 @@ export class SivartaChart extends HTMLElement {
       this.#queued[what] = false;
       if (!this.#connected) return;
       if (what === 'load') this.#load();
-      else this.#redraw();
+      else if (this.#painted || !(this.#queued.load || this.#loadAbort)) this.#redraw();
+      else requestAnimationFrame(() => this.#painted || !this.#connected || this.#redraw());
     });
   }
 
@@ -489,14 +498,18 @@ export class SivartaChart extends HTMLElement {
     this.#updateLive();
   };
 
+  // One observer for every chart of the page: each entry is one chart's.
+  static #onScreen = new IntersectionObserver((entries) => {
+    for (const entry of entries) {
+      entry.target.#live.offScreen = !entry.isIntersecting;
+      entry.target.#updateLive();
+    }
+  });
+
   #watchVisibility() {
     this.#live.hidden = document.visibilityState === 'hidden';
     document.addEventListener('visibilitychange', this.#visibilityChanged);
-    this.#live.observer = new IntersectionObserver((entries) => {
-      this.#live.offScreen = !entries[entries.length - 1].isIntersecting;
-      this.#updateLive();
-    });
-    this.#live.observer.observe(this);
+    SivartaChart.#onScreen.observe(this);
   }
 
   // Refreshing runs while the chart refreshes at all, has a day, and is seen.
@@ -547,9 +560,12 @@ export class SivartaChart extends HTMLElement {
   }
 
   #paint() {
+    this.#painted = true;
     const ctx = this.#chart.getContext('2d');
     drawScene(ctx, this.#scene(C.layer.chart), this.#font);
-    this.#paintTip();   // its colours may have changed
+    // Its colours may have changed; a hidden one is drawn when it shows.
+    if (this.#tip.style.display === 'block') this.#paintTip();
+    else this.#tipStale = true;
     // The crosshair comes back where it was, for whatever record is there now.
     this.#showTrack(this.#core.retrack());
   }
@@ -604,6 +620,7 @@ export class SivartaChart extends HTMLElement {
   }
 
   #paintTip() {
+    this.#tipStale = false;
     const scene = this.#scene(C.layer.tip);
     // Its first primitive fills it whole: a canvas of the right size is only
     // redrawn. Its box is whole device pixels, placed on device pixels.
@@ -625,7 +642,7 @@ export class SivartaChart extends HTMLElement {
       this.setAttribute('aria-label', 'Stock chart: no data');
       return;
     }
-    const number = (n) => n.toLocaleString('en-US');
+    const number = (n) => numberFormat.format(n);
     const change = this.GetStockChange();
     const sign = change > 0 ? '+' : '';
     const name = this.GetStockName();
@@ -692,6 +709,7 @@ export class SivartaChart extends HTMLElement {
       this.#stopHover();
       return;
     }
+    if (this.#tipStale) this.#paintTip();
     const width = document.documentElement.clientWidth;
     const place = this.#core.tipPlace(p.clientX, p.clientY, width);
     this.#tip.style.left = `${onDevicePixel(place.left)}px`;
