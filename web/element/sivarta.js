@@ -4,23 +4,11 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
+import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
 import { Core, describe } from './sivarta-core.js';
 import { FONT_STACK, clearScene, drawScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
-
-const wasmUrl = new URL('sivarta.wasm', import.meta.url);
-
-async function compileCore() {
-  const response = fetch(wasmUrl);
-  try {
-    return await WebAssembly.compileStreaming(response);
-  } catch {
-    // A server that does not say application/wasm: compile from the bytes.
-    return WebAssembly.compile(await (await fetch(wasmUrl)).arrayBuffer());
-  }
-}
-const coreCompiled = compileCore();   // once per page, while the first files travel
 
 // A setting as the element will take it from its markup: a property a script
 // set, then its <param>, then its attribute.
@@ -55,6 +43,13 @@ function takeEarlyDay(chart, urls, signal) {
   return early.files;
 }
 
+// One context measures text for every chart of the page, each in its own
+// font. Warmed while the wasm compiles: a context, its font and a first
+// measure are what every chart's first paint needs.
+let measuring = null;
+const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
+textWidth(measuringContext(), new Uint8Array([48]), `${startup.fontPx}px ${FONT_STACK}`);
+
 const coreModule = await coreCompiled;
 const { c: C, properties: propertyList } = describe(coreModule);
 const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
@@ -74,10 +69,6 @@ const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (w
 
 // One formatter for every label (toLocaleString would make one per number).
 const numberFormat = new Intl.NumberFormat('en-US');
-
-// One context measures text for every chart of the page, each in its own font.
-let measuring = null;
-const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
 
 // In forced-colours mode the canvases keep their colours unless the chart
 // maps them: backgrounds to Canvas, rising and falling candles to Highlight
@@ -111,6 +102,7 @@ export class SivartaChart extends HTMLElement {
   #cross;
   #tip;
   #font = `${C.fontPx}px ${FONT_STACK}`;
+  #fontRead = true;   // #font is the page's --sivarta-font since the chart connected
   #loadAbort = null;
   #loadId = 0;
   #queued = { load: false, draw: false };
@@ -145,7 +137,7 @@ export class SivartaChart extends HTMLElement {
     this.#boxStyle = root.querySelectorAll('style')[1];
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
-    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#font));
+    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#face));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
@@ -177,7 +169,7 @@ export class SivartaChart extends HTMLElement {
     // A group, not an image: an image's children are hidden from assistive
     // technology, and the live region that speaks the records is one.
     this.setAttribute('role', 'group');
-    this.#font = `${C.fontPx}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
+    this.#fontRead = false;
     for (const param of this.querySelectorAll(':scope > param')) this.#applyParam(param);
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
     this.#connected = true;
@@ -554,6 +546,17 @@ export class SivartaChart extends HTMLElement {
   }
 
   // --- Drawing -----------------------------------------------------------------
+  // The font of the chart's texts, read from the page's style when first
+  // needed after connecting: charts connected together force one style pass,
+  // not one each.
+  get #face() {
+    if (!this.#fontRead) {
+      this.#fontRead = true;
+      this.#font = `${C.fontPx}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
+    }
+    return this.#font;
+  }
+
   #redraw() {
     this.#core.redraw();
     this.#paint();
@@ -562,7 +565,7 @@ export class SivartaChart extends HTMLElement {
   #paint() {
     this.#painted = true;
     const ctx = this.#chart.getContext('2d');
-    drawScene(ctx, this.#scene(C.layer.chart), this.#font);
+    drawScene(ctx, this.#scene(C.layer.chart), this.#face);
     // Its colours may have changed; a hidden one is drawn when it shows.
     if (this.#tip.style.display === 'block') this.#paintTip();
     else this.#tipStale = true;
@@ -605,7 +608,7 @@ export class SivartaChart extends HTMLElement {
       const ctx = this.#cross.getContext('2d');
       if (this.#crossScene) clearScene(ctx, this.#crossScene);
       this.#crossScene = this.#scene(C.layer.crosshair);
-      drawScene(ctx, this.#crossScene, this.#font);
+      drawScene(ctx, this.#crossScene, this.#face);
     }
     if (changed & C.flag.tipChanged) this.#paintTip();
   }
@@ -628,7 +631,7 @@ export class SivartaChart extends HTMLElement {
     const ratio = window.devicePixelRatio || 1;
     if (this.#tip.width !== device[0] || this.#tip.height !== device[1]) sizeCanvas(this.#tip, device[0] / ratio, device[1] / ratio, device);
     const ctx = this.#tip.getContext('2d');
-    drawScene(ctx, scene, this.#font);
+    drawScene(ctx, scene, this.#face);
     this.#tip.setAttribute('aria-label', sceneText(scene));
   }
 
@@ -794,7 +797,7 @@ export class SivartaChart extends HTMLElement {
 
   // After a scroll or zoom the chart is drawn again; the crosshair follows.
   #showView(changed) {
-    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart), this.#font);
+    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart), this.#face);
     this.#showTrack(changed);
   }
 }
