@@ -100,13 +100,16 @@ export function drawScene(ctx, scene, font) {
   close();
 }
 
-// Decoded texts and their widths in scene pixels, kept: a redraw repeats most labels.
+// Decoded texts and their widths in scene pixels, kept: a redraw repeats most
+// labels. Only a text not kept sets the context's font to measure it.
 const textCache = new Map();
 function measured(ctx, bytes, font) {
   const key = font + '\u0000' + String.fromCharCode.apply(null, bytes);
   let entry = textCache.get(key);
   if (!entry) {
     if (textCache.size > 4096) textCache.clear();
+    ctx.font = font;
+    ctx.letterSpacing = LETTER_SPACING;
     const lines = decodeCp949(bytes).split(/\r?\n/);
     const width = (line) => Math.round(ctx.measureText(line).width);
     entry = { lines, single: [lines.join('')], widths: lines.map(width) };
@@ -118,8 +121,6 @@ function measured(ctx, bytes, font) {
 
 // The width of text on one line in scene pixels, as the tooltip is measured.
 export function textWidth(ctx, bytes, font) {
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
   return measured(ctx, bytes, font).singleWidth[0];
 }
 

@@ -78,14 +78,17 @@ const colourProps = propertyList.filter((p) => p.name.startsWith('cr'));
 const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 'crHighCandle' ? 'Highlight'
   : name === 'crLowCandle' ? 'LinkText' : name.includes('HorizonalLine') ? 'GrayText' : 'CanvasText');
 
-const template = document.createElement('template');
-template.innerHTML = `<style>
+// One parsed style sheet for every chart's shadow root; each root's own
+// <style> holds its box.
+const sheet = new CSSStyleSheet();
+sheet.replaceSync(`
   :host { display: inline-block; position: relative; overflow: hidden; contain: size; cursor: pointer; outline-offset: -1px;
           touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
-  .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
-</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
+  .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }`);
+const template = document.createElement('template');
+template.innerHTML = `<style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 export class SivartaChart extends HTMLElement {
@@ -132,9 +135,10 @@ export class SivartaChart extends HTMLElement {
   constructor() {
     super();
     const root = this.attachShadow({ mode: 'open' });
+    root.adoptedStyleSheets = [sheet];
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
-    this.#boxStyle = root.querySelectorAll('style')[1];
+    this.#boxStyle = root.querySelector('style');
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
     this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#face));
