@@ -50,10 +50,6 @@ let measuring = null;
 const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
 textWidth(measuringContext(), new Uint8Array([48]), `${startup.fontPx}px ${FONT_STACK}`);
 
-const coreModule = await coreCompiled;
-const { c: C, properties: propertyList } = describe(coreModule);
-const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
-
 // A canvas of width x height CSS pixels whose backing store has the given
 // device pixels: what the browser reports for its box, else the ratio's
 // estimate. Its context is left alone, so a canvas nothing was drawn on yet
@@ -74,7 +70,6 @@ const numberFormat = new Intl.NumberFormat('en-US');
 // maps them: backgrounds to Canvas, rising and falling candles to Highlight
 // and LinkText, grid lines to GrayText, everything else to CanvasText.
 const forcedColours = matchMedia('(forced-colors: active)');
-const colourProps = propertyList.filter((p) => p.name.startsWith('cr'));
 const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 'crHighCandle' ? 'Highlight'
   : name === 'crLowCandle' ? 'LinkText' : name.includes('HorizonalLine') ? 'GrayText' : 'CanvasText');
 
@@ -90,6 +85,12 @@ sheet.replaceSync(`
 const template = document.createElement('template');
 template.innerHTML = `<style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
+
+// All above runs while the wasm compiles; the element needs the core.
+const coreModule = await coreCompiled;
+const { c: C, properties: propertyList } = describe(coreModule);
+const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
+const colourProps = propertyList.filter((p) => p.name.startsWith('cr'));
 
 export class SivartaChart extends HTMLElement {
   // Loading limits, the core's; a page may tighten them.
