@@ -20,13 +20,18 @@ function markupSetting(chart, name) {
 }
 
 // The charts already on the page ask for their first day's files now, while
-// the wasm travels and compiles: {urls, abort, files}.
+// the wasm travels and compiles: {urls, abort, files}; arrivedDays holds the
+// charts whose early files are in.
 const earlyDays = new WeakMap();
+const arrivedDays = new WeakSet();
 for (const chart of document.querySelectorAll('sivarta-chart')) {
   const host = markupSetting(chart, 'strChartUrl') || location.host || startup.defaultHost;
   const urls = dayUrls(startup, markupSetting(chart, 'strCode'), host, location.protocol === 'https:');
   const abort = new AbortController();
-  if (urls) earlyDays.set(chart, { urls, abort, files: fetchDay(urls, abort.signal, startup.limits) });
+  if (!urls) continue;
+  const files = fetchDay(urls, abort.signal, startup.limits);
+  files.then(() => arrivedDays.add(chart));
+  earlyDays.set(chart, { urls, abort, files });
 }
 
 // The early files of a chart's first load when they are the ones the core
@@ -315,9 +320,9 @@ export class SivartaChart extends HTMLElement {
   }
 
   // Several changes in one task lead to one load or one redraw. A chart that
-  // never showed a scene and is loading draws its empty frame at the next
-  // frame: a day that comes sooner is drawn instead, and the frame shows the
-  // same either way.
+  // never showed a scene and whose first day is already fetched leaves its
+  // empty frame to the next frame: the day is drawn before it, and the frame
+  // shows the same either way.
   #queue(what) {
     if (this.#queued[what]) return;
     this.#queued[what] = true;
@@ -325,7 +330,7 @@ export class SivartaChart extends HTMLElement {
       this.#queued[what] = false;
       if (!this.#connected) return;
       if (what === 'load') this.#load();
-      else if (this.#painted || !(this.#queued.load || this.#loadAbort)) this.#redraw();
+      else if (this.#painted || !arrivedDays.has(this) || !(this.#queued.load || this.#loadAbort)) this.#redraw();
       else requestAnimationFrame(() => this.#painted || !this.#connected || this.#redraw());
     });
   }
