@@ -574,8 +574,7 @@ export class SivartaChart extends HTMLElement {
 
   #paint() {
     this.#painted = true;
-    const ctx = this.#chart.getContext('2d');
-    drawScene(ctx, this.#scene(C.layer.chart), this.#face);
+    drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#face);
     // Its colours may have changed; a hidden one is drawn when it shows.
     if (this.#tip.style.display === 'block') this.#paintTip();
     else this.#tipStale = true;
@@ -583,10 +582,10 @@ export class SivartaChart extends HTMLElement {
     this.#showTrack(this.#core.retrack());
   }
 
-  // A layer's scene, in system colours while colours are forced.
-  #scene(layer) {
-    const scene = this.#core.scene(layer);
-    if (!forcedColours.matches) return scene;
+  // A layer's scene, in system colours while colours are forced; a `view`
+  // (the module's memory) lasts until the chart changes.
+  #scene(layer, view = false) {
+    if (!forcedColours.matches) return this.#core.scene(layer, view);
     this.#system ??= {};
     const system = (name) => {
       if (this.#system[name] === undefined) {
@@ -604,6 +603,7 @@ export class SivartaChart extends HTMLElement {
         if ((role === 'Canvas') === back) palette.set(this.#core.get(prop), system(role));
       }
     }
+    const scene = this.#core.scene(layer);   // a copy: its colours change here
     const f = C.prim;
     for (let o = 0; o < scene.count * f.ints; o += f.ints) {
       for (const field of [f.colour, f.fill]) scene.ints[o + field] = palette.get(scene.ints[o + field]) ?? system('CanvasText');
@@ -807,7 +807,7 @@ export class SivartaChart extends HTMLElement {
 
   // After a scroll or zoom the chart is drawn again; the crosshair follows.
   #showView(changed) {
-    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart), this.#face);
+    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#face);
     this.#showTrack(changed);
   }
 }
