@@ -4,7 +4,9 @@
 // control under Wine and the native renderer. Prints numbers and ratios;
 // never passes or fails on time. Run it through bench/compare, which builds
 // what it needs and provides the display.
-//   node bench/web/compare.mjs [--loads N] [--web-only]
+//   node bench/web/compare.mjs [--loads N] [--web-only] [--only first|charts]
+// --only runs one web part alone (first charts without the peer, or the 30
+// charts): a narrower run while working on it.
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdirSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -16,11 +18,12 @@ const option = (name, fallback) => {
   return at > 0 ? Number(process.argv[at + 1]) : fallback;
 };
 const LOADS = option('--loads', 11);
-const WEB_ONLY = process.argv.includes('--web-only');
+const ONLY = process.argv.includes('--only') ? process.argv[process.argv.indexOf('--only') + 1] : null;
+const WEB_ONLY = process.argv.includes('--web-only') || ONLY !== null;
 const REDRAWS = 100;
 const MOVES = 500;
 const LATENCIES = [0, 50];
-const KINDS = ['peer', 'floor', 'element', 'preloaded'];
+const KINDS = ONLY === 'first' ? ['floor', 'element', 'preloaded'] : ['peer', 'floor', 'element', 'preloaded'];
 // Many charts on one page: one code each, 228x190.
 const MANY_CODES = Array.from({ length: 30 }, (_, i) => String(200000 + 7 * i));
 const DAYS = [
@@ -32,8 +35,8 @@ const median = (values) => {
   const v = [...values].sort((a, b) => a - b);
   return v.length % 2 ? v[v.length >> 1] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
 };
-const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 1 ? v.toFixed(2) : v.toFixed(4));
-const ratio = (a, b) => `${(a / b).toFixed(2)}x`;
+const fmt = (v) => (Number.isNaN(v) ? '-' : v >= 100 ? v.toFixed(0) : v >= 1 ? v.toFixed(2) : v.toFixed(4));
+const ratio = (a, b) => (Number.isNaN(a / b) ? '-' : `${(a / b).toFixed(2)}x`);
 const pad = (s, n) => String(s).padStart(n);
 const optimisedOr = (name) => (existsSync(`${buildDir}/bench/bin/${name}`) ? `${buildDir}/bench/bin/${name}` : `${buildDir}/native/bin/${name}`);
 
@@ -113,6 +116,9 @@ async function openTab(browser, day) {
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+  // The page's task times in its main thread's CPU time, which other work
+  // on a shared machine inflates far less than the wall clock.
+  await cdp.send('Performance.enable', { timeDomain: 'threadTicks' });
   return { context, page, cdp };
 }
 
@@ -120,9 +126,17 @@ async function setLatency(tab, latency) {
   await tab.cdp.send('Network.emulateNetworkConditions', { offline: false, latency, downloadThroughput: -1, uploadThroughput: -1 });
 }
 
+// The main thread's CPU milliseconds in tasks so far.
+async function mainThreadCpu(tab) {
+  const { metrics } = await tab.cdp.send('Performance.getMetrics');
+  return metrics.find((m) => m.name === 'TaskDuration').value * 1000;
+}
+
 async function loadOnce(tab, url) {
+  const cpuBefore = await mainThreadCpu(tab);
   await tab.page.goto(url);
   const times = await withTimeout(tab.page.evaluate(() => window.__times), url);
+  times.cpu = (await mainThreadCpu(tab)) - cpuBefore;
   // Where the time went: when the module, the wasm and the files were asked
   // for and arrived, and when the wasm was compiled.
   Object.assign(times, await tab.page.evaluate(() => {
@@ -253,7 +267,9 @@ async function manyCharts(tab, urls) {
     for (const latency of LATENCIES) {
       await setLatency(tab, latency);
       for (const kind of round % 2 ? ['floor', 'charts'] : ['charts', 'floor']) {
-        add(`${kind} ${latency}`, (await loadOnce(tab, urls[kind])).presented);
+        const times = await loadOnce(tab, urls[kind]);
+        add(`${kind} ${latency}`, times.presented);
+        add(`${kind} ${latency} cpu`, times.cpu);
         if (latency === 0) add(`${kind} memory`, await memoryOf(tab));
       }
     }
@@ -274,6 +290,8 @@ function printMany(many) {
               `${MANY_CODES.length} pairs of files and fills one canvas each (presented, median ms):`);
   console.log('  ' + LATENCIES.map((latency) => `+${latency} ms: element ${fmt(many[`charts ${latency}`])} floor ` +
               `${fmt(many[`floor ${latency}`])} (element/floor ${ratio(many[`charts ${latency}`], many[`floor ${latency}`])})`).join(';  '));
+  console.log('  main thread CPU to presented (median ms): ' + LATENCIES.map((latency) => `+${latency} ms: element ` +
+              `${fmt(many[`charts ${latency} cpu`])} floor ${fmt(many[`floor ${latency} cpu`])}`).join(';  '));
   const [one, all, floor] = ['one', 'charts', 'floor'].map((kind) => many[`${kind} memory`]);
   const own = (m) => m.js + m.dom + m.buffers + m.wasm;
   const describeMemory = (m) => `JS ${kb(m.js)}, DOM ${kb(m.dom)}, array buffers ${kb(m.buffers)}, wasm ${kb(m.wasm)}` +
@@ -299,7 +317,7 @@ function printWeb(first, inter) {
               `${pad('peer/element', 14)}${pad('element/floor', 15)}${pad('preloaded/floor', 17)}${pad('peer/floor', 12)}`);
   for (const day of DAYS) {
     for (const latency of LATENCIES) {
-      const [peer, floor, element, preloaded] = KINDS.map((k) => first[`${k} ${day.code} ${latency}`].presented);
+      const [peer, floor, element, preloaded] = ['peer', 'floor', 'element', 'preloaded'].map((k) => first[`${k} ${day.code} ${latency}`]?.presented ?? NaN);
       console.log(`  ${`${day.records} records, ${day.width}x${day.height}, +${latency} ms`.padEnd(36)}` +
                   `${pad(fmt(peer), 7)}${pad(fmt(element), 9)}${pad(fmt(preloaded), 11)}${pad(fmt(floor), 7)}` +
                   `${pad(ratio(peer, element), 14)}${pad(ratio(element, floor), 15)}${pad(ratio(preloaded, floor), 17)}` +
@@ -315,10 +333,12 @@ function printWeb(first, inter) {
         const t = first[`${kind} ${day.code} ${latency}`];
         console.log(`  ${`${kind} ${day.width}x${day.height} +${latency}:`.padEnd(27)} module arrived ${fmt(t.module)}; ` +
                     `wasm asked ${fmt(t.wasmAsked)}, arrived ${fmt(t.wasm)}, compiling ${fmt(t.compiling)}, compiled ${fmt(t.compiled)}; ` +
-                    `files asked ${fmt(t.filesAsked)}, arrived ${fmt(t.files)}; drawn ${fmt(t.drawn)}; presented ${fmt(t.presented)}`);
+                    `files asked ${fmt(t.filesAsked)}, arrived ${fmt(t.files)}; drawn ${fmt(t.drawn)}; presented ${fmt(t.presented)}; ` +
+                    `main thread CPU ${fmt(t.cpu)} (floor ${fmt(first[`floor ${day.code} ${latency}`].cpu)})`);
       }
     }
   }
+  if (!inter) return;
   console.log('one full redraw and one pointer move (crosshair + tooltip), ms:');
   for (const day of DAYS) {
     const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`];
@@ -387,11 +407,11 @@ let first, inter;
 try {
   const tabs = {};
   for (const day of DAYS) tabs[day.code] = await openTab(browser, day);
-  first = await firstCharts(tabs, urls);
-  inter = await interaction(tabs, urls);
-  const many = await manyCharts(tabs[DAYS[1].code], manyUrls);
-  printWeb(first, inter);
-  printMany(many);
+  if (ONLY !== 'charts') first = await firstCharts(tabs, urls);
+  if (!ONLY) inter = await interaction(tabs, urls);
+  const many = ONLY === 'first' ? null : await manyCharts(tabs[DAYS[1].code], manyUrls);
+  if (first) printWeb(first, inter);
+  if (many) printMany(many);
 } finally {
   await browser.close();
   await server.stop();

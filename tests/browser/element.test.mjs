@@ -68,21 +68,37 @@ test('methods, readyinfo once per load, reload on strCode, redraw on a display s
   await context.close();
 });
 
-test('params, case-insensitive attributes and properties give the same chart', async () => {
+test('params, case-insensitive attributes and properties give the same chart; --sivarta-font its face', async () => {
   const context = await browser.newContext();
+  // The fonts each chart's texts are drawn in, by the chart's id.
+  await context.addInitScript(() => {
+    const fillText = CanvasRenderingContext2D.prototype.fillText;
+    window.__fonts = {};
+    CanvasRenderingContext2D.prototype.fillText = function (...args) {
+      const id = this.canvas.getRootNode().host?.id;
+      if (id) (window.__fonts[id] ??= new Set()).add(this.font);
+      return fillText.apply(this, args);
+    };
+  });
   const settings = { strCode: '005930', strType: 'ENG', crBoxLine: '255', nsizeGapX: '12', nIsCurrentBar: '0', nsizeMainX: '300' };
   const params = Object.entries(settings).map(([n, v]) => `<param name="${n}" value="${v}">`).join('');
   const attributes = Object.entries(settings).map(([n, v]) => `${n.toUpperCase()}="${v}"`).join(' ');
   const page = await openChartPage(context, server, `
     <sivarta-chart id="p" strChartUrl="${host}">${params}</sivarta-chart>
-    <sivarta-chart id="a" strchartURL="${host}" ${attributes} crvaluetext="black"></sivarta-chart>${script}
+    <sivarta-chart id="a" strchartURL="${host}" ${attributes} crvaluetext="black"></sivarta-chart>
+    <sivarta-chart id="f" style="--sivarta-font: Courier" strChartUrl="${host}">${params}</sivarta-chart>${script}
     <script type="module">
       const c = document.createElement('sivarta-chart');
       c.id = 's';
       Object.assign(c, ${JSON.stringify(settings)}, { strChartUrl: '${host}' });
       document.body.append(c);
     </script>`);
-  await waitReady(page, 3);
+  await waitReady(page, 4);
+  const fonts = await page.evaluate(() => Object.fromEntries(Object.entries(window.__fonts).map(([id, set]) => [id, [...set]])));
+  assert.equal(fonts.f.length, 1);
+  assert.match(fonts.f[0], /^\d+px Courier$/);
+  assert.equal(fonts.p.length, 1);
+  assert.match(fonts.p[0], /^\d+px .*monospace$/);
   const [p, a, s] = await Promise.all(['#p', '#a', '#s'].map((id) => canvasPixels(page, id)));
   assert.equal(p.width, 300);
   assert.ok(Buffer.from(a.rgba).equals(Buffer.from(p.rgba)), 'attributes draw what params draw');

@@ -6,7 +6,7 @@ import { after, before, test } from 'node:test';
 import { NodeCore } from './core.mjs';
 import { startFaultServer } from './fault_server.mjs';
 import { spawnSync } from 'node:child_process';
-import { buildDir, canvasPixels, goldenDir, launchBrowser, openChartPage, startDataServer, waitReady } from './harness.mjs';
+import { buildDir, canvasPixels, colourRef, goldenDir, launchBrowser, openChartPage, pixel, startDataServer, waitReady } from './harness.mjs';
 
 let server, faulty, corsServer, browser;
 before(async () => {
@@ -86,6 +86,21 @@ for (const [name, code, reason, readCode, requestCount, pageLimits, hostSuffix =
     await context.close();
   });
 }
+
+test('a chart whose files stall shows its empty frame meanwhile', async () => {
+  const context = await browser.newContext();
+  const page = await openChartPage(context, server, `<sivarta-chart id="c"><param name="strCode" value="STALL">
+    <param name="strChartUrl" value="${faulty.host}"></sivarta-chart><script type="module" src="/sivarta.js"></script>`);
+  await page.waitForFunction(() => customElements.get('sivarta-chart'));
+  const core = new NodeCore();
+  core.size(228, 190);
+  core.core.redraw();
+  const [background] = core.scene();
+  await page.waitForTimeout(300);
+  assert.equal(await page.evaluate(() => window.__ready.length), 0, 'still loading');
+  assert.deepEqual(pixel(await canvasPixels(page, '#c'), 1, 1), colourRef(background.colour));
+  await context.close();
+});
 
 test('CORS: refused without the header, loaded with sivarta-data serve --cors', async () => {
   const refusing = await startFaultServer({ cors: false });

@@ -4,23 +4,11 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
+import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
 import { Core, describe } from './sivarta-core.js';
 import { FONT_STACK, clearScene, drawScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
-
-const wasmUrl = new URL('sivarta.wasm', import.meta.url);
-
-async function compileCore() {
-  const response = fetch(wasmUrl);
-  try {
-    return await WebAssembly.compileStreaming(response);
-  } catch {
-    // A server that does not say application/wasm: compile from the bytes.
-    return WebAssembly.compile(await (await fetch(wasmUrl)).arrayBuffer());
-  }
-}
-const coreCompiled = compileCore();   // once per page, while the first files travel
 
 // A setting as the element will take it from its markup: a property a script
 // set, then its <param>, then its attribute.
@@ -32,13 +20,18 @@ function markupSetting(chart, name) {
 }
 
 // The charts already on the page ask for their first day's files now, while
-// the wasm travels and compiles: {urls, abort, files}.
+// the wasm travels and compiles: {urls, abort, files}; arrivedDays holds the
+// charts whose early files are in.
 const earlyDays = new WeakMap();
+const arrivedDays = new WeakSet();
 for (const chart of document.querySelectorAll('sivarta-chart')) {
   const host = markupSetting(chart, 'strChartUrl') || location.host || startup.defaultHost;
   const urls = dayUrls(startup, markupSetting(chart, 'strCode'), host, location.protocol === 'https:');
   const abort = new AbortController();
-  if (urls) earlyDays.set(chart, { urls, abort, files: fetchDay(urls, abort.signal, startup.limits) });
+  if (!urls) continue;
+  const files = fetchDay(urls, abort.signal, startup.limits);
+  files.then(() => arrivedDays.add(chart));
+  earlyDays.set(chart, { urls, abort, files });
 }
 
 // The early files of a chart's first load when they are the ones the core
@@ -55,9 +48,12 @@ function takeEarlyDay(chart, urls, signal) {
   return early.files;
 }
 
-const coreModule = await coreCompiled;
-const { c: C, properties: propertyList } = describe(coreModule);
-const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
+// One context measures text for every chart of the page, each in its own
+// font. Warmed while the wasm compiles: a context, its font and a first
+// measure are what every chart's first paint needs.
+let measuring = null;
+const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
+textWidth(measuringContext(), new Uint8Array([48]), `${startup.fontPx}px ${FONT_STACK}`);
 
 // A canvas of width x height CSS pixels whose backing store has the given
 // device pixels: what the browser reports for its box, else the ratio's
@@ -72,27 +68,34 @@ const deviceSize = (width, height) => [width, height].map((v) => Math.round(Math
 // A CSS length that starts and ends on a device pixel (from a whole-pixel origin).
 const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (window.devicePixelRatio || 1);
 
-// One context measures text for every chart of the page, each in its own font.
-let measuring = null;
-const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
+// One formatter for every label (toLocaleString would make one per number).
+const numberFormat = new Intl.NumberFormat('en-US');
 
 // In forced-colours mode the canvases keep their colours unless the chart
 // maps them: backgrounds to Canvas, rising and falling candles to Highlight
 // and LinkText, grid lines to GrayText, everything else to CanvasText.
 const forcedColours = matchMedia('(forced-colors: active)');
-const colourProps = propertyList.filter((p) => p.name.startsWith('cr'));
 const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 'crHighCandle' ? 'Highlight'
   : name === 'crLowCandle' ? 'LinkText' : name.includes('HorizonalLine') ? 'GrayText' : 'CanvasText');
 
-const template = document.createElement('template');
-template.innerHTML = `<style>
+// One parsed style sheet for every chart's shadow root; each root's own
+// <style> holds its box.
+const sheet = new CSSStyleSheet();
+sheet.replaceSync(`
   :host { display: inline-block; position: relative; overflow: hidden; contain: size; cursor: pointer; outline-offset: -1px;
           touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
-  .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }
-</style><style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
+  .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }`);
+const template = document.createElement('template');
+template.innerHTML = `<style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
+
+// All above runs while the wasm compiles; the element needs the core.
+const coreModule = await coreCompiled;
+const { c: C, properties: propertyList } = describe(coreModule);
+const propertyByName = new Map(propertyList.map((p) => [p.name.toLowerCase(), p]));
+const colourProps = propertyList.filter((p) => p.name.startsWith('cr'));
 
 export class SivartaChart extends HTMLElement {
   // Loading limits, the core's; a page may tighten them.
@@ -108,9 +111,11 @@ export class SivartaChart extends HTMLElement {
   #cross;
   #tip;
   #font = `${C.fontPx}px ${FONT_STACK}`;
+  #fontRead = true;   // #font is the page's --sivarta-font since the chart connected
   #loadAbort = null;
   #loadId = 0;
   #queued = { load: false, draw: false };
+  #painted = false;   // the chart canvas has shown a scene
   #pointer = null;   // {clientX, clientY} while known
   #crossScene = null;   // what the crosshair canvas shows
   #crossContext = null;   // the overlays' contexts, made on their first picture
@@ -126,7 +131,7 @@ export class SivartaChart extends HTMLElement {
   #failed = false;   // the last load failed: the chart shows the core's failure text
   #day = null;   // the files of the day shown, [{bytes, etag, lastModified}] x 2, for refreshes
   #refreshing = null;   // the refresh under way (a promise)
-  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, observer: null, stale: false, changed: false };
+  #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, stale: false, changed: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
   #tipDrawn = null;   // [ratio, width, height]: the device pixels the tooltip's store shows, once painted
   #tipStale = true;   // the tooltip's picture is not the core's
@@ -140,12 +145,13 @@ export class SivartaChart extends HTMLElement {
   constructor() {
     super();
     const root = this.attachShadow({ mode: 'open' });
+    root.adoptedStyleSheets = [sheet];
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
-    this.#boxStyle = root.querySelectorAll('style')[1];
+    this.#boxStyle = root.querySelector('style');
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
-    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#font));
+    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#face));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
@@ -177,7 +183,7 @@ export class SivartaChart extends HTMLElement {
     // A group, not an image: an image's children are hidden from assistive
     // technology, and the live region that speaks the records is one.
     this.setAttribute('role', 'group');
-    this.#font = `${C.fontPx}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
+    this.#fontRead = false;
     for (const param of this.querySelectorAll(':scope > param')) this.#applyParam(param);
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
     this.#connected = true;
@@ -199,7 +205,7 @@ export class SivartaChart extends HTMLElement {
 
   disconnectedCallback() {
     this.#connected = false;
-    this.#live.observer?.disconnect();
+    SivartaChart.#onScreen.unobserve(this);
     document.removeEventListener('visibilitychange', this.#visibilityChanged);
     this.#stopLive();
     this.#ratioWatch?.abort();
@@ -317,7 +323,10 @@ export class SivartaChart extends HTMLElement {
     return true;
   }
 
-  // Several changes in one task lead to one load or one redraw.
+  // Several changes in one task lead to one load or one redraw. A chart that
+  // never showed a scene and whose first day is already fetched leaves its
+  // empty frame to the next frame: the day is drawn before it, and the frame
+  // shows the same either way.
   #queue(what) {
     if (this.#queued[what]) return;
     this.#queued[what] = true;
@@ -325,7 +334,8 @@ export class SivartaChart extends HTMLElement {
       this.#queued[what] = false;
       if (!this.#connected) return;
       if (what === 'load') this.#load();
-      else this.#redraw();
+      else if (this.#painted || !arrivedDays.has(this) || !(this.#queued.load || this.#loadAbort)) this.#redraw();
+      else requestAnimationFrame(() => this.#painted || !this.#connected || this.#redraw());
     });
   }
 
@@ -494,14 +504,18 @@ export class SivartaChart extends HTMLElement {
     this.#updateLive();
   };
 
+  // One observer for every chart of the page: each entry is one chart's.
+  static #onScreen = new IntersectionObserver((entries) => {
+    for (const entry of entries) {
+      entry.target.#live.offScreen = !entry.isIntersecting;
+      entry.target.#updateLive();
+    }
+  });
+
   #watchVisibility() {
     this.#live.hidden = document.visibilityState === 'hidden';
     document.addEventListener('visibilitychange', this.#visibilityChanged);
-    this.#live.observer = new IntersectionObserver((entries) => {
-      this.#live.offScreen = !entries[entries.length - 1].isIntersecting;
-      this.#updateLive();
-    });
-    this.#live.observer.observe(this);
+    SivartaChart.#onScreen.observe(this);
   }
 
   // Refreshing runs while the chart refreshes at all, has a day, and is seen.
@@ -546,15 +560,28 @@ export class SivartaChart extends HTMLElement {
   }
 
   // --- Drawing -----------------------------------------------------------------
+  // The font of the chart's texts, read from the page's style when first
+  // needed after connecting: charts connected together force one style pass,
+  // not one each.
+  get #face() {
+    if (!this.#fontRead) {
+      this.#fontRead = true;
+      this.#font = `${C.fontPx}px ${getComputedStyle(this).getPropertyValue('--sivarta-font').trim() || FONT_STACK}`;
+    }
+    return this.#font;
+  }
+
   #redraw() {
     this.#core.redraw();
     this.#paint();
   }
 
   #paint() {
-    drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#font);
-    this.#tipStale = true;   // its colours may have changed
-    if (this.#tipDrawn) this.#readyTip();
+    this.#painted = true;
+    drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#face);
+    // Its colours may have changed; a hidden one is drawn when it shows.
+    this.#tipStale = true;
+    if (this.#tip.style.display === 'block') this.#readyTip();
     // The crosshair comes back where it was, for whatever record is there now.
     this.#showTrack(this.#core.retrack());
   }
@@ -599,7 +626,7 @@ export class SivartaChart extends HTMLElement {
       if (scene.count || this.#crossScene?.count) {
         const ctx = (this.#crossContext ??= this.#cross.getContext('2d'));
         if (this.#crossScene) clearScene(ctx, this.#crossScene);
-        drawScene(ctx, scene, this.#font);
+        drawScene(ctx, scene, this.#face);
       }
       this.#crossScene = scene;
     }
@@ -635,7 +662,7 @@ export class SivartaChart extends HTMLElement {
       sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
     const ctx = (this.#tipContext ??= tip.getContext('2d'));
-    drawScene(ctx, scene, this.#font, [width / scene.width || 1, height / scene.height || 1]);
+    drawScene(ctx, scene, this.#face, [width / scene.width || 1, height / scene.height || 1]);
     if (width < shownWidth || height < shownHeight) {
       ctx.clearRect(width, 0, tip.width, tip.height);
       ctx.clearRect(0, height, tip.width, tip.height);
@@ -665,7 +692,7 @@ export class SivartaChart extends HTMLElement {
       this.setAttribute('aria-label', 'Stock chart: no data');
       return;
     }
-    const number = (n) => n.toLocaleString('en-US');
+    const number = (n) => numberFormat.format(n);
     const change = this.GetStockChange();
     const sign = change > 0 ? '+' : '';
     const name = this.GetStockName();
@@ -818,7 +845,7 @@ export class SivartaChart extends HTMLElement {
 
   // After a scroll or zoom the chart is drawn again; the crosshair follows.
   #showView(changed) {
-    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#font);
+    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#face);
     this.#showTrack(changed);
   }
 }
