@@ -42,6 +42,8 @@ public:
     BOOL RefreshChart(BOOL bResetScroll);
     BOOL DrawChart(BOOL bResetScroll);
     void LayoutPanes(BOOL bResetScroll);
+    // The last scene into dcMem.
+    void ReplayIntoSurface();
 
     // Copies the off-screen surface to dc (client-sized block at 0, 0) and fills
     // what the screen-sized bitmap does not cover with crMainBackGround.
@@ -96,8 +98,6 @@ private:
     // Shows what a track changed: the old crosshair's lines invalidated, the
     // new one drawn on the window, the tooltip's text.
     void ShowTrack(int32_t changed);
-    // The last scene into dcMem.
-    void ReplayIntoSurface();
     // After a layout that resets the scroll position: the scroll bar under the volume pane.
     void PlaceScrollBar();
 };
