@@ -55,7 +55,8 @@ void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     if (uint32_t* bits = chart.dcMem.Bits()) {
         const SIZE size = chart.dcMem.Size();
         const PixelView view{bits, size.cx, size.cy, static_cast<size_t>(size.cx), true};
-        Report("      of which fills, frames and lines", 500, [&] { ReplayIntoView(chart.Model().scene, view, {}, {}); });
+        Report("      of which fills, frames and lines", 500,
+               [&] { ReplayIntoView(chart.Model().scene, view, {}, {}); });
     }
     Report("    InvalidateRect(client)", 500, [&] { InvalidateRect(chart, nullptr, TRUE); });
     const auto prims = chart.Model().scene.Prims();
