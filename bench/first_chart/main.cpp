@@ -38,7 +38,8 @@ const char* const kPhases[] = {
     "creation",         // CoCreateInstance, InitNew, properties, event sink
     "to chart",         // activation: site, control and loader windows
     "chart creation",   // the chart window's WM_CREATE: surface, font, tooltip, scroll bar
-    "to 1st request",   // temporary file, WinINet set-up, connect
+    "to 1st request",   // temporary file, WinINet set-up, connect (on the load's worker thread,
+                        // so below 0 when the info file was asked for while the windows were made)
     "info download",    // request in to answer out, at the server
     "between files",    // info read and checked, the next connection
     "data download",
