@@ -4,8 +4,9 @@
 // paint. Each run is a fresh process, so every run is cold; the parent prints
 // the median of each phase. Phases inside the activation are told apart by
 // the moments the loopback server saw each request arrive and its answer go.
-// Then the time inside each system function the control called, and the
-// phases of a second chart in the same process.
+// Then the time inside each system function the control called through its
+// import table (WinINet, loaded by the first download, is not among them),
+// and the phases of a second chart in the same process.
 //   first_chart_bench [RUNS] [--full-hd] [--test-server]   (default 15 runs
 //   of 391 records at 228 x 190; --full-hd: 23,400 one-second records at
 //   1920 x 1080; --test-server: the tests' server, a thread per connection)
