@@ -59,7 +59,7 @@ public:
     SIZE sizeMem{};         // size of the surface (the screen's size at creation)
 
     std::unique_ptr<ScrollBar> pScrollBar;   // hidden, child id 5555
-    std::unique_ptr<TipWnd> pTipWnd;
+    std::unique_ptr<TipWnd> pTipWnd;         // its window made at the first hover
 
     static constexpr UINT_PTR nHoverTimer = 1;
     static constexpr UINT kScrollBarId = 5555;
@@ -80,8 +80,11 @@ protected:
     bool MoveCrosshairByKey(WPARAM key);
 
     // OnCreate steps 3 and 4: the TipWnd object, and with nIsToolTip == 1 the
-    // hover timer and the tooltip window with its first text.
-    void CreateTooltip(const RECT& rcTip);
+    // hover timer and the tooltip's first text.
+    void CreateTooltip();
+    // The tooltip's window, made hidden beside the chart at the first hover
+    // with the text it holds; false when it cannot be made.
+    bool MakeTipWindow();
     // OnDestroy step 1.
     void DestroyTooltip();
 
