@@ -101,8 +101,21 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
     RestoreDC(dc, saved);
 }
 
+namespace {
+
+// GDI draws nothing for a one-pixel rectangle; the core's raster draws its outline pixel.
+bool HasOnePixelFrame(const Scene& scene) {
+    for (const ScenePrim& p : scene.Prims())
+        if (p.kind == PrimKind::Frame && p.rect.right - p.rect.left == 1 && p.rect.bottom - p.rect.top == 1)
+            return true;
+    return false;
+}
+
+}   // namespace
+
 void ReplaySceneIntoBits(HDC dc, uint32_t* bits, SIZE size, const Scene& scene, const SceneFonts& fonts) {
     if (!dc || !bits) return;
+    if (HasOnePixelFrame(scene)) return ReplayScene(dc, scene, fonts);
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     DcState state(dc);
