@@ -65,6 +65,7 @@ public:
 
     std::span<const ScenePrim> Prims() const { return prims; }
     std::string_view TextOf(const ScenePrim& prim) const;
+    std::string_view Text() const { return text; }   // every text's bytes, by textOffset
     int32_t Width() const { return width; }
     int32_t Height() const { return height; }
 

@@ -161,3 +161,38 @@ for (const name of ['day_005930', 'colours']) {
     }
   });
 }
+
+// A chart whose colours change repaints as a chart drawn with those colours
+// from the start, text included, whether colours become shared, stay apart or
+// part again; also where panes overlap, so that order counts.
+for (const name of ['day_005930', 'gaps_hostile']) test(`colour changes repaint ${name} as a chart made with the new colours`, async () => {
+  const c = cases.find((k) => k.name === name);
+  const host = new URL(server.base).host;
+  const steps = [
+    { crBoxLine: 255 },
+    { crBoxLine: 'crMainBackGround' },
+    { crHighCandle: 'crLowCandle', crValueText: 'crTime' },
+    { crBoxLine: 65280, crHighCandle: 8421504 },
+    { crValueText: 16711680 },
+  ];
+  for (const ratio of [1, 1.5]) {
+    const context = await browser.newContext({ deviceScaleFactor: ratio });
+    const page = await openChartPage(context, server, markup(c, host), { name: 'recolour' });
+    await waitReady(page);
+    const props = [];
+    for (const step of steps) {
+      const set = await page.$eval('#chart', async (el, step) => {
+        for (const [name, value] of Object.entries(step)) el[name] = typeof value === 'string' ? el[value] : value;
+        await new Promise(requestAnimationFrame);
+        return Object.keys(step).map((name) => [name, el[name]]);
+      }, step);
+      props.push(...set);
+      const fresh = await openChartPage(context, server, markup({ ...c, props: [...c.props, ...props] }, host), { name: 'recolour-fresh' });
+      await waitReady(fresh);
+      assert.deepEqual(differencesOutside(await canvasPixels(page, '#chart'), await canvasPixels(fresh, '#chart'), []), [],
+        `ratio ${ratio}, after ${JSON.stringify(set)}`);
+      await fresh.close();
+    }
+    await context.close();
+  }
+});

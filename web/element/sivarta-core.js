@@ -143,12 +143,14 @@ export class Core {
 
   // --- Scenes ------------------------------------------------------------------
   // A layer's scene (this.c.layer) as {count, ints, text, width, height, c};
-  // the arrays are copies (memory may grow).
-  scene(layer) {
+  // the arrays are copies (memory may grow), or with `view` the core's own,
+  // valid until the chart changes: a new typed array costs a redraw dearly.
+  scene(layer, view = false) {
     const count = this.x.sv_scene(layer);
-    const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * this.c.prim.ints).slice();
-    const text = this.#bytes(this.x.sv_flat_text(), this.x.sv_flat_text_size()).slice();
-    return { count, ints, text, width: this.x.sv_scene_width(layer), height: this.x.sv_scene_height(layer), c: this.c };
+    const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * this.c.prim.ints);
+    const text = this.#bytes(this.x.sv_flat_text(), this.x.sv_flat_text_size());
+    return { count, ints: view ? ints : ints.slice(), text: view ? text : text.slice(),
+      width: this.x.sv_scene_width(layer), height: this.x.sv_scene_height(layer), c: this.c };
   }
 
   // --- Pointer, keys, tooltip, click -----------------------------------------

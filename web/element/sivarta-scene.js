@@ -2,8 +2,9 @@
 // the core's scene header). The backing store is in device pixels and may be
 // any multiple of the scene's size: every rectangle edge is mapped and rounded
 // on its own, so edges land on device pixels at any ratio and neighbours
-// neither overlap nor leave gaps. Consecutive primitives of one colour are one
-// path and one fill: the painter's order stays exactly the scene's.
+// neither overlap nor leave gaps. Shapes of one colour are one path and one
+// fill where nothing drawn between them overlaps them: the picture stays
+// exactly the painter's order's.
 import { decodeCp949 } from './sivarta-core.js';
 
 export const FONT_STACK = '"굴림체", GulimChe, NanumGothicCoding, "Nanum Gothic Coding", monospace';
@@ -47,57 +48,140 @@ export function scaleOf(ctx, scene) {
 // The device rectangle [l, t, r, b] a filled area of scene pixels covers.
 const device = ([sx, sy], l, t, r, b) => [Math.round(l * sx), Math.round(t * sy), Math.round(r * sx), Math.round(b * sy)];
 
-// Fills a scene-pixel rectangle into the open path when it is not empty.
-function addRect(ctx, scale, l, t, r, b) {
-  if (r <= l || b <= t) return;
-  const [L, T, R, B] = device(scale, l, t, r, b);
-  ctx.rect(L, T, R - L, B - T);
+// Scene pixels a side of the bands that find the shapes a shape may overlap,
+// and how far a text's glyphs may reach beyond its rectangle.
+const BAND = 8;
+const INK = 12;
+
+// How a context draws a scene: one Path2D per batch of one colour's shapes
+// and lists of one colour's texts, in an order that keeps the scene's wherever
+// things overlap (GDI's painter's order) and merges them where they do not.
+// Kept while the next scene has the same primitives, differing at most in
+// which colour each colour slot holds: a colour change refills the kept paths.
+const plans = new WeakMap();
+
+// `scale` defaults to the whole backing store's; a store larger than the
+// scene passes the one a store of the scene's own size would have.
+export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
+  const colours = [];
+  let plan = plans.get(ctx);
+  if (!plan || !sameShape(plan, scene, scale, font, colours)) {
+    colours.length = 0;
+    plan = planScene(ctx, scene, scale, font, colours);
+    plans.set(ctx, plan);
+  }
+  replay(ctx, plan, colours, font);
 }
 
-export function drawScene(ctx, scene, font) {
+// A colour's slot: its place among the scene's colours in order of first use.
+function slotOf(colours, value) {
+  const at = colours.indexOf(value);
+  return at < 0 ? colours.push(value) - 1 : at;
+}
+
+// The scene's ints with each colour as its slot, compared with `shape` or,
+// when `write`, written into it: whether they agree.
+function matchShape(scene, colours, shape, write = false) {
   const { prim: f, kind } = scene.c;
   const ints = scene.ints;
-  const scale = scaleOf(ctx, scene);
-  let run = -1;   // the colour of the open path, -1 when none
-  const paint = (colour) => {
-    if (colour === run) return;
-    if (run !== -1) ctx.fill();
-    ctx.beginPath();
-    ctx.fillStyle = css(colour);
-    run = colour;
+  for (let o = 0; o < ints.length; o += f.ints) {
+    const frame = (ints[o + f.head] & 0xff) === kind.Frame;
+    for (let k = 0; k < f.ints; ++k) {
+      const v = k === f.colour || (frame && k === f.fill) ? slotOf(colours, ints[o + k]) : ints[o + k];
+      if (write) shape[o + k] = v;
+      else if (shape[o + k] !== v) return false;
+    }
+  }
+  return true;
+}
+
+function sameShape(plan, scene, [sx, sy], font, colours) {
+  if (plan.sx !== sx || plan.sy !== sy || plan.font !== font || plan.shape.length !== scene.ints.length) return false;
+  if (plan.text.length !== scene.text.length || plan.text.some((v, i) => v !== scene.text[i])) return false;
+  return matchShape(scene, colours, plan.shape);
+}
+
+function planScene(ctx, scene, scale, font, colours) {
+  const { prim: f, kind } = scene.c;
+  const ints = scene.ints;
+  const plan = { sx: scale[0], sy: scale[1], font, shape: new Int32Array(ints.length), text: scene.text.slice(), batches: [] };
+  matchShape(scene, colours, plan.shape, true);
+  // Per vertical band of the scene, what was placed there: l, t, r, b, batch.
+  const bands = Array.from({ length: Math.ceil(scene.width / BAND) + 1 }, () => []);
+  const band = (x) => Math.min(Math.max(Math.floor(x / BAND), 0), bands.length - 1);
+  const latest = new Map();   // slot * 2 (+ 1 for texts) -> the last batch of that kind and colour
+  // The batch a shape joins: the last of its kind and colour, when no later
+  // batch has anything it overlaps; else a new one.
+  const batchFor = (key, l, t, r, b) => {
+    let over = -1;
+    for (let n = band(l); n <= band(r - 1); ++n) {
+      const placed = bands[n];
+      for (let i = 0; i < placed.length; i += 5)
+        if (placed[i + 4] > over && placed[i] < r && l < placed[i + 2] && placed[i + 1] < b && t < placed[i + 3]) over = placed[i + 4];
+    }
+    let at = latest.get(key);
+    if (at === undefined || at < over) {
+      at = plan.batches.push(key & 1 ? { slot: key >> 1, texts: [] } : { slot: key >> 1, path: new Path2D() }) - 1;
+      latest.set(key, at);
+    }
+    for (let n = band(l); n <= band(r - 1); ++n) bands[n].push(l, t, r, b, at);
+    return plan.batches[at];
   };
-  const close = () => {
-    if (run !== -1) ctx.fill();
-    run = -1;
+  const fill = (colour, l, t, r, b) => {
+    if (r <= l || b <= t) return;
+    const [L, T, R, B] = device(scale, l, t, r, b);
+    const batch = batchFor(slotOf(colours, colour) * 2, l, t, r, b);
+    batch.path.rect(L, T, R - L, B - T);
+    batch.rect = batch.rect === undefined ? [L, T, R - L, B - T] : null;
   };
-  ctx.setTransform(1, 0, 0, 1, 0, 0);
-  for (let o = 0; o < scene.count * f.ints; o += f.ints) {
+  for (let o = 0; o < ints.length; o += f.ints) {
     const head = ints[o + f.head] & 0xff;
     const l = ints[o + f.left], t = ints[o + f.top], r = ints[o + f.right], b = ints[o + f.bottom];
     const colour = ints[o + f.colour];
     if (head === kind.Fill) {
-      paint(colour);
-      addRect(ctx, scale, l, t, r, b);
+      fill(colour, l, t, r, b);
+    } else if (head === kind.Frame && r - l > 2 && b - t > 2) {
+      // The outline as four strips around the inside: the same pixels, each painted once.
+      fill(colour, l, t, r, t + 1);
+      fill(colour, l, b - 1, r, b);
+      fill(colour, l, t + 1, l + 1, b - 1);
+      fill(colour, r - 1, t + 1, r, b - 1);
+      fill(ints[o + f.fill], l + 1, t + 1, r - 1, b - 1);
     } else if (head === kind.Frame) {
-      paint(colour);
-      addRect(ctx, scale, l, t, r, b);
-      if (r - l > 2 && b - t > 2) {
-        paint(ints[o + f.fill]);
-        addRect(ctx, scale, l + 1, t + 1, r - 1, b - 1);
-      }
+      fill(colour, l, t, r, b);
     } else if (head === kind.Line) {
       // Stored forwards and end-exclusive: a one-pixel-wide rectangle.
-      paint(colour);
-      if (t === b) addRect(ctx, scale, l, t, r, t + 1);
-      else addRect(ctx, scale, l, t, l + 1, b);
+      if (t === b) fill(colour, l, t, r, t + 1);
+      else fill(colour, l, t, l + 1, b);
     } else if (head === kind.Text) {
-      close();
       const at = ints[o + f.textOffset];
-      drawText(ctx, scene.text.subarray(at, at + ints[o + f.textLength]), (ints[o + f.head] >> 8 & 0xff) === scene.c.align.Center,
-        device(scale, l, t, r, b), css(colour), scene.c.fontPx, scale, font);
+      const item = placeText(ctx, scene.text.subarray(at, at + ints[o + f.textLength]),
+        (ints[o + f.head] >> 8 & 0xff) === scene.c.align.Center, device(scale, l, t, r, b), scene.c.fontPx, scale, font);
+      const [L, T, W, H] = item.clip ?? [l - INK, t - INK, r - l + 2 * INK, b - t + 2 * INK];
+      batchFor(slotOf(colours, colour) * 2 + 1, Math.floor(L), Math.floor(T), Math.ceil(L + W), Math.ceil(T + H)).texts.push(item);
     }
   }
-  close();
+  return plan;
+}
+
+function replay(ctx, plan, colours, font) {
+  ctx.font = font;
+  ctx.letterSpacing = LETTER_SPACING;
+  ctx.textBaseline = 'alphabetic';
+  for (const batch of plan.batches) {
+    ctx.fillStyle = css(colours[batch.slot]);
+    if (batch.texts) {
+      ctx.setTransform(plan.sx, 0, 0, plan.sy, 0, 0);
+      batch.texts.forEach((item) => drawText(ctx, item));
+      continue;
+    }
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    // One rectangle as a rectangle: one over the whole store lets the
+    // browser drop what was drawn before it instead of painting it too.
+    if (batch.rect) ctx.fillRect(...batch.rect);
+    else ctx.fill(batch.path);
+  }
+  ctx.setTransform(1, 0, 0, 1, 0, 0);
 }
 
 // Decoded texts and their widths in scene pixels, kept: a redraw repeats most labels.
@@ -107,6 +191,8 @@ function measured(ctx, bytes, font) {
   let entry = textCache.get(key);
   if (!entry) {
     if (textCache.size > 4096) textCache.clear();
+    ctx.font = font;
+    ctx.letterSpacing = LETTER_SPACING;
     const lines = decodeCp949(bytes).split(/\r?\n/);
     const width = (line) => Math.round(ctx.measureText(line).width);
     entry = { lines, single: [lines.join('')], widths: lines.map(width) };
@@ -118,38 +204,37 @@ function measured(ctx, bytes, font) {
 
 // The width of text on one line in scene pixels, as the tooltip is measured.
 export function textWidth(ctx, bytes, font) {
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
   return measured(ctx, bytes, font).singleWidth[0];
 }
 
 // Text clipped to its device rectangle: centred lines each centred
 // (DT_CENTER), else one line from the left (DT_SINGLELINE | DT_LEFT | DT_TOP).
 // It is set in scene pixels at the ratio's size, each line's origin on a
-// device pixel.
-function drawText(ctx, bytes, centred, [L, T, R, B], colour, linePx, [sx, sy], font) {
-  ctx.setTransform(sx, 0, 0, sy, 0, 0);
-  ctx.font = font;
-  ctx.letterSpacing = LETTER_SPACING;
-  ctx.textBaseline = 'alphabetic';
+// device pixel: {lines, xs, ys, clip: [x, y, w, h] in scene pixels, or null
+// when the lines fit}.
+function placeText(ctx, bytes, centred, [L, T, R, B], linePx, [sx, sy], font) {
   const text = measured(ctx, bytes, font);
   const lines = centred ? text.lines : text.single;
   const widths = centred ? text.widths : text.singleWidth;
   const left = L / sx, top = T / sy, width = (R - L) / sx;
   const fits = T + lines.length * linePx * sy <= B + 1e-9 && widths.every((w) => w <= width + 1e-9);
-  if (!fits) {
+  return {
+    lines,
+    xs: lines.map((_, n) => Math.round((centred ? left + Math.floor((width - widths[n]) / 2) : left) * sx) / sx),
+    ys: lines.map((_, n) => Math.round((top + n * linePx + ASCENT_PX) * sy) / sy),
+    clip: fits ? null : [left, top, width, (B - T) / sy],
+  };
+}
+
+function drawText(ctx, { lines, xs, ys, clip }) {
+  if (clip) {
     ctx.save();
     ctx.beginPath();
-    ctx.rect(left, top, width, (B - T) / sy);
+    ctx.rect(...clip);
     ctx.clip();
   }
-  ctx.fillStyle = colour;
-  for (let n = 0; n < lines.length; ++n) {
-    const x = centred ? left + Math.floor((width - widths[n]) / 2) : left;
-    ctx.fillText(lines[n], Math.round(x * sx) / sx, Math.round((top + n * linePx + ASCENT_PX) * sy) / sy);
-  }
-  if (!fits) ctx.restore();
-  ctx.setTransform(1, 0, 0, 1, 0, 0);
+  for (let n = 0; n < lines.length; ++n) ctx.fillText(lines[n], xs[n], ys[n]);
+  if (clip) ctx.restore();
 }
 
 // What a scene says in words: its texts in order.

@@ -547,17 +547,16 @@ export class SivartaChart extends HTMLElement {
   }
 
   #paint() {
-    const ctx = this.#chart.getContext('2d');
-    drawScene(ctx, this.#scene(C.layer.chart), this.#font);
+    drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#font);
     this.#paintTip();   // its colours may have changed
     // The crosshair comes back where it was, for whatever record is there now.
     this.#showTrack(this.#core.retrack());
   }
 
-  // A layer's scene, in system colours while colours are forced.
-  #scene(layer) {
-    const scene = this.#core.scene(layer);
-    if (!forcedColours.matches) return scene;
+  // A layer's scene, in system colours while colours are forced; a `view`
+  // (the module's memory) lasts until the chart changes.
+  #scene(layer, view = false) {
+    if (!forcedColours.matches) return this.#core.scene(layer, view);
     this.#system ??= {};
     const system = (name) => {
       if (this.#system[name] === undefined) {
@@ -575,6 +574,7 @@ export class SivartaChart extends HTMLElement {
         if ((role === 'Canvas') === back) palette.set(this.#core.get(prop), system(role));
       }
     }
+    const scene = this.#core.scene(layer);   // a copy: its colours change here
     const f = C.prim;
     for (let o = 0; o < scene.count * f.ints; o += f.ints) {
       for (const field of [f.colour, f.fill]) scene.ints[o + field] = palette.get(scene.ints[o + field]) ?? system('CanvasText');
@@ -776,7 +776,7 @@ export class SivartaChart extends HTMLElement {
 
   // After a scroll or zoom the chart is drawn again; the crosshair follows.
   #showView(changed) {
-    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart), this.#font);
+    if (changed & C.flag.scrolled) drawScene(this.#chart.getContext('2d'), this.#scene(C.layer.chart, true), this.#font);
     this.#showTrack(changed);
   }
 }

@@ -1,5 +1,7 @@
 #include "web/module/constants.h"
 
+#include <cstddef>
+
 #include "chart/settings_table.h"
 #include "interact/chart_session.h"
 
@@ -128,12 +130,18 @@ void AppendText(std::string& json, const char* name, std::string_view text) {
 
 }   // namespace
 
-void FlattenPrim(const ScenePrim& p, int32_t textOffset, int32_t textLength, std::vector<int32_t>& out) {
-    const int32_t head =
-        static_cast<int32_t>(p.kind) | static_cast<int32_t>(p.align) << 8 | static_cast<int32_t>(p.font) << 16;
-    out.insert(out.end(), {head, p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, static_cast<int32_t>(p.colour),
-                           static_cast<int32_t>(p.fill), textOffset, textLength});
+constexpr size_t FieldAt(PrimField field) {
+    return static_cast<size_t>(field) * sizeof(int32_t);
 }
+static_assert(sizeof(ScenePrim) == FieldAt(PrimField::Count));
+static_assert(offsetof(ScenePrim, rect) == FieldAt(PrimField::Left) &&
+              offsetof(ScenePrim, colour) == FieldAt(PrimField::Colour) &&
+              offsetof(ScenePrim, fill) == FieldAt(PrimField::Fill) &&
+              offsetof(ScenePrim, textOffset) == FieldAt(PrimField::TextOffset) &&
+              offsetof(ScenePrim, textLength) == FieldAt(PrimField::TextLength));
+static_assert(offsetof(ScenePrim, kind) == FieldAt(PrimField::Head) &&
+              offsetof(ScenePrim, align) == FieldAt(PrimField::Head) + 1 &&
+              offsetof(ScenePrim, font) == FieldAt(PrimField::Head) + 2);
 
 std::string BoundaryConstantsJson() {
     std::string json = "{";

@@ -1,10 +1,10 @@
 // The WebAssembly boundary of <sivarta-chart>: one module instance serves every
 // chart on a page, each chart a ChartSession behind a handle (sv_chart_new);
 // sv_chart_use selects the one later calls address. Strings and file bytes
-// cross through buffers in linear memory that the module owns; scenes leave as
-// a flat int32 array, PrimField::Count values per primitive. Everything both
-// sides must agree on is exported by sv_constants, so the JavaScript side
-// restates none of it.
+// cross through buffers in linear memory that the module owns; a scene's
+// primitives are read where the core keeps them, PrimField::Count int32s
+// each. Everything both sides must agree on is exported by sv_constants, so
+// the JavaScript side restates none of it.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -41,8 +41,7 @@ struct Boundary {
     std::vector<std::unique_ptr<Chart>> charts;
     Chart* current = nullptr;
     std::string scratch;
-    std::vector<int32_t> flat;
-    std::string flatText;
+    int32_t shownLayer = 0;   // the layer sv_scene chose last
     int32_t place[2] = {0, 0};
 };
 
@@ -214,32 +213,21 @@ SV_EXPORT(sv_redraw) void SvRedraw() {
     Current().session.Redraw();
 }
 
-// Flattens a layer's scene (SceneLayer); returns its primitive count.
+// A layer's scene (SceneLayer): its primitive count; sv_flat and sv_flat_text
+// give its primitives and its text where the core keeps them, valid until
+// the chart changes.
 SV_EXPORT(sv_scene) int32_t SvScene(int32_t layer) {
-    Boundary& s = State();
-    const Scene& scene = SceneOf(layer);
-    s.flat.clear();
-    s.flatText.clear();
-    for (const ScenePrim& p : scene.Prims()) {
-        int32_t offset = 0, length = 0;
-        if (p.kind == PrimKind::Text) {
-            const std::string_view text = scene.TextOf(p);
-            offset = static_cast<int32_t>(s.flatText.size());
-            length = static_cast<int32_t>(text.size());
-            s.flatText += text;
-        }
-        FlattenPrim(p, offset, length, s.flat);
-    }
-    return static_cast<int32_t>(s.flat.size() / static_cast<size_t>(PrimField::Count));
+    State().shownLayer = layer;
+    return static_cast<int32_t>(SceneOf(layer).Prims().size());
 }
-SV_EXPORT(sv_flat) const int32_t* SvFlat() {
-    return State().flat.data();
+SV_EXPORT(sv_flat) const ScenePrim* SvFlat() {
+    return SceneOf(State().shownLayer).Prims().data();
 }
 SV_EXPORT(sv_flat_text) const char* SvFlatText() {
-    return State().flatText.data();
+    return SceneOf(State().shownLayer).Text().data();
 }
 SV_EXPORT(sv_flat_text_size) int32_t SvFlatTextSize() {
-    return static_cast<int32_t>(State().flatText.size());
+    return static_cast<int32_t>(SceneOf(State().shownLayer).Text().size());
 }
 SV_EXPORT(sv_scene_width) int32_t SvSceneWidth(int32_t layer) {
     return SceneOf(layer).Width();
