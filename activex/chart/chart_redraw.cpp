@@ -7,7 +7,10 @@
 #include "activex/framework/scroll_bar.h"
 
 void ChartWnd::ReplayIntoSurface() {
-    ReplayScene(dcMem, session.ChartScene(), {fontChart, fontChart});
+    if (dcMem.Bits())
+        ReplaySceneIntoBits(dcMem, dcMem.Bits(), dcMem.Size(), session.ChartScene(), {fontChart, fontChart});
+    else
+        ReplayScene(dcMem, session.ChartScene(), {fontChart, fontChart});
 }
 
 void ChartWnd::PlaceScrollBar() {

@@ -9,12 +9,6 @@
 #include "activex/framework/scroll_bar.h"
 #include "activex/chart/tip_wnd.h"
 
-namespace {
-
-constexpr int kTipOffset = 10, kTipWidth = 350;
-
-}   // namespace
-
 ChartWnd::ChartWnd() = default;
 
 ChartWnd::~ChartWnd() {
@@ -62,11 +56,7 @@ LRESULT ChartWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 int ChartWnd::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) return -1;
 
-    RECT rcWindow{};
-    GetWindowRect(m_hWnd, &rcWindow);
-    const RECT rcTip{rcWindow.left + kTipOffset, rcWindow.top + kTipOffset, rcWindow.left + kTipOffset + kTipWidth,
-                     rcWindow.top + kTipOffset + kTipHeight};
-    CreateTooltip(rcTip);
+    CreateTooltip();
 
     pScrollBar = std::make_unique<ScrollBar>();
     pScrollBar->Create(WS_CHILD | WS_VISIBLE | SBS_HORZ | SBS_TOPALIGN, RECT{0, 0, 0, 0}, m_hWnd, kScrollBarId);

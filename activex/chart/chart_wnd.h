@@ -42,6 +42,8 @@ public:
     BOOL RefreshChart(BOOL bResetScroll);
     BOOL DrawChart(BOOL bResetScroll);
     void LayoutPanes(BOOL bResetScroll);
+    // The last scene into dcMem.
+    void ReplayIntoSurface();
 
     // Copies the off-screen surface to dc (client-sized block at 0, 0) and fills
     // what the screen-sized bitmap does not cover with crMainBackGround.
@@ -57,7 +59,7 @@ public:
     SIZE sizeMem{};         // size of the surface (the screen's size at creation)
 
     std::unique_ptr<ScrollBar> pScrollBar;   // hidden, child id 5555
-    std::unique_ptr<TipWnd> pTipWnd;
+    std::unique_ptr<TipWnd> pTipWnd;         // its window made at the first hover
 
     static constexpr UINT_PTR nHoverTimer = 1;
     static constexpr UINT kScrollBarId = 5555;
@@ -78,8 +80,11 @@ protected:
     bool MoveCrosshairByKey(WPARAM key);
 
     // OnCreate steps 3 and 4: the TipWnd object, and with nIsToolTip == 1 the
-    // hover timer and the tooltip window with its first text.
-    void CreateTooltip(const RECT& rcTip);
+    // hover timer and the tooltip's first text.
+    void CreateTooltip();
+    // The tooltip's window, made hidden beside the chart at the first hover
+    // with the text it holds; false when it cannot be made.
+    bool MakeTipWindow();
     // OnDestroy step 1.
     void DestroyTooltip();
 
@@ -96,8 +101,6 @@ private:
     // Shows what a track changed: the old crosshair's lines invalidated, the
     // new one drawn on the window, the tooltip's text.
     void ShowTrack(int32_t changed);
-    // The last scene into dcMem.
-    void ReplayIntoSurface();
     // After a layout that resets the scroll position: the scroll bar under the volume pane.
     void PlaceScrollBar();
 };

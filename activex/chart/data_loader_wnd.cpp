@@ -2,8 +2,6 @@
 // caller until both files are fetched (or have failed), read and drawn.
 #include "activex/chart/data_loader_wnd.h"
 
-#include <atomic>
-#include <cstdio>
 #include <vector>
 
 #include "data/day_source.h"
@@ -22,43 +20,6 @@ std::string ExpandTempDir() {
     if (got == 0 || got > text.size()) return source;
     text.resize(lstrlenA(text.c_str()));
     return text;
-}
-
-// Reads the whole file (nothing when it is larger than any accepted file) and
-// deletes it. False when it cannot be opened.
-bool ReadAndDelete(const std::string& path, std::vector<unsigned char>& bytes) {
-    FileHandle file(OpenFileForRead(path));
-    if (!file.IsOpen()) return false;
-    LARGE_INTEGER size{};
-    bytes.clear();
-    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
-        static_cast<uint64_t>(size.QuadPart) <= kMaxDataFileBytes) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-        bytes.resize(got);
-    }
-    file.Close();
-    DeleteFileAnyLength(path);
-    return true;
-}
-
-// A file of its own in the temporary folder for each download, created
-// exclusively: CODE.<process>.<n>.dat. Two charts of one code, in this process
-// or another, never share or clobber a file. Empty when none can be made
-// (the download then fails on the file like any other).
-std::string CreatePrivateFile(const std::string& dir, const std::string& code) {
-    static std::atomic<unsigned long> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[96];
-        std::snprintf(name, sizeof name, "\\%s.%lu.%lu.dat", code.c_str(), GetCurrentProcessId(), ++counter);
-        std::string path = dir + name;
-        FileHandle file(CreateNewFile(path));
-        if (file.IsOpen()) return path;
-        // Left behind by an earlier process with the same id: take the next number.
-        if (DWORD error = GetLastError(); error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
-    }
-    return {};
 }
 
 }   // namespace
@@ -85,40 +46,40 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     ShowWindow(chart, SW_SHOWNORMAL);
     chart.ResetSeries();
 
-    if (strCode.empty()) strCode = kDefaultCode;
+    // A loader created on its own starts its downloads only now.
+    if (!fetch.Started()) StartFetch();
     // The code becomes a file name and a URL path: anything but letters and
     // digits fails here, as an unreachable server would, touching nothing.
-    const DayRequest request = RequestDay(strCode, strChartUrl, false);
-    if (!request.Made()) return FailLoad();
+    if (!fetch.Started()) return FailLoad();
     ChartSession& session = chart.session;
     session.BeginLoad(strCode, session.Info());
 
-    // Both downloads share one WinINet handle, closed when the load ends.
-    struct CloseAtEnd {
-        SharedInternet& internetRoot;
-        ~CloseAtEnd() { internetRoot.Close(); }
-    } closeAtEnd{internetRoot};
-    std::vector<unsigned char> bytes;
-    if (!Fetch(request.infoUrl, bytes)) return -1;
-    session.AcceptInfo(bytes.data(), bytes.size());
-
-    if (!Fetch(request.dataUrl, bytes)) return -1;
-    session.AcceptData(bytes.data(), bytes.size());
-    bytes = {};
+    DayFetch::Files files = fetch.Finish();
+    if (!Arrived(files.info)) return -1;
+    session.AcceptInfo(files.info.bytes.data(), files.info.bytes.size());
+    files.info = {};
+    if (!Arrived(files.data)) return -1;
+    session.AcceptData(files.data.bytes.data(), files.data.bytes.size());
+    files.data = {};
     chart.RefreshChart(FALSE);
     return 0;
+}
+
+void DataLoaderWnd::StartFetch() {
+    if (strCode.empty()) strCode = kDefaultCode;
+    const DayRequest request = RequestDay(strCode, strChartUrl, false);
+    if (request.Made()) fetch.Start(request.infoUrl, request.dataUrl, strTempDir, strCode, limits);
 }
 
 std::string DataLoaderWnd::DownloadFile(const std::string& url, const std::string& path) {
     return DownloadToFile(url, path, limits, internetRoot).Text();
 }
 
-bool DataLoaderWnd::Fetch(const std::string& url, std::vector<unsigned char>& bytes) {
-    std::string path = CreatePrivateFile(strTempDir, strCode);
-    if (path.empty()) return FailLoad(), false;
-    // A failed download leaves no file, and nothing stale is read in its place.
-    if (DownloadFile(url, path) != "YES") return FailLoad(), false;
-    return ReadAndDelete(path, bytes);
+bool DataLoaderWnd::Arrived(const DayFetch::File& file) {
+    // A failed download shows the failure message; a file that cannot be read
+    // again ends the load without one.
+    if (file.outcome == DayFetch::Outcome::Failed) FailLoad();
+    return file.outcome == DayFetch::Outcome::Read;
 }
 
 int DataLoaderWnd::FailLoad() {

@@ -1,6 +1,7 @@
 // DataLoaderWnd: the plain child window that fills the control's area, owns
 // the chart window and runs the whole load inside its creation: download the
-// info file and the data file, read them, feed the bars to the chart, redraw.
+// info file and the data file (on a worker thread, while the windows are
+// made), read them, feed the bars to the chart, redraw.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "activex/chart/chart_wnd.h"
+#include "activex/chart/day_fetch.h"
 #include "activex/chart/download_file.h"
 #include "activex/framework/wnd.h"
 
@@ -20,6 +22,13 @@ public:
     // when the whole body was copied, else a text that says what failed.
     std::string DownloadFile(const std::string& url, const std::string& path);
 
+    // Starts the day's two downloads on a worker thread (with strCode,
+    // strChartUrl and limits as they are now), so that they run while the
+    // windows are created; the creation waits for them. A loader created
+    // without this call starts them in its creation. Nothing starts for a
+    // code that cannot be asked for.
+    void StartFetch();
+
     // The chart's session: its info fields (the last accepted info record,
     // kept across loads, all zero until one is accepted) answer the automation
     // methods.
@@ -30,7 +39,7 @@ public:
     std::string strChartUrl;   // data host (host[:port])
     ChartWnd chart;
     DownloadLimits limits;         // time-outs and size bound of each download
-    SharedInternet internetRoot;   // open only while a load runs
+    SharedInternet internetRoot;   // DownloadFile's, open while it is in use
 
     static constexpr UINT kChartId = 5000;
 
@@ -40,9 +49,10 @@ protected:
     void OnDestroy();
 
 private:
-    // Downloads url to a file of its own, then reads and deletes the file. A
-    // failed download shows the failure message; false when nothing can be read.
-    bool Fetch(const std::string& url, std::vector<unsigned char>& bytes);
+    DayFetch fetch;   // the load's downloads, while they run
+
+    // Whether a fetched file can be accepted; shows the failure message for a failed download.
+    bool Arrived(const DayFetch::File& file);
     // Shows the failure message; returns -1 for the creation handler.
     int FailLoad();
 };

@@ -4,6 +4,7 @@
 #include <climits>
 #include <vector>
 
+#include "chart/raster.h"
 #include "activex/framework/gdi.h"
 
 namespace {
@@ -97,5 +98,37 @@ void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts) {
         }
         }
     }
+    RestoreDC(dc, saved);
+}
+
+namespace {
+
+// GDI draws nothing for a one-pixel rectangle; the core's raster draws its outline pixel.
+bool HasOnePixelFrame(const Scene& scene) {
+    for (const ScenePrim& p : scene.Prims())
+        if (p.kind == PrimKind::Frame && p.rect.right - p.rect.left == 1 && p.rect.bottom - p.rect.top == 1)
+            return true;
+    return false;
+}
+
+}   // namespace
+
+void ReplaySceneIntoBits(HDC dc, uint32_t* bits, SIZE size, const Scene& scene, const SceneFonts& fonts) {
+    if (!dc || !bits) return;
+    if (HasOnePixelFrame(scene)) return ReplayScene(dc, scene, fonts);
+    const int saved = SaveDC(dc);
+    SetBkMode(dc, TRANSPARENT);
+    DcState state(dc);
+    // GDI may batch its drawing: what it drew lands before the next direct write.
+    GdiFlush();
+    const PixelView view{bits, size.cx, size.cy, static_cast<size_t>(size.cx), true};
+    ReplayIntoView(scene, view, {}, [&](const ScenePrim& p, const Rect& rect, const Rect&) {
+        const std::string_view text = scene.TextOf(p);
+        RECT r = ToRECT(rect);
+        state.Font(p.font == FontRole::Tip ? fonts.tip : fonts.chart);
+        state.TextColour(p.colour);
+        DrawTextA(dc, text.data(), static_cast<int>(std::min<size_t>(text.size(), INT_MAX)), &r, TextFormat(p.align));
+        GdiFlush();
+    });
     RestoreDC(dc, saved);
 }

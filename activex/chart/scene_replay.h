@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "chart/scene.h"
 
 struct SceneFonts {
@@ -12,3 +14,8 @@ struct SceneFonts {
 };
 
 void ReplayScene(HDC dc, const Scene& scene, const SceneFonts& fonts);
+
+// The same pixels into the 32-bit DIB section selected into dc (`bits`, top
+// down, `size` its pixels): fills, frames and lines written directly, texts
+// drawn by GDI in their turn. Far fewer system calls than ReplayScene.
+void ReplaySceneIntoBits(HDC dc, uint32_t* bits, SIZE size, const Scene& scene, const SceneFonts& fonts);

@@ -50,6 +50,8 @@ int CSivartaCtrl::OnCreate(CREATESTRUCTA*) {
     loader.chart.Model().settings = settings;
 
     // The whole load runs inside this creation; its outcome is not checked.
+    // The downloads start first, to run while the windows are made.
+    loader.StartFetch();
     const RECT area{0, 0, settings.nsizeMainX, settings.nsizeMainY};
     loader.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, area, m_hWnd, 0);
     if (loader.m_hWnd) ShowWindow(loader.m_hWnd, SW_SHOW);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 // Owns one GDI object (pen, brush, font, bitmap) and deletes it.
@@ -111,13 +112,21 @@ public:
         return Resize(compatibleWith, width, height);
     }
     // A new bitmap of that size replaces the current one (its pixels are new).
+    // On a 32-bit screen it is a top-down 32-bit DIB section, the screen's own
+    // format, whose pixels Bits() lets the caller write without a GDI call.
     bool Resize(HDC compatibleWith, int width, int height) {
         if (!dc) return false;
-        Bitmap next(CreateCompatibleBitmap(compatibleWith, width, height));
+        void* pixels = nullptr;
+        Bitmap next(IsThirtyTwoBit(compatibleWith) ? DibSection(compatibleWith, width, height, pixels) : nullptr);
+        if (!next) {
+            pixels = nullptr;
+            next.Reset(CreateCompatibleBitmap(compatibleWith, width, height));
+        }
         if (!next) return false;
         HGDIOBJ replaced = SelectObject(dc, next);
         if (!oldBitmap) oldBitmap = replaced;
         bitmap = std::move(next);
+        bits = static_cast<uint32_t*>(pixels);
         size = {width, height};
         return true;
     }
@@ -135,6 +144,7 @@ public:
         oldFont = oldBitmap = nullptr;
         bitmap.Reset();
         dc.Reset();
+        bits = nullptr;
         size = {};
     }
 
@@ -143,10 +153,29 @@ public:
     explicit operator bool() const { return static_cast<bool>(dc); }
     HBITMAP BitmapHandle() const { return bitmap; }
     SIZE Size() const { return size; }
+    // The DIB section's pixels (0x00RRGGBB, rows top to bottom, Size().cx a
+    // row), or null for a device-format bitmap. GDI may still be drawing into
+    // them until GdiFlush.
+    uint32_t* Bits() const { return bits; }
 
 private:
+    static bool IsThirtyTwoBit(HDC compatibleWith) {
+        return GetDeviceCaps(compatibleWith, BITSPIXEL) * GetDeviceCaps(compatibleWith, PLANES) == 32;
+    }
+    static HBITMAP DibSection(HDC compatibleWith, int width, int height, void*& pixels) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;   // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        return CreateDIBSection(compatibleWith, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    }
+
     MemoryDC dc;
     Bitmap bitmap;
+    uint32_t* bits = nullptr;
     HGDIOBJ oldBitmap = nullptr;
     HGDIOBJ oldFont = nullptr;
     SIZE size{};

@@ -10,7 +10,7 @@
 
 #include "bench/synthetic_day.h"
 #include "activex/chart/chart_wnd.h"
-#include "activex/chart/scene_replay.h"
+#include "chart/raster.h"
 
 namespace {
 
@@ -51,11 +51,18 @@ void Run(const char* name, int width, int height, int bars, int stepSeconds) {
     Report("  RefreshChart(false)", 500, [&] { chart.RefreshChart(FALSE); });
     // Where the time goes: the scene, its replay into dcMem, the invalidation.
     Report("    scene build (ChartModel::DrawChart)", 500, [&] { chart.Model().DrawChart(false); });
-    Report("    replay into dcMem", 500, [&] {
-        ReplayScene(chart.dcMem, chart.Model().scene, {chart.fontChart, chart.fontChart});
-    });
+    Report("    replay into dcMem", 500, [&] { chart.ReplayIntoSurface(); });
+    if (uint32_t* bits = chart.dcMem.Bits()) {
+        const SIZE size = chart.dcMem.Size();
+        const PixelView view{bits, size.cx, size.cy, static_cast<size_t>(size.cx), true};
+        Report("      of which fills, frames and lines", 500,
+               [&] { ReplayIntoView(chart.Model().scene, view, {}, {}); });
+    }
     Report("    InvalidateRect(client)", 500, [&] { InvalidateRect(chart, nullptr, TRUE); });
-    std::printf("    %zu primitives\n", chart.Model().scene.Prims().size());
+    const auto prims = chart.Model().scene.Prims();
+    std::printf("    %zu primitives, %zu texts\n", prims.size(),
+                static_cast<size_t>(std::count_if(prims.begin(), prims.end(),
+                                                  [](const ScenePrim& p) { return p.kind == PrimKind::Text; })));
 
     // The paint copy: the same client-sized block copy OnPaint does, into a
     // surface of the window's format.

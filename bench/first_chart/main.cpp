@@ -4,8 +4,9 @@
 // paint. Each run is a fresh process, so every run is cold; the parent prints
 // the median of each phase. Phases inside the activation are told apart by
 // the moments the loopback server saw each request arrive and its answer go.
-// Then the time inside each system function the control called, and the
-// phases of a second chart in the same process.
+// Then the time inside each system function the control called through its
+// import table (WinINet, loaded by the first download, is not among them),
+// and the phases of a second chart in the same process.
 //   first_chart_bench [RUNS] [--full-hd] [--test-server]   (default 15 runs
 //   of 391 records at 228 x 190; --full-hd: 23,400 one-second records at
 //   1920 x 1080; --test-server: the tests' server, a thread per connection)
@@ -38,7 +39,8 @@ const char* const kPhases[] = {
     "creation",         // CoCreateInstance, InitNew, properties, event sink
     "to chart",         // activation: site, control and loader windows
     "chart creation",   // the chart window's WM_CREATE: surface, font, tooltip, scroll bar
-    "to 1st request",   // temporary file, WinINet set-up, connect
+    "to 1st request",   // temporary file, WinINet set-up, connect (on the load's worker thread,
+                        // so below 0 when the info file was asked for while the windows were made)
     "info download",    // request in to answer out, at the server
     "between files",    // info read and checked, the next connection
     "data download",
@@ -143,6 +145,19 @@ HRESULT PutText(IDispatch* control, const wchar_t* name, const std::wstring& tex
     return hr;
 }
 
+HRESULT PutNumber(IDispatch* control, const wchar_t* name, long number) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return E_FAIL;
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = number;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &put, 1, 1};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+}
+
 HWND FindChart(HWND root) {
     HWND found = nullptr;
     EnumChildWindows(
@@ -182,7 +197,8 @@ struct Atl {
 // prints its phases (dll load is `loadMs`, `excludedMs` of the bench's own
 // is left out of the total). False when the chart did not come up.
 template <typename Server>
-bool ShowChart(const Atl& atl, Server& server, int64_t start, double loadMs, double excludedMs, HWND window) {
+bool ShowChart(const Atl& atl, Server& server, const Day& day, int64_t start, double loadMs, double excludedMs,
+               HWND window) {
     const int64_t ready = Ticks();
     ChartCreation::begun = ChartCreation::ended = 0;
     IDispatch* control = nullptr;
@@ -196,6 +212,9 @@ bool ShowChart(const Atl& atl, Server& server, int64_t start, double loadMs, dou
     std::string host = server.Host();
     PutText(control, L"strChartUrl", std::wstring(host.begin(), host.end()));
     PutText(control, L"strCode", L"005930");
+    // The chart's own size, as a page's PARAMs give it; the container is as large.
+    PutNumber(control, L"nsizeMainX", day.width);
+    PutNumber(control, L"nsizeMainY", day.height);
     IConnectionPointContainer* points = nullptr;
     IConnectionPoint* point = nullptr;
     DWORD cookie = 0;
@@ -218,6 +237,12 @@ bool ShowChart(const Atl& atl, Server& server, int64_t start, double loadMs, dou
     const auto all = server.Exchanges();
     if (!painted || all.size() < 2 || all.size() % 2 || !sink.at || !ChartCreation::ended)
         return std::fprintf(stderr, "the chart did not come up\n"), false;
+    RECT client{};
+    GetClientRect(FindChart(window), &client);
+    if (client.right != day.width || client.bottom != day.height)
+        return std::fprintf(stderr, "the chart is %ldx%ld, not %dx%d\n", client.right, client.bottom, day.width,
+                            day.height),
+               false;
     const auto* ex = &all[all.size() - 2];   // this chart's two
     const double phases[kPhaseCount] = {
         loadMs,
@@ -283,12 +308,12 @@ int RunOnce(const Day& day) {
     // The patch's own moment is left out of every phase.
     TimeImports(ocx);
     const int64_t patched = Ticks();
-    if (!ShowChart(atl, server, start, Ms(start, loaded), Ms(loaded, patched), window)) return 1;
+    if (!ShowChart(atl, server, day, start, Ms(start, loaded), Ms(loaded, patched), window)) return 1;
     for (const ImportTotal& total : ImportTotals())
         if (total.calls) std::printf("%s %d %.3f ", total.name, total.calls, Ms(0, total.ticks));
     std::printf("\n");
     window = MakeContainer(day);
-    if (!window || !ShowChart(atl, server, Ticks(), 0, 0, window)) return 1;
+    if (!window || !ShowChart(atl, server, day, Ticks(), 0, 0, window)) return 1;
 
     CoRevokeClassObject(registration);
     factory->Release();

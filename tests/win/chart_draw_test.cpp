@@ -3,6 +3,11 @@
 // record drawn has its centre column at 8 + 3k.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
+#include "chart/korean_texts.h"
+#include "activex/chart/scene_replay.h"
 #include "win/support/chart_fixture.h"
 
 namespace {
@@ -214,4 +219,68 @@ TEST_F(ChartDraw, LongSeriesFollowsNewestBar) {
     EXPECT_NE(f.Pixel(179, 123), c.Model().settings.crStick);
     EXPECT_EQ(f.Pixel(184, 150), c.Model().settings.crBoxLine);
     EXPECT_EQ(f.Count({184, 23, 228, 190}, c.Model().settings.crStick), 0);
+}
+
+// The surface's direct replay (fills, frames and lines written into the DIB
+// section, texts by GDI in their turn) leaves every pixel GDI's replay into a
+// device bitmap leaves, for scenes that reach past the client and the bitmap.
+TEST(DirectReplay, EveryPixelAsGdiReplayLeavesIt) {
+    constexpr int kW = 64, kH = 40;
+    LOGFONTA lf{};
+    lf.lfHeight = kChartFontHeight;
+    lf.lfCharSet = HANGEUL_CHARSET;
+    lstrcpynA(lf.lfFaceName, kChartFaceName, LF_FACESIZE);
+    Font font(CreateFontIndirectA(&lf));
+    HDC screen = GetDC(nullptr);
+    if (GetDeviceCaps(screen, BITSPIXEL) != 32) GTEST_SKIP() << "the direct replay needs a 32-bit screen";
+    Surface direct;
+    ASSERT_TRUE(direct.Create(screen, kW, kH));
+    ASSERT_NE(direct.Bits(), nullptr);
+    MemoryDC gdi(screen);
+    Bitmap device(CreateCompatibleBitmap(screen, kW, kH));
+    ReleaseDC(nullptr, screen);
+    SelectGuard selected(gdi, device);
+
+    using Build = std::function<void(Scene&)>;
+    const std::pair<const char*, Build> cases[] = {
+        {"fills over and past the edges",
+         [](Scene& s) {
+             s.AddFill({-5, -5, 70, 50}, 0x123456);
+             s.AddFill({10, 10, 11, 30}, 0xFF0000);
+             s.AddFill({60, 30, 90, 60}, 0x00FF00);
+         }},
+        {"frames of every small size",
+         [](Scene& s) {
+             s.AddFill({0, 0, kW, kH}, 0xFFFFFF);
+             for (int w = 1; w <= 4; ++w) s.AddFrame({w * 8, 4, w * 9, 4 + w}, 0x0000FF, 0x00FFFF);
+             s.AddFrame({2, 12, 5, 13}, 0x0000FF, 0x00FFFF);   // one row high
+             s.AddFrame({8, 12, 9, 16}, 0x0000FF, 0x00FFFF);   // one column wide
+             s.AddFrame({2, 20, 62, 38}, 0x800000, 0xC0C0C0);
+             s.AddFrame({50, 30, 80, 50}, 0x008000, 0x800080);
+         }},
+        {"lines and texts in their order",
+         [](Scene& s) {
+             s.AddFill({0, 0, kW, kH}, 0xEEEEEE);
+             s.AddLine(0, 5, 64, 5, 0x000000);
+             s.AddLine(30, 0, 30, 40, 0x0000FF);
+             s.AddText({2, 2, 60, 14}, "12,345", TextAlign::LeftSingleLine, 0x000080);
+             s.AddText({0, 20, 64, 45}, "09:30\r\n\xB0\xA1", TextAlign::Center, 0x800000);
+             s.AddFill({40, 22, 44, 26}, 0x00C000);   // over the text
+             s.AddText({55, 30, 90, 45}, "999", TextAlign::LeftSingleLine, 0x008080);
+         }},
+    };
+    for (const auto& [name, build] : cases) {
+        SCOPED_TRACE(name);
+        Scene scene;
+        scene.Reset(kW, kH);
+        build(scene);
+        ReplayScene(gdi, scene, {font, font});
+        ReplaySceneIntoBits(direct, direct.Bits(), direct.Size(), scene, {font, font});
+        std::string differ;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                if (GetPixel(gdi, x, y) != GetPixel(direct, x, y))
+                    differ += " " + std::to_string(x) + "," + std::to_string(y);
+        EXPECT_EQ(differ, "");
+    }
 }

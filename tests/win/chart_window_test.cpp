@@ -21,6 +21,11 @@ TEST(ChartWindow, CreationMakesSurfaceFontAndHiddenScrollBar) {
     EXPECT_STREQ(lf.lfFaceName, "굴림체");
     EXPECT_EQ(GetCurrentObject(c.dcMem, OBJ_FONT), c.fontChart.Get());
     EXPECT_EQ(GetBkMode(c.dcMem), TRANSPARENT);
+    // The screen's format: on a 32-bit screen a DIB section the chart writes directly.
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectA(c.dcMem.BitmapHandle(), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmBitsPixel, GetDeviceCaps(ClientDC(c), BITSPIXEL));
+    EXPECT_EQ(c.dcMem.Bits() != nullptr, bm.bmBitsPixel == 32);
 
     HWND bar = GetDlgItem(c, ChartWnd::kScrollBarId);
     ASSERT_NE(bar, nullptr);

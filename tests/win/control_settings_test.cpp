@@ -375,12 +375,13 @@ TEST_F(SettingsTest, TooltipUnderTheCursorHasItsColours) {
     ASSERT_NE(nullptr, chart);
     const ChartSettings& s = page.settings;
     const Rect value = ComputePaneLayout({0, 0, kWidth, kHeight}, {s.nsizeGapX, s.nsizeGapY, 0, 19}).value;
-    HWND tip = ToolWindow();
-    ASSERT_NE(nullptr, tip);
     POINT p{value.left + 40, value.bottom - 10};
     ClientToScreen(chart, &p);
     SetCursorPos(p.x, p.y);
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != 0; }, 2000)) << "the tooltip did not appear";
+    // The tooltip's window is made by the first hover.
+    HWND tip = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (tip = ToolWindow()) && IsWindowVisible(tip); }, 2000))
+        << "the tooltip did not appear";
     PumpUntil([] { return false; }, 200);
 
     const Picture pic(tip);

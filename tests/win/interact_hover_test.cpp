@@ -27,16 +27,17 @@ protected:
         screenWidth = GetSystemMetrics(SM_CXSCREEN);
         ASSERT_TRUE(f.Create(screenWidth - kWidth, 100, kWidth, kHeight));
         f.LoadDay(30);
-        ASSERT_TRUE(f.chart.pTipWnd && f.chart.pTipWnd->m_hWnd);
-        tip = *f.chart.pTipWnd;
+        ASSERT_TRUE(f.chart.pTipWnd);
     }
     void TearDown() override { SetCursorPos(0, 0); }
 
+    // The tooltip's window: none until the first hover.
+    HWND Tip() const { return f.chart.pTipWnd->m_hWnd; }
     bool TipShown(int ms = 1500) {
-        return f.PumpUntil([&] { return IsWindowVisible(tip) != 0; }, ms);
+        return f.PumpUntil([&] { return IsWindowVisible(Tip()) != 0; }, ms);
     }
     bool TipHidden(int ms = 1500) {
-        return f.PumpUntil([&] { return !IsWindowVisible(tip); }, ms);
+        return f.PumpUntil([&] { return !IsWindowVisible(Tip()); }, ms);
     }
     POINT Cursor(int x, int y) {
         const POINT p = f.ToScreen(x, y);
@@ -45,15 +46,25 @@ protected:
     }
 
     InteractFixture f;
-    HWND tip = nullptr;
     int screenWidth = 0;
 };
 
-TEST_F(HoverTest, CreatedHiddenWithTheFirstText) {
-    EXPECT_FALSE(IsWindowVisible(tip));
+TEST_F(HoverTest, WindowMadeAtTheFirstHoverWithItsText) {
+    // Until the chart is pointed at, only the object and its first text.
+    EXPECT_EQ(Tip(), nullptr);
     EXPECT_EQ(f.chart.pTipWnd->strSegments, "0;\xb4\xde\xb8\xf0\xb7\xce \xc1\xa6\xb0\xf8\r\n");
+    const RECT box = ToRECT(f.chart.Model().rcBox);
+    f.MoveMouse(box.left + 20, (box.top + box.bottom) / 2);
+    const std::string text = f.chart.pTipWnd->strSegments;
+    EXPECT_NE(text, "0;\xb4\xde\xb8\xf0\xb7\xce \xc1\xa6\xb0\xf8\r\n") << "the record's text, held";
+    f.Pump(100);
+    EXPECT_EQ(Tip(), nullptr) << "a move alone makes no window";
+
+    Cursor(box.left + 20, (box.top + box.bottom) / 2);
+    ASSERT_TRUE(TipShown());
+    EXPECT_EQ(f.chart.pTipWnd->strSegments, text);
     RECT client{};
-    GetClientRect(tip, &client);
+    GetClientRect(Tip(), &client);
     EXPECT_GT(client.right, 20);   // laid out: margins and the text
     EXPECT_EQ(client.bottom, 20);
     EXPECT_TRUE(KillTimer(f.chart, ChartWnd::nHoverTimer));   // the timer was running
@@ -66,7 +77,7 @@ TEST_F(HoverTest, FollowsTheCursorAndFlipsNearTheRightEdge) {
     ASSERT_LE(p.x + 310, screenWidth);
     ASSERT_TRUE(TipShown());
     f.Pump(250);   // a few more ticks: the place is set on every tick
-    RECT r = WindowRect(tip);
+    RECT r = WindowRect(Tip());
     EXPECT_EQ(r.left, p.x + 10);
     EXPECT_EQ(r.top, p.y + 10);
     EXPECT_EQ(r.bottom - r.top, 20);
@@ -74,13 +85,13 @@ TEST_F(HoverTest, FollowsTheCursorAndFlipsNearTheRightEdge) {
     const POINT q = Cursor(box.right - 20, y + 7);
     ASSERT_GT(q.x + 310, screenWidth);
     f.Pump(300);
-    r = WindowRect(tip);
+    r = WindowRect(Tip());
     EXPECT_EQ(r.right, q.x - 5);
     EXPECT_EQ(r.top, q.y + 10);
     RECT client{};
-    GetClientRect(tip, &client);
+    GetClientRect(Tip(), &client);
     EXPECT_EQ(r.right - r.left, client.right);
-    EXPECT_TRUE(IsWindowVisible(tip));
+    EXPECT_TRUE(IsWindowVisible(Tip()));
 }
 
 TEST_F(HoverTest, HiddenOutsideTheFrameOrWhenCovered) {

@@ -12,7 +12,8 @@
 
 namespace {
 
-void PumpFor(DWORD ms, HWND tip, bool untilShown) {
+// The tooltip's window may be made while this pumps: its handle is read each time.
+void PumpFor(DWORD ms, const TipWnd& tip, bool untilShown) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < ms) {
         MSG msg;
@@ -20,7 +21,7 @@ void PumpFor(DWORD ms, HWND tip, bool untilShown) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (untilShown && IsWindowVisible(tip)) return;
+        if (untilShown && IsWindowVisible(tip.m_hWnd)) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
@@ -45,8 +46,8 @@ bool ParseHoverPoint(const char* text, POINT& point) {
 }
 
 HRESULT CaptureHover(ChartWnd& chart, POINT client, const std::string& path) {
-    if (!chart.m_hWnd || !chart.pTipWnd || !chart.pTipWnd->m_hWnd) return E_FAIL;
-    const HWND tip = *chart.pTipWnd;
+    if (!chart.m_hWnd || !chart.pTipWnd || chart.Model().settings.nIsToolTip != 1) return E_FAIL;
+    const TipWnd& tip = *chart.pTipWnd;   // its window is made by the first hover
     const HWND root = GetAncestor(chart, GA_ROOT);
     ShowWindow(root, SW_SHOW);
     SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -59,12 +60,12 @@ HRESULT CaptureHover(ChartWnd& chart, POINT client, const std::string& path) {
     // The move a real mouse makes there; a warped cursor may not report one.
     PostMessageA(chart, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
     PumpFor(3000, tip, true);
-    if (!IsWindowVisible(tip)) return E_FAIL;
+    if (!IsWindowVisible(tip.m_hWnd)) return E_FAIL;
     PumpFor(300, tip, false);   // a few more ticks: placed, painted
 
     RECT chartRect{}, tipRect{};
     GetClientRect(chart, &chartRect);
-    GetWindowRect(tip, &tipRect);
+    GetWindowRect(tip.m_hWnd, &tipRect);
     const int width = std::max<LONG>(chartRect.right, tipRect.right - origin.x);
     const int height = std::max<LONG>(chartRect.bottom, tipRect.bottom - origin.y);
 
