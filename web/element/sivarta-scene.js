@@ -67,7 +67,7 @@ export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   let plan = plans.get(ctx);
   if (!plan || !sameShape(plan, scene, scale, font, colours)) {
     colours.length = 0;
-    plan = planScene(ctx, scene, scale, font, colours);
+    plan = planScene(ctx, scene, scale, font, colours, plan);
     plans.set(ctx, plan);
   }
   replay(ctx, plan, colours, font);
@@ -101,10 +101,14 @@ function sameShape(plan, scene, [sx, sy], font, colours) {
   return matchShape(scene, colours, plan.shape);
 }
 
-function planScene(ctx, scene, scale, font, colours) {
+// A new typed array costs far more than a copy into one: a plan of an
+// overlay, made anew at every pointer move, reuses the last one's.
+const reuse = (old, from) => (old?.length === from.length ? (old.set(from), old) : from.slice());
+
+function planScene(ctx, scene, scale, font, colours, previous) {
   const { prim: f, kind } = scene.c;
   const ints = scene.ints;
-  const plan = { sx: scale[0], sy: scale[1], font, shape: new Int32Array(ints.length), text: scene.text.slice(), batches: [] };
+  const plan = { sx: scale[0], sy: scale[1], font, c: scene.c, shape: reuse(previous?.shape, ints), text: reuse(previous?.text, scene.text), batches: [] };
   matchShape(scene, colours, plan.shape, true);
   // Per vertical band of the scene, what was placed there: l, t, r, b, batch.
   // Made as touched: an overlay spans the chart's width but covers few bands.
@@ -247,12 +251,17 @@ export function sceneText(scene) {
   return texts.join(' ');
 }
 
-// Clears what a scene drew (its primitives' rectangles, at least a pixel each).
-export function clearScene(ctx, scene) {
-  const scale = scaleOf(ctx, scene);
+// Clears what the last scene drawn on the context drew (its primitives'
+// rectangles, at least a pixel each).
+export function clearDrawn(ctx) {
+  const plan = plans.get(ctx);
+  if (!plan) return;
+  const { prim: f } = plan.c;
+  const ints = plan.shape;
   ctx.setTransform(1, 0, 0, 1, 0, 0);
-  for (const { rect: [l, t, r, b] } of primitives(scene)) {
-    const [L, T, R, B] = device(scale, l, t, Math.max(r, l + 1), Math.max(b, t + 1));
+  for (let o = 0; o < ints.length; o += f.ints) {
+    const l = ints[o + f.left], t = ints[o + f.top];
+    const [L, T, R, B] = device([plan.sx, plan.sy], l, t, Math.max(ints[o + f.right], l + 1), Math.max(ints[o + f.bottom], t + 1));
     ctx.clearRect(L, T, R - L, B - T);
   }
 }

@@ -6,7 +6,7 @@
 // and forwards events.
 import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
 import { Core, describe } from './sivarta-core.js';
-import { FONT_STACK, clearScene, drawScene, sceneText, textWidth } from './sivarta-scene.js';
+import { FONT_STACK, clearDrawn, drawScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
@@ -117,7 +117,7 @@ export class SivartaChart extends HTMLElement {
   #queued = { load: false, draw: false };
   #painted = false;   // the chart canvas has shown a scene
   #pointer = null;   // {clientX, clientY} while known
-  #crossScene = null;   // what the crosshair canvas shows
+  #crossShown = false;   // the crosshair canvas shows a scene
   #crossContext = null;   // the overlays' contexts, made on their first picture
   #tipContext = null;
   #ratioWatch = null;
@@ -383,7 +383,7 @@ export class SivartaChart extends HTMLElement {
     const chart = this.#chart;
     if (chart.width === device[0] && chart.height === device[1] && chart.style.width === `${width}px` && chart.style.height === `${height}px`) return;
     for (const canvas of [chart, this.#cross]) sizeCanvas(canvas, width, height, device);
-    this.#crossScene = null;
+    this.#crossShown = false;
     if (this.#connected) this.#queue('draw');
   }
 
@@ -622,13 +622,13 @@ export class SivartaChart extends HTMLElement {
   #showTrack(changed, moving = false) {
     if (changed & C.flag.crosshairMoved) {
       this.#reportTracked(this.#core.tracked());
-      const scene = this.#scene(C.layer.crosshair);
-      if (scene.count || this.#crossScene?.count) {
+      const scene = this.#scene(C.layer.crosshair, true);
+      if (scene.count || this.#crossShown) {
         const ctx = (this.#crossContext ??= this.#cross.getContext('2d'));
-        if (this.#crossScene) clearScene(ctx, this.#crossScene);
+        if (this.#crossShown) clearDrawn(ctx);
         drawScene(ctx, scene, this.#face);
       }
-      this.#crossScene = scene;
+      this.#crossShown = scene.count > 0;
     }
     if (changed & C.flag.tipChanged) {
       this.#tipStale = true;
