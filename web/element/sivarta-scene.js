@@ -128,7 +128,7 @@ function planScene(ctx, scene, scale, font, colours, previous) {
     }
     let at = latest.get(key);
     if (at === undefined || at < over) {
-      at = plan.batches.push(key & 1 ? { slot: key >> 1, texts: [] } : { slot: key >> 1, path: new Path2D() }) - 1;
+      at = plan.batches.push(key & 1 ? { slot: key >> 1, texts: [] } : { slot: key >> 1, rects: [] }) - 1;
       latest.set(key, at);
     }
     for (let n = band(l); n <= band(r - 1); ++n) (bands[n] ??= []).push(l, t, r, b, at);
@@ -138,8 +138,7 @@ function planScene(ctx, scene, scale, font, colours, previous) {
     if (r <= l || b <= t) return;
     const [L, T, R, B] = device(scale, l, t, r, b);
     const batch = batchFor(slotOf(colours, colour) * 2, l, t, r, b);
-    batch.path.rect(L, T, R - L, B - T);
-    batch.rect = batch.rect === undefined ? [L, T, R - L, B - T] : null;
+    batch.rects.push(L, T, R - L, B - T);
   };
   for (let o = 0; o < ints.length; o += f.ints) {
     const head = ints[o + f.head] & 0xff;
@@ -171,6 +170,13 @@ function planScene(ctx, scene, scale, font, colours, previous) {
   return plan;
 }
 
+const FEW_RECTS = 8;
+function pathOf(rects) {
+  const path = new Path2D();
+  for (let i = 0; i < rects.length; i += 4) path.rect(rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
+  return path;
+}
+
 function replay(ctx, plan, colours, font) {
   ctx.font = font;
   ctx.letterSpacing = LETTER_SPACING;
@@ -183,10 +189,13 @@ function replay(ctx, plan, colours, font) {
       continue;
     }
     ctx.setTransform(1, 0, 0, 1, 0, 0);
-    // One rectangle as a rectangle: one over the whole store lets the
-    // browser drop what was drawn before it instead of painting it too.
-    if (batch.rect) ctx.fillRect(...batch.rect);
-    else ctx.fill(batch.path);
+    // A few rectangles as rectangles: a path costs more to make than they
+    // cost to fill, and one over the whole store lets the browser drop what
+    // was drawn before it instead of painting it too. Many as one path, made
+    // once for as long as the plan is kept.
+    const r = batch.rects;
+    if (r.length <= 4 * FEW_RECTS) for (let i = 0; i < r.length; i += 4) ctx.fillRect(r[i], r[i + 1], r[i + 2], r[i + 3]);
+    else ctx.fill(batch.path ??= pathOf(r));
   }
   ctx.setTransform(1, 0, 0, 1, 0, 0);
 }
