@@ -129,33 +129,32 @@ public:
     }
 };
 
-HRESULT PutText(IDispatch* control, const wchar_t* name, const std::wstring& text) {
+// Sets a property by name; the value is the caller's to clear.
+HRESULT PutProperty(IDispatch* control, const wchar_t* name, VARIANT& value) {
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     if (FAILED(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return E_FAIL;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &put, 1, 1};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+}
+
+HRESULT PutText(IDispatch* control, const wchar_t* name, const std::wstring& text) {
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;
     value.bstrVal = SysAllocString(text.c_str());
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &put, 1, 1};
-    HRESULT hr =
-        control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    HRESULT hr = PutProperty(control, name, value);
     VariantClear(&value);
     return hr;
 }
 
 HRESULT PutNumber(IDispatch* control, const wchar_t* name, long number) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (FAILED(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return E_FAIL;
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_I4;
     value.lVal = number;
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &put, 1, 1};
-    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    return PutProperty(control, name, value);
 }
 
 HWND FindChart(HWND root) {
