@@ -1,4 +1,4 @@
-// The redraw operations of the window: the session builds the scene, the
+// The redraw operations of the window: the core's chart builds the scene, the
 // window replays it into dcMem, moves the hidden scroll bar after a layout
 // that resets the scroll position, and invalidates itself.
 #include "activex/chart/chart_wnd.h"

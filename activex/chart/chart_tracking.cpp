@@ -1,7 +1,7 @@
 // The crosshair: a vertical line on the record under the cursor and a
 // horizontal line at the cursor's height, drawn straight onto the window and
 // never into dcMem, so any repaint from dcMem removes it. Where it goes is
-// the session's; the window invalidates and draws.
+// the core's to decide; the window invalidates and draws.
 #include "activex/chart/chart_wnd.h"
 #include "activex/chart/scene_replay.h"
 #include "activex/chart/tip_wnd.h"

@@ -49,6 +49,15 @@ public:
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
 
+// A top-down 32-bit DIB section (pixels 0x00RRGGBB, rows top to bottom, width
+// pixels a row); `pixels` gets its memory, null when it cannot be made.
+inline HBITMAP CreateTopDownDib32(HDC compatibleWith, int width, int height, void*& pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    pixels = nullptr;
+    return CreateDIBSection(compatibleWith, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+}
+
 // Selects an object into a DC for one scope and selects the previous one back.
 class SelectGuard {
 public:
@@ -117,7 +126,8 @@ public:
     bool Resize(HDC compatibleWith, int width, int height) {
         if (!dc) return false;
         void* pixels = nullptr;
-        Bitmap next(IsThirtyTwoBit(compatibleWith) ? DibSection(compatibleWith, width, height, pixels) : nullptr);
+        Bitmap next(IsThirtyTwoBit(compatibleWith) ? CreateTopDownDib32(compatibleWith, width, height, pixels)
+                                                   : nullptr);
         if (!next) {
             pixels = nullptr;
             next.Reset(CreateCompatibleBitmap(compatibleWith, width, height));
@@ -161,16 +171,6 @@ public:
 private:
     static bool IsThirtyTwoBit(HDC compatibleWith) {
         return GetDeviceCaps(compatibleWith, BITSPIXEL) * GetDeviceCaps(compatibleWith, PLANES) == 32;
-    }
-    static HBITMAP DibSection(HDC compatibleWith, int width, int height, void*& pixels) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;   // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        return CreateDIBSection(compatibleWith, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     }
 
     MemoryDC dc;

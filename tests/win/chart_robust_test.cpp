@@ -127,10 +127,8 @@ TEST(ChartRobust, ClientLargerThanTheBitmapShowsBackground) {
     f.Load(MinuteBars(50));
 
     // Paint into a surface first filled with a colour the chart never uses.
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    Bitmap target(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Bitmap target(CreateTopDownDib32(nullptr, w, h, bits));
     MemoryDC dc(nullptr);
     ASSERT_TRUE(target && dc);
     SelectGuard guard(dc, target);

@@ -11,10 +11,8 @@ namespace {
 
 // The off-screen surface plus the background where the client is larger than it.
 HRESULT WriteClientPng(const ChartWnd& chart, int width, int height, const std::string& path) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    Bitmap picture(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Bitmap picture(CreateTopDownDib32(nullptr, width, height, bits));
     MemoryDC dc(chart.dcMem.Get());
     if (!picture || !dc) return E_OUTOFMEMORY;
     SelectGuard guard(dc, picture);
