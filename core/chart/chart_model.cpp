@@ -5,7 +5,6 @@
 #include "chart/chart_model.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "chart/chart_scales.h"
 #include "chart/chart_text.h"
@@ -99,9 +98,7 @@ bool ChartModel::DrawChart(bool bResetScroll) {
         if (!bar) break;
         DrawCandle(bar->high, bar->close, bar->open, bar->low, x);
         DrawVolumeStick(bar->volume, x);
-        char text[16];
-        std::snprintf(text, sizeof text, "%d", bar->time);
-        DrawTimeLabel(text, x);
+        DrawTimeLabel(std::to_string(bar->time).c_str(), x);
     }
     if (settings.nIsCurrentBar == 1) DrawCurrentBar();
     return true;
@@ -147,7 +144,7 @@ void ChartModel::DrawCandle(int32_t high, int32_t close, int32_t open, int32_t l
 
 void ChartModel::DrawVolumeScale() {
     const VolumeScaleFit fit =
-        FitVolumeScale(nMinVolume, nMaxVolume, Height(rcVolume), settings.IsEnglish(), kTenThousandsFormat);
+        FitVolumeScale(nMinVolume, nMaxVolume, Height(rcVolume), settings.IsEnglish(), kTenThousandsUnit);
     if (!fit.valid) return;
 
     const Colour line = C(settings.crVolumeHorizonalLine);

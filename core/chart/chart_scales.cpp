@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cinttypes>
-#include <cstdio>
 #include <limits>
 #include <utility>
 
@@ -93,7 +91,7 @@ CandleShape ShapeCandle(int32_t highRow, int32_t closeRow, int32_t openRow, int3
 }
 
 VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight, bool english,
-                              const char* tenThousandsFormat) {
+                              const char* tenThousandsUnit) {
     VolumeScaleFit fit;
     // A pane without height has no scale: per pixel would divide by zero.
     if (paneHeight <= 0) return fit;
@@ -104,7 +102,7 @@ VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t pane
     fit.valid = true;
     fit.scale = {minVolume, paneHeight, Clamp32(per)};
     fit.step = static_cast<int32_t>(step);
-    for (int i = 0; i < 3; ++i) fit.labels[i] = VolumeLabel(minVolume + step * i * per, english, tenThousandsFormat);
+    for (int i = 0; i < 3; ++i) fit.labels[i] = VolumeLabel(minVolume + step * i * per, english, tenThousandsUnit);
     return fit;
 }
 
@@ -114,14 +112,11 @@ int32_t VolumeBarHeight(const VolumeScale& scale, int32_t volume) {
     return static_cast<int32_t>(std::clamp<int64_t>(h, 0, std::max(scale.height, 0)));
 }
 
-std::string VolumeLabel(int64_t value, bool english, const char* tenThousandsFormat) {
-    char text[48];
+std::string VolumeLabel(int64_t value, bool english, const char* tenThousandsUnit) {
     // Halves round away from zero (2.5 -> 3) as the classic C runtime printed
-    // them; today's runtimes round to even, so the core rounds before printing.
+    // them; today's runtimes round to even, so the core rounds itself.
     if (value > 10000 && !english)
-        std::snprintf(text, sizeof text, tenThousandsFormat,
-                      static_cast<double>(std::round(static_cast<float>(value) / 10000.0f)));
-    else
-        std::snprintf(text, sizeof text, "%" PRId64, value);
-    return text;
+        return std::to_string(static_cast<int64_t>(std::round(static_cast<float>(value) / 10000.0f))) +
+               tenThousandsUnit;
+    return std::to_string(value);
 }

@@ -70,13 +70,12 @@ struct VolumeScaleFit {
 };
 
 VolumeScaleFit FitVolumeScale(int32_t minVolume, int32_t maxVolume, int32_t paneHeight, bool english,
-                              const char* tenThousandsFormat);
+                              const char* tenThousandsUnit);
 
 // Bar height in pixels, clamped to 0..scale.height.
 int32_t VolumeBarHeight(const VolumeScale& scale, int32_t volume);
 
 // Volume label text: over 10,000 and not English, value / 10,000 in single
-// precision printed with tenThousandsFormat (one %f conversion followed by the
-// unit, kept with the Windows code in the system's code page); otherwise the
-// plain number.
-std::string VolumeLabel(int64_t value, bool english, const char* tenThousandsFormat);
+// precision, rounded, followed by tenThousandsUnit (kept with the Windows code
+// in the system's code page); otherwise the plain number.
+std::string VolumeLabel(int64_t value, bool english, const char* tenThousandsUnit);

@@ -1,7 +1,5 @@
 #include "chart/chart_text.h"
 
-#include <cstdio>
-
 #include "chart/format_thousands.h"
 
 namespace {
@@ -42,8 +40,7 @@ bool NextTimeLabel(std::string& lastHour, int32_t& count, std::string_view hour)
 }
 
 std::string CurrentBarText(const char* format, int32_t time, int32_t close, int32_t volume) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%d", time);
+    const std::string digits = std::to_string(time);
     const MonthDay md = LastFour(digits);
     const std::string fields[4] = {std::string(md.first), std::string(md.second), FormatThousands(close),
                                    FormatThousands(volume)};

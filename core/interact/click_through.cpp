@@ -1,7 +1,5 @@
 #include "interact/click_through.h"
 
-#include <cstdio>
-
 namespace {
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
@@ -28,9 +26,10 @@ std::string EncodeForCommandLine(const std::string& url) {
     out.reserve(url.size());
     for (unsigned char c : url) {
         if (c <= 0x20 || c == '"' || c == 0x7F) {
-            char escape[4];
-            std::snprintf(escape, sizeof escape, "%%%02X", c);
-            out += escape;
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
         } else {
             out += static_cast<char>(c);
         }

@@ -6,7 +6,7 @@
 
 namespace {
 
-const char kUnit[] = "%.0f만";
+const char kUnit[] = "만";
 
 SeriesStore Bars(std::initializer_list<BarRecord> bars) {
     SeriesStore s;
