@@ -53,24 +53,30 @@ const device = ([sx, sy], l, t, r, b) => [Math.round(l * sx), Math.round(t * sy)
 const BAND = 8;
 const INK = 12;
 
-// How a context draws a scene: one Path2D per batch of one colour's shapes
-// and lists of one colour's texts, in an order that keeps the scene's wherever
-// things overlap (GDI's painter's order) and merges them where they do not.
-// Kept while the next scene has the same primitives, differing at most in
-// which colour each colour slot holds: a colour change refills the kept paths.
-const plans = new WeakMap();
+// What each context last drew: the scene's shape (its ints with each colour as
+// its slot, and its texts) and, once the same shape came a second time, its
+// plan: one Path2D per batch of one colour's shapes and lists of one colour's
+// texts, in an order that keeps the scene's wherever things overlap (GDI's
+// painter's order) and merges them where they do not. A shape seen once is
+// painted as it stands: a plan costs more to make than one painting, and an
+// overlay's shape changes at every move. A kept plan serves every scene that
+// differs at most in which colour each colour slot holds: a colour change
+// refills the kept paths.
+const drawn = new WeakMap();
 
 // `scale` defaults to the whole backing store's; a store larger than the
 // scene passes the one a store of the scene's own size would have.
 export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   const colours = [];
-  let plan = plans.get(ctx);
-  if (!plan || !sameShape(plan, scene, scale, font, colours)) {
-    colours.length = 0;
-    plan = planScene(ctx, scene, scale, font, colours, plan);
-    plans.set(ctx, plan);
+  const last = drawn.get(ctx);
+  if (last && sameShape(last, scene, scale, font, colours)) {
+    last.batches ??= planBatches(ctx, scene, scale, font, colours);
+    replay(ctx, last, colours, font);
+    return;
   }
-  replay(ctx, plan, colours, font);
+  colours.length = 0;
+  drawn.set(ctx, recordShape(scene, scale, font, colours, last));
+  paint(ctx, scene, scale, font);
 }
 
 // A colour's slot: its place among the scene's colours in order of first use.
@@ -95,21 +101,77 @@ function matchShape(scene, colours, shape, write = false) {
   return true;
 }
 
-function sameShape(plan, scene, [sx, sy], font, colours) {
-  if (plan.sx !== sx || plan.sy !== sy || plan.font !== font || plan.shape.length !== scene.ints.length) return false;
-  if (plan.text.length !== scene.text.length || plan.text.some((v, i) => v !== scene.text[i])) return false;
-  return matchShape(scene, colours, plan.shape);
+function sameShape(last, scene, [sx, sy], font, colours) {
+  if (last.sx !== sx || last.sy !== sy || last.font !== font || last.shape.length !== scene.ints.length) return false;
+  if (last.text.length !== scene.text.length || last.text.some((v, i) => v !== scene.text[i])) return false;
+  return matchShape(scene, colours, last.shape);
 }
 
-// A new typed array costs far more than a copy into one: a plan of an
-// overlay, made anew at every pointer move, reuses the last one's.
+// A new typed array costs far more than a copy into one: an overlay, drawn
+// anew at every pointer move, reuses the last shape's.
 const reuse = (old, from) => (old?.length === from.length ? (old.set(from), old) : from.slice());
 
-function planScene(ctx, scene, scale, font, colours, previous) {
+function recordShape(scene, scale, font, colours, last) {
+  const shape = { sx: scale[0], sy: scale[1], font, c: scene.c, shape: reuse(last?.shape, scene.ints), text: reuse(last?.text, scene.text), batches: null };
+  matchShape(scene, colours, shape.shape, true);
+  return shape;
+}
+
+// The scene's primitives in order as filled rectangles, `fill(colour, l, t,
+// r, b)` in scene pixels, and placed texts, `text(colour, item, l, t, r, b)`
+// with the rectangle their glyphs may reach.
+function walk(ctx, scene, scale, font, fill, text) {
   const { prim: f, kind } = scene.c;
   const ints = scene.ints;
-  const plan = { sx: scale[0], sy: scale[1], font, c: scene.c, shape: reuse(previous?.shape, ints), text: reuse(previous?.text, scene.text), batches: [] };
-  matchShape(scene, colours, plan.shape, true);
+  const area = (colour, l, t, r, b) => r > l && b > t && fill(colour, l, t, r, b);
+  for (let o = 0; o < ints.length; o += f.ints) {
+    const head = ints[o + f.head] & 0xff;
+    const l = ints[o + f.left], t = ints[o + f.top], r = ints[o + f.right], b = ints[o + f.bottom];
+    const colour = ints[o + f.colour];
+    if (head === kind.Fill) {
+      area(colour, l, t, r, b);
+    } else if (head === kind.Frame && r - l > 2 && b - t > 2) {
+      // The outline as four strips around the inside: the same pixels, each painted once.
+      area(colour, l, t, r, t + 1);
+      area(colour, l, b - 1, r, b);
+      area(colour, l, t + 1, l + 1, b - 1);
+      area(colour, r - 1, t + 1, r, b - 1);
+      area(ints[o + f.fill], l + 1, t + 1, r - 1, b - 1);
+    } else if (head === kind.Frame) {
+      area(colour, l, t, r, b);
+    } else if (head === kind.Line) {
+      // Stored forwards and end-exclusive: a one-pixel-wide rectangle.
+      if (t === b) area(colour, l, t, r, t + 1);
+      else area(colour, l, t, l + 1, b);
+    } else if (head === kind.Text) {
+      const at = ints[o + f.textOffset];
+      const item = placeText(ctx, scene.text.subarray(at, at + ints[o + f.textLength]),
+        (ints[o + f.head] >> 8 & 0xff) === scene.c.align.Center, device(scale, l, t, r, b), scene.c.fontPx, scale, font);
+      const [L, T, W, H] = item.clip ?? [l - INK, t - INK, r - l + 2 * INK, b - t + 2 * INK];
+      text(colour, item, Math.floor(L), Math.floor(T), Math.ceil(L + W), Math.ceil(T + H));
+    }
+  }
+}
+
+// The scene painted primitive by primitive, in its own order.
+function paint(ctx, scene, scale, font) {
+  startTexts(ctx, font);
+  let style;
+  const use = (colour) => colour !== style && (ctx.fillStyle = css(style = colour));
+  walk(ctx, scene, scale, font, (colour, l, t, r, b) => {
+    use(colour);
+    const [L, T, R, B] = device(scale, l, t, r, b);
+    ctx.fillRect(L, T, R - L, B - T);
+  }, (colour, item) => {
+    use(colour);
+    ctx.setTransform(scale[0], 0, 0, scale[1], 0, 0);
+    drawText(ctx, item);
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+  });
+}
+
+function planBatches(ctx, scene, scale, font, colours) {
+  const batches = [];
   // Per vertical band of the scene, what was placed there: l, t, r, b, batch.
   // Made as touched: an overlay spans the chart's width but covers few bands.
   const bands = [];
@@ -128,46 +190,17 @@ function planScene(ctx, scene, scale, font, colours, previous) {
     }
     let at = latest.get(key);
     if (at === undefined || at < over) {
-      at = plan.batches.push(key & 1 ? { slot: key >> 1, texts: [] } : { slot: key >> 1, rects: [] }) - 1;
+      at = batches.push(key & 1 ? { slot: key >> 1, texts: [] } : { slot: key >> 1, rects: [] }) - 1;
       latest.set(key, at);
     }
     for (let n = band(l); n <= band(r - 1); ++n) (bands[n] ??= []).push(l, t, r, b, at);
-    return plan.batches[at];
+    return batches[at];
   };
-  const fill = (colour, l, t, r, b) => {
-    if (r <= l || b <= t) return;
+  walk(ctx, scene, scale, font, (colour, l, t, r, b) => {
     const [L, T, R, B] = device(scale, l, t, r, b);
-    const batch = batchFor(slotOf(colours, colour) * 2, l, t, r, b);
-    batch.rects.push(L, T, R - L, B - T);
-  };
-  for (let o = 0; o < ints.length; o += f.ints) {
-    const head = ints[o + f.head] & 0xff;
-    const l = ints[o + f.left], t = ints[o + f.top], r = ints[o + f.right], b = ints[o + f.bottom];
-    const colour = ints[o + f.colour];
-    if (head === kind.Fill) {
-      fill(colour, l, t, r, b);
-    } else if (head === kind.Frame && r - l > 2 && b - t > 2) {
-      // The outline as four strips around the inside: the same pixels, each painted once.
-      fill(colour, l, t, r, t + 1);
-      fill(colour, l, b - 1, r, b);
-      fill(colour, l, t + 1, l + 1, b - 1);
-      fill(colour, r - 1, t + 1, r, b - 1);
-      fill(ints[o + f.fill], l + 1, t + 1, r - 1, b - 1);
-    } else if (head === kind.Frame) {
-      fill(colour, l, t, r, b);
-    } else if (head === kind.Line) {
-      // Stored forwards and end-exclusive: a one-pixel-wide rectangle.
-      if (t === b) fill(colour, l, t, r, t + 1);
-      else fill(colour, l, t, l + 1, b);
-    } else if (head === kind.Text) {
-      const at = ints[o + f.textOffset];
-      const item = placeText(ctx, scene.text.subarray(at, at + ints[o + f.textLength]),
-        (ints[o + f.head] >> 8 & 0xff) === scene.c.align.Center, device(scale, l, t, r, b), scene.c.fontPx, scale, font);
-      const [L, T, W, H] = item.clip ?? [l - INK, t - INK, r - l + 2 * INK, b - t + 2 * INK];
-      batchFor(slotOf(colours, colour) * 2 + 1, Math.floor(L), Math.floor(T), Math.ceil(L + W), Math.ceil(T + H)).texts.push(item);
-    }
-  }
-  return plan;
+    batchFor(slotOf(colours, colour) * 2, l, t, r, b).rects.push(L, T, R - L, B - T);
+  }, (colour, item, l, t, r, b) => batchFor(slotOf(colours, colour) * 2 + 1, l, t, r, b).texts.push(item));
+  return batches;
 }
 
 const FEW_RECTS = 8;
@@ -177,10 +210,14 @@ function pathOf(rects) {
   return path;
 }
 
-function replay(ctx, plan, colours, font) {
+function startTexts(ctx, font) {
   ctx.font = font;
   ctx.letterSpacing = LETTER_SPACING;
   ctx.textBaseline = 'alphabetic';
+}
+
+function replay(ctx, plan, colours, font) {
+  startTexts(ctx, font);
   for (const batch of plan.batches) {
     ctx.fillStyle = css(colours[batch.slot]);
     if (batch.texts) {
@@ -263,7 +300,7 @@ export function sceneText(scene) {
 // Clears what the last scene drawn on the context drew (its primitives'
 // rectangles, at least a pixel each).
 export function clearDrawn(ctx) {
-  const plan = plans.get(ctx);
+  const plan = drawn.get(ctx);
   if (!plan) return;
   const { prim: f } = plan.c;
   const ints = plan.shape;
