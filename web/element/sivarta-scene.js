@@ -156,6 +156,7 @@ function walk(ctx, scene, scale, font, fill, text) {
 // The scene painted primitive by primitive, in its own order.
 function paint(ctx, scene, scale, font) {
   startTexts(ctx, font);
+  const inScene = scaler(ctx, scale);
   let style;
   const use = (colour) => colour !== style && (ctx.fillStyle = css(style = colour));
   walk(ctx, scene, scale, font, (colour, l, t, r, b) => {
@@ -164,9 +165,9 @@ function paint(ctx, scene, scale, font) {
     ctx.fillRect(L, T, R - L, B - T);
   }, (colour, item) => {
     use(colour);
-    ctx.setTransform(scale[0], 0, 0, scale[1], 0, 0);
+    inScene(true);
     drawText(ctx, item);
-    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    inScene(false);
   });
 }
 
@@ -216,16 +217,28 @@ function startTexts(ctx, font) {
   ctx.textBaseline = 'alphabetic';
 }
 
+// Texts are set in scene pixels, rectangles in device pixels: `inScene(on)`
+// switches the context's transform between them, only when the two differ
+// and the context is not there already (a call costs even when it changes
+// nothing).
+function scaler(ctx, [sx, sy]) {
+  let scene = false;
+  return (on) => {
+    if (on !== scene && (sx !== 1 || sy !== 1)) ctx.setTransform(on ? sx : 1, 0, 0, on ? sy : 1, 0, 0);
+    scene = on;
+  };
+}
+
 function replay(ctx, plan, colours, font) {
   startTexts(ctx, font);
+  const inScene = scaler(ctx, [plan.sx, plan.sy]);
   for (const batch of plan.batches) {
     ctx.fillStyle = css(colours[batch.slot]);
+    inScene(!!batch.texts);
     if (batch.texts) {
-      ctx.setTransform(plan.sx, 0, 0, plan.sy, 0, 0);
       batch.texts.forEach((item) => drawText(ctx, item));
       continue;
     }
-    ctx.setTransform(1, 0, 0, 1, 0, 0);
     // A few rectangles as rectangles: a path costs more to make than they
     // cost to fill, and one over the whole store lets the browser drop what
     // was drawn before it instead of painting it too. Many as one path, made
@@ -234,7 +247,7 @@ function replay(ctx, plan, colours, font) {
     if (r.length <= 4 * FEW_RECTS) for (let i = 0; i < r.length; i += 4) ctx.fillRect(r[i], r[i + 1], r[i + 2], r[i + 3]);
     else ctx.fill(batch.path ??= pathOf(r));
   }
-  ctx.setTransform(1, 0, 0, 1, 0, 0);
+  inScene(false);
 }
 
 // Decoded texts and their widths in scene pixels, kept: a redraw repeats most labels.
