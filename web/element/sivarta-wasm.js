@@ -3,17 +3,7 @@
 // the element does.
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
 
-// A page may start the compile itself before this module arrives (README's
-// inline line): window['sivarta.wasm'], a promise of [url, compiled module].
-// Taken when it is this very file and compiled; anything else is ignored.
 async function compileCore() {
-  const early = globalThis['sivarta.wasm'];
-  try {
-    const [url, compiled] = early && await early;
-    if (url === wasmUrl.href) return await compiled;
-  } catch {
-    // none, another file, or its compile failed: compiled here
-  }
   const response = fetch(wasmUrl);
   try {
     return await WebAssembly.compileStreaming(response);
