@@ -20,18 +20,14 @@ function markupSetting(chart, name) {
 }
 
 // The charts already on the page ask for their first day's files now, while
-// the wasm travels and compiles: {urls, abort, files}; arrivedDays holds the
-// charts whose early files are in.
+// the wasm travels and compiles: {urls, abort, files}.
 const earlyDays = new WeakMap();
-const arrivedDays = new WeakSet();
 for (const chart of document.querySelectorAll('sivarta-chart')) {
   const host = markupSetting(chart, 'strChartUrl') || location.host || startup.defaultHost;
   const urls = dayUrls(startup, markupSetting(chart, 'strCode'), host, location.protocol === 'https:');
   const abort = new AbortController();
   if (!urls) continue;
-  const files = fetchDay(urls, abort.signal, startup.limits);
-  files.then(() => arrivedDays.add(chart));
-  earlyDays.set(chart, { urls, abort, files });
+  earlyDays.set(chart, { urls, abort, files: fetchDay(urls, abort.signal, startup.limits) });
 }
 
 // The early files of a chart's first load when they are the ones the core
@@ -324,9 +320,9 @@ export class SivartaChart extends HTMLElement {
   }
 
   // Several changes in one task lead to one load or one redraw. A chart that
-  // never showed a scene and whose first day is already fetched leaves its
-  // empty frame to the next frame: the day is drawn before it, and the frame
-  // shows the same either way.
+  // never showed a scene and is loading leaves its empty frame to the next
+  // frame, the first that could show it: a day that arrives before then is
+  // drawn instead, and a large empty frame is not drawn for nothing.
   #queue(what) {
     if (this.#queued[what]) return;
     this.#queued[what] = true;
@@ -334,7 +330,7 @@ export class SivartaChart extends HTMLElement {
       this.#queued[what] = false;
       if (!this.#connected) return;
       if (what === 'load') this.#load();
-      else if (this.#painted || !arrivedDays.has(this) || !(this.#queued.load || this.#loadAbort)) this.#redraw();
+      else if (this.#painted || !(this.#queued.load || this.#loadAbort)) this.#redraw();
       else requestAnimationFrame(() => this.#painted || !this.#connected || this.#redraw());
     });
   }
