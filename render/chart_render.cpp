@@ -13,14 +13,14 @@ const unsigned char* Bytes(std::string_view s) {
 }
 
 // The crosshair and the tooltip as the control shows them with the mouse at
-// `at` (the session decides both); the image stands in for the screen, and
+// `at` (the core decides both); the image stands in for the screen, and
 // the tooltip is then kept inside it.
-void DrawHover(ChartSession& session, Point at, PixelBuffer& pixels, FreeTypeText& text) {
-    if (!session.PointerMove(at.x, at.y)) return;
-    Replay(session.CrosshairScene(), pixels, &text);
-    if (!session.ShowsTip(at.x, at.y)) return;
-    const Scene& tip = session.TipScene();
-    const TipPlace place = session.TipPlacement(at.x, at.y, pixels.width);
+void DrawHover(ChartSession& core, Point at, PixelBuffer& pixels, FreeTypeText& text) {
+    if (!core.PointerMove(at.x, at.y)) return;
+    Replay(core.CrosshairScene(), pixels, &text);
+    if (!core.ShowsTip(at.x, at.y)) return;
+    const Scene& tip = core.TipScene();
+    const TipPlace place = core.TipPlacement(at.x, at.y, pixels.width);
     const int32_t left = std::clamp(place.left, 0, std::max(0, pixels.width - tip.Width()));
     const int32_t top = std::clamp(place.top, 0, std::max(0, pixels.height - tip.Height()));
     Replay(tip, pixels, &text, {left, top});
@@ -43,12 +43,12 @@ RenderOutcome RenderChart(const RenderRequest& request, std::string_view infoByt
         outcome.refusal = *fault;
         return outcome;
     }
-    ChartSession session([&text](std::string_view s) { return text.Width(s); });
-    session.Settings() = request.settings;
-    session.Settings().strCode = request.code;
-    session.SetSize(request.width, request.height);
+    ChartSession core([&text](std::string_view s) { return text.Width(s); });
+    core.Settings() = request.settings;
+    core.Settings().strCode = request.code;
+    core.SetSize(request.width, request.height);
     const LoadVerdict& verdict =
-        session.Load({Bytes(infoBytes), infoBytes.size(), true, {}}, {Bytes(dataBytes), dataBytes.size(), true, {}});
+        core.Load({Bytes(infoBytes), infoBytes.size(), true, {}}, {Bytes(dataBytes), dataBytes.size(), true, {}});
     if (!verdict.Accepted()) {
         outcome.refusal = verdict.Reason();
         return outcome;
@@ -56,11 +56,11 @@ RenderOutcome RenderChart(const RenderRequest& request, std::string_view infoByt
 
     RenderedChart& chart = outcome.chart.emplace();
     chart.pixels = PixelBuffer(request.width, request.height);
-    const Scene& scene = session.ChartScene();
+    const Scene& scene = core.ChartScene();
     Replay(scene, chart.pixels, &text);
     for (const ScenePrim& prim : scene.Prims())
         if (prim.kind == PrimKind::Text) chart.textRects.push_back(prim.rect);
-    chart.bars = session.Model().series.Count();
-    if (request.hover) DrawHover(session, *request.hover, chart.pixels, text);
+    chart.bars = core.Model().series.Count();
+    if (request.hover) DrawHover(core, *request.hover, chart.pixels, text);
     return outcome;
 }

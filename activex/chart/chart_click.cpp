@@ -12,7 +12,7 @@ void ChartWnd::OnLButtonDown(UINT, POINT) {
     // Click, then the arrow keys move the crosshair: the keyboard comes here.
     SetFocus(m_hWnd);
     // Only exactly "N" switches the click off ("n" and "NO" do not).
-    if (session.ClickEnabled()) {
+    if (core.ClickEnabled()) {
         if (HWND control = GetParent(GetParent(m_hWnd))) SendMessageA(control, kClickMessage, 0, 0);
     }
     Default();

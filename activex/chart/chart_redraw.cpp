@@ -8,9 +8,9 @@
 
 void ChartWnd::ReplayIntoSurface() {
     if (dcMem.Bits())
-        ReplaySceneIntoBits(dcMem, dcMem.Bits(), dcMem.Size(), session.ChartScene(), {fontChart, fontChart});
+        ReplaySceneIntoBits(dcMem, dcMem.Bits(), dcMem.Size(), core.ChartScene(), {fontChart, fontChart});
     else
-        ReplayScene(dcMem, session.ChartScene(), {fontChart, fontChart});
+        ReplayScene(dcMem, core.ChartScene(), {fontChart, fontChart});
 }
 
 void ChartWnd::PlaceScrollBar() {
@@ -21,15 +21,15 @@ void ChartWnd::LayoutPanes(BOOL bResetScroll) {
     if (m_hWnd) {
         RECT client{};
         GetClientRect(m_hWnd, &client);
-        session.SetClient(ToRect(client));
+        core.SetClient(ToRect(client));
     }
-    session.LayoutPanes(bResetScroll != FALSE);
+    core.LayoutPanes(bResetScroll != FALSE);
     if (bResetScroll) PlaceScrollBar();
     ReplayIntoSurface();
 }
 
 void ChartWnd::ResetSeries() {
-    session.ResetSeries();
+    core.ResetSeries();
     ReplayIntoSurface();
 }
 
@@ -43,7 +43,7 @@ BOOL ChartWnd::RefreshChart(BOOL bResetScroll) {
         info.nPos = Model().series.nStartIndex;
         pScrollBar->SetScrollInfo(info, TRUE);
     }
-    session.ForceTrack(true);
+    core.ForceTrack(true);
     return DrawChart(bResetScroll);
 }
 
@@ -51,9 +51,9 @@ BOOL ChartWnd::DrawChart(BOOL bResetScroll) {
     if (m_hWnd) {
         RECT client{};
         GetClientRect(m_hWnd, &client);
-        session.SetClient(ToRect(client));
+        core.SetClient(ToRect(client));
     }
-    if (!session.DrawChart(bResetScroll != FALSE)) return FALSE;
+    if (!core.DrawChart(bResetScroll != FALSE)) return FALSE;
     if (bResetScroll) PlaceScrollBar();
     ReplayIntoSurface();
     if (m_hWnd) InvalidateRect(m_hWnd, nullptr, TRUE);

@@ -51,7 +51,7 @@ void ChartWnd::OnTimer(UINT_PTR id) {
         ScreenToClient(m_hWnd, &client);
         // Only the chart itself under the cursor counts: not the tooltip, not
         // a window lying over the chart.
-        if (session.ShowsTip(client.x, client.y) && WindowFromPoint(cursor) == m_hWnd && MakeTipWindow()) {
+        if (core.ShowsTip(client.x, client.y) && WindowFromPoint(cursor) == m_hWnd && MakeTipWindow()) {
             const HWND tip = *pTipWnd;
             RECT size{};
             GetClientRect(tip, &size);

@@ -9,7 +9,7 @@
 void ChartWnd::ShowTrack(int32_t changed) {
     if (!(changed & ChartSession::kCrosshairMoved)) return;
     const Rect& box = Model().rcBox;
-    const Point from = session.PreviousCrosshair(), to = session.Crosshair();
+    const Point from = core.PreviousCrosshair(), to = core.Crosshair();
     if (to.x != from.x) {
         const RECT oldColumn{from.x, box.top, from.x + 1, box.bottom};
         InvalidateRect(m_hWnd, &oldColumn, TRUE);
@@ -18,17 +18,17 @@ void ChartWnd::ShowTrack(int32_t changed) {
         const RECT oldRow{box.left, from.y, box.right, from.y + 1};
         InvalidateRect(m_hWnd, &oldRow, TRUE);
     }
-    if (ClientDC dc(m_hWnd); dc) ReplayScene(dc, session.CrosshairScene(), {});
+    if (ClientDC dc(m_hWnd); dc) ReplayScene(dc, core.CrosshairScene(), {});
     // No record in that slot: the tooltip keeps its text.
     if ((changed & ChartSession::kTipChanged) && Model().settings.nIsToolTip == 1 && pTipWnd) {
         pTipWnd->ClearText();
-        pTipWnd->AddSegment(session.TipText().c_str(), 0);
+        pTipWnd->AddSegment(core.TipText().c_str(), 0);
         pTipWnd->LayoutText();
     }
 }
 
 void ChartWnd::OnMouseMove(UINT, POINT point) {
-    ShowTrack(session.PointerMove(point.x, point.y));
+    ShowTrack(core.PointerMove(point.x, point.y));
     Default();
 }
 
@@ -55,16 +55,16 @@ void ChartWnd::OnKeyDown(WPARAM key, LPARAM flags) {
 bool ChartWnd::MoveCrosshairByKey(WPARAM key) {
     switch (key) {
     case VK_DOWN:
-        ShowTrack(session.PressKey(ArrowKey::Down));
+        ShowTrack(core.PressKey(ArrowKey::Down));
         return true;
     case VK_UP:
-        ShowTrack(session.PressKey(ArrowKey::Up));
+        ShowTrack(core.PressKey(ArrowKey::Up));
         return true;
     case VK_LEFT:
-        ShowTrack(session.PressKey(ArrowKey::Left));
+        ShowTrack(core.PressKey(ArrowKey::Left));
         return true;
     case VK_RIGHT:
-        ShowTrack(session.PressKey(ArrowKey::Right));
+        ShowTrack(core.PressKey(ArrowKey::Right));
         return true;
     default:
         return false;

@@ -75,7 +75,7 @@ int ChartWnd::OnCreate(CREATESTRUCTA*) {
 
     RECT client{};
     GetClientRect(m_hWnd, &client);
-    session.SetClient(ToRect(client));
+    core.SetClient(ToRect(client));
     sizeMem = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 
     LOGFONTA lf{};
@@ -109,7 +109,7 @@ void ChartWnd::OnPaint() {
     PaintDC dc(m_hWnd);
     if (!dcMem) return;
     CopySurface(dc);
-    ShowTrack(session.Retrack());
+    ShowTrack(core.Retrack());
 }
 
 void ChartWnd::OnSize(UINT, int, int) {

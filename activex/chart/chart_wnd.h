@@ -34,10 +34,10 @@ public:
     ~ChartWnd() override;
 
     // The chart's model, as the loader and the control read and feed it.
-    ChartModel& Model() { return session.MutableModel(); }
-    const ChartModel& Model() const { return session.Model(); }
+    ChartModel& Model() { return core.MutableModel(); }
+    const ChartModel& Model() const { return core.Model(); }
 
-    // --- Operations used by the loader: the session's, then the surface -----
+    // --- Operations used by the loader: the core's, then the surface -----
     void ResetSeries();
     BOOL RefreshChart(BOOL bResetScroll);
     BOOL DrawChart(BOOL bResetScroll);
@@ -53,10 +53,10 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
     // --- State --------------------------------------------------------------
-    ChartSession session;   // no tooltip scene: TipWnd draws its own
-    Font fontChart;         // "굴림체", height 11, Hangul character set
-    Surface dcMem;          // as large as the screen, fontChart selected
-    SIZE sizeMem{};         // size of the surface (the screen's size at creation)
+    ChartSession core;   // no tooltip scene: TipWnd draws its own
+    Font fontChart;      // "굴림체", height 11, Hangul character set
+    Surface dcMem;       // as large as the screen, fontChart selected
+    SIZE sizeMem{};      // size of the surface (the screen's size at creation)
 
     std::unique_ptr<ScrollBar> pScrollBar;   // hidden, child id 5555
     std::unique_ptr<TipWnd> pTipWnd;         // its window made at the first hover

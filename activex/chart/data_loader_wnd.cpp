@@ -51,15 +51,15 @@ int DataLoaderWnd::OnCreate(CREATESTRUCTA*) {
     // The code becomes a file name and a URL path: anything but letters and
     // digits fails here, as an unreachable server would, touching nothing.
     if (!fetch.Started()) return FailLoad();
-    ChartSession& session = chart.session;
-    session.BeginLoad(strCode, session.Info());
+    ChartSession& core = chart.core;
+    core.BeginLoad(strCode, core.Info());
 
     DayFetch::Files files = fetch.Finish();
     if (!Arrived(files.info)) return -1;
-    session.AcceptInfo(files.info.bytes.data(), files.info.bytes.size());
+    core.AcceptInfo(files.info.bytes.data(), files.info.bytes.size());
     files.info = {};
     if (!Arrived(files.data)) return -1;
-    session.AcceptData(files.data.bytes.data(), files.data.bytes.size());
+    core.AcceptData(files.data.bytes.data(), files.data.bytes.size());
     files.data = {};
     chart.RefreshChart(FALSE);
     return 0;

@@ -29,10 +29,10 @@ public:
     // code that cannot be asked for.
     void StartFetch();
 
-    // The chart's session: its info fields (the last accepted info record,
+    // The chart's core: its info fields (the last accepted info record,
     // kept across loads, all zero until one is accepted) answer the automation
     // methods.
-    const ChartSession& Session() const { return chart.session; }
+    const ChartSession& Core() const { return chart.core; }
 
     std::string strTempDir;    // %TEMP% expanded at construction
     std::string strCode;       // requested instrument code

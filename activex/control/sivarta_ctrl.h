@@ -1,6 +1,6 @@
 // CSivartaCtrl: the intraday chart as an ActiveX control. It holds the
 // thirty properties, hands them to the loader and chart windows when its
-// window is created, answers the automation methods from the chart session's
+// window is created, answers the automation methods from the chart core's
 // info fields, fires ReadyInfo, and starts the browser on a click.
 //
 //   sivarta_ctrl.cpp       construction, message map, creation, click-through

@@ -92,27 +92,27 @@ HRESULT CSivartaCtrl::StratGraph(DISPPARAMS*, VARIANT*) {
 }
 
 HRESULT CSivartaCtrl::GetStockCode(DISPPARAMS*, VARIANT* result) {
-    return ReturnText(loader.Session().InfoCode(), result);
+    return ReturnText(loader.Core().InfoCode(), result);
 }
 
 HRESULT CSivartaCtrl::GetStockName(DISPPARAMS*, VARIANT* result) {
-    return ReturnText(loader.Session().InfoName(), result);
+    return ReturnText(loader.Core().InfoName(), result);
 }
 
 HRESULT CSivartaCtrl::GetStockDate(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.Session().Info().date, result);
+    return ReturnI4(loader.Core().Info().date, result);
 }
 
 HRESULT CSivartaCtrl::GetStockTime(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.Session().Info().time, result);
+    return ReturnI4(loader.Core().Info().time, result);
 }
 
 HRESULT CSivartaCtrl::GetStockCurrentga(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.Session().Info().current, result);
+    return ReturnI4(loader.Core().Info().current, result);
 }
 
 HRESULT CSivartaCtrl::GetStockChange(DISPPARAMS*, VARIANT* result) {
-    return ReturnI4(loader.Session().Info().change, result);
+    return ReturnI4(loader.Core().Info().change, result);
 }
 
 HRESULT CSivartaCtrl::AboutBox(DISPPARAMS*, VARIANT*) {

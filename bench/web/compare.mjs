@@ -106,7 +106,7 @@ async function withTimeout(promise, what) {
   try { return await Promise.race([promise, limit]); } finally { clearTimeout(timer); }
 }
 
-// One tab per chart size, with its DevTools session for the network settings.
+// One tab per chart size, with its DevTools connection for the network settings.
 async function openTab(browser, day) {
   const context = await browser.newContext({ viewport: { width: Math.max(day.width, 400), height: Math.max(day.height, 300) } });
   await context.addInitScript(frameCapture);

@@ -17,18 +17,18 @@ namespace {
 
 // A loaded 228 x 190 chart of a whole sample day (far more records than slots).
 struct Loaded {
-    ChartSession session;
+    ChartSession core;
     std::vector<unsigned char> info, data;
     explicit Loaded(const char* code = "005930") {
         const DayFiles day = MakeSampleDay({code, "", 20240105, 7, 0, false});
         info = InfoBytes(day.info);
         data = TickBytes(day.ticks);
-        session.Settings().strCode = code;
-        session.SetSize(228, 190);
+        core.Settings().strCode = code;
+        core.SetSize(228, 190);
         Reload();
     }
-    void Reload() { session.Load({info.data(), info.size(), true, {}}, {data.data(), data.size(), true, {}}); }
-    const ChartModel& model() const { return session.Model(); }
+    void Reload() { core.Load({info.data(), info.size(), true, {}}, {data.data(), data.size(), true, {}}); }
+    const ChartModel& model() const { return core.Model(); }
     int32_t newest() const { return model().NewestStart(); }
     // The column of slot k's line.
     int32_t column(int32_t k) const { return model().rcBox.left + model().nSlotWidth * (k + 1); }
@@ -77,20 +77,20 @@ TEST(ChartScrollTest, ScrollKeysPixelsAndRecordsMoveTheViewWithinTheDay) {
     };
     for (const Case& c : cases) {
         Loaded l;
-        const int32_t changed = c.act(l.session);
-        EXPECT_EQ(l.session.FirstShown(), c.first(l)) << c.name;
-        EXPECT_EQ(l.session.Following(), c.following) << c.name;
+        const int32_t changed = c.act(l.core);
+        EXPECT_EQ(l.core.FirstShown(), c.first(l)) << c.name;
+        EXPECT_EQ(l.core.Following(), c.following) << c.name;
         EXPECT_EQ((changed & ChartSession::kScrolled) != 0, c.moved) << c.name;
     }
     // A scroll that cannot move reports no change (the page keeps the wheel).
     Loaded l;
-    EXPECT_EQ(l.session.ScrollBy(1), 0);
-    EXPECT_EQ(l.session.ScrollPixels(-300), 0);
+    EXPECT_EQ(l.core.ScrollBy(1), 0);
+    EXPECT_EQ(l.core.ScrollPixels(-300), 0);
 }
 
 TEST(ChartScrollTest, TheScalesFollowTheRecordsInView) {
     Loaded l;
-    l.session.PressScrollKey(ScrollKey::Home);
+    l.core.PressScrollKey(ScrollKey::Home);
     const ChartModel& m = l.model();
     int32_t high = INT32_MIN, low = INT32_MAX;
     for (int32_t i = 0; i < m.nViewCount; ++i) {
@@ -115,20 +115,20 @@ TEST(ChartScrollTest, ZoomClampsWidthKeepsTheAnchoredRecordAndRedrawsTheSlots) {
     const std::vector<Case> cases = {{1, 4}, {-1, 2}, {-5, 1}, {100, 12}, {9, 12}, {0, 3}};
     for (const Case& c : cases) {
         Loaded l;
-        l.session.ScrollBy(-40);   // away from the newest: the anchor rules
+        l.core.ScrollBy(-40);   // away from the newest: the anchor rules
         const int32_t anchorX = l.column(10);
-        const int32_t anchored = l.session.FirstShown() + 10;
-        const int32_t changed = l.session.Zoom(c.steps, anchorX);
-        EXPECT_EQ(l.session.SlotWidth(), c.width) << c.steps;
+        const int32_t anchored = l.core.FirstShown() + 10;
+        const int32_t changed = l.core.Zoom(c.steps, anchorX);
+        EXPECT_EQ(l.core.SlotWidth(), c.width) << c.steps;
         EXPECT_EQ(changed != 0, c.width != 3) << c.steps;
         const ChartModel& m = l.model();
         EXPECT_EQ(m.nViewCount, (m.rcBox.right - m.rcBox.left) / c.width) << c.steps;
         const int32_t slot = m.SnapToSlot(anchorX).slot;
-        if (l.session.FirstShown() > 0 && l.session.FirstShown() < l.newest())
-            EXPECT_EQ(l.session.FirstShown() + slot, anchored) << c.steps;
+        if (l.core.FirstShown() > 0 && l.core.FirstShown() < l.newest())
+            EXPECT_EQ(l.core.FirstShown() + slot, anchored) << c.steps;
         // Every candle body is odd, centred on a slot line and inside its slot.
-        for (const ScenePrim& p : l.session.ChartScene().Prims()) {
-            if (p.kind != PrimKind::Fill || p.colour != static_cast<Colour>(l.session.Settings().crStick)) continue;
+        for (const ScenePrim& p : l.core.ChartScene().Prims()) {
+            if (p.kind != PrimKind::Fill || p.colour != static_cast<Colour>(l.core.Settings().crStick)) continue;
             const int32_t width = p.rect.right - p.rect.left;
             EXPECT_EQ(width % 2, 1) << c.steps;
             EXPECT_LE(width, c.width) << c.steps;
@@ -137,17 +137,17 @@ TEST(ChartScrollTest, ZoomClampsWidthKeepsTheAnchoredRecordAndRedrawsTheSlots) {
     }
     // While following, zoom keeps the newest record in view.
     Loaded l;
-    l.session.Zoom(5, l.column(3));
-    EXPECT_TRUE(l.session.Following());
-    EXPECT_EQ(l.session.FirstShown(), l.newest());
+    l.core.Zoom(5, l.column(3));
+    EXPECT_TRUE(l.core.Following());
+    EXPECT_EQ(l.core.FirstShown(), l.newest());
     // A pinch follows the fingers' distance from where they began.
-    l.session.PinchBegin(100);
-    l.session.PinchTo(50, l.column(3));
-    EXPECT_EQ(l.session.SlotWidth(), 4);
-    l.session.PinchTo(0, l.column(3));
-    EXPECT_EQ(l.session.SlotWidth(), 1);
-    l.session.PinchTo(1000, l.column(3));
-    EXPECT_EQ(l.session.SlotWidth(), 12);
+    l.core.PinchBegin(100);
+    l.core.PinchTo(50, l.column(3));
+    EXPECT_EQ(l.core.SlotWidth(), 4);
+    l.core.PinchTo(0, l.column(3));
+    EXPECT_EQ(l.core.SlotWidth(), 1);
+    l.core.PinchTo(1000, l.column(3));
+    EXPECT_EQ(l.core.SlotWidth(), 12);
 }
 
 TEST(ChartScrollTest, PressesPanClickOrTapAsTheyMove) {
@@ -196,41 +196,41 @@ TEST(ChartScrollTest, PressesPanClickOrTapAsTheyMove) {
     for (const Case& c : cases) {
         Loaded l;
         const int32_t y = l.model().rcBox.top + 20;
-        const int32_t before = l.session.FirstShown();
+        const int32_t before = l.core.FirstShown();
         std::vector<ReleaseAction> releases;
         for (const Step& s : c.steps) {
-            if (s.what == 'p') l.session.Press(s.x, y, c.touch);
-            if (s.what == 'd') l.session.Drag(s.x, y);
-            if (s.what == 'c') l.session.CancelPress();
-            if (s.what == 'r') releases.push_back(l.session.Release(s.x, y));
+            if (s.what == 'p') l.core.Press(s.x, y, c.touch);
+            if (s.what == 'd') l.core.Drag(s.x, y);
+            if (s.what == 'c') l.core.CancelPress();
+            if (s.what == 'r') releases.push_back(l.core.Release(s.x, y));
         }
         EXPECT_EQ(releases, c.releases) << c.name;
-        EXPECT_EQ(l.session.FirstShown() - before, c.scrolledBy) << c.name;
+        EXPECT_EQ(l.core.FirstShown() - before, c.scrolledBy) << c.name;
     }
 }
 
 TEST(ChartScrollTest, CrosshairTipAndAnnouncementNameTheRecordAtEveryPosition) {
     for (const char* type : {"", "ENG"}) {
         Loaded l;
-        l.session.Settings().strType = type;
-        l.session.Redraw();
-        EXPECT_EQ(l.session.Announcement(), "") << "no crosshair yet";
+        l.core.Settings().strType = type;
+        l.core.Redraw();
+        EXPECT_EQ(l.core.Announcement(), "") << "no crosshair yet";
         const int32_t y = l.model().rcBox.top + 30;
         for (int32_t first : {0, 100, l.newest()}) {
-            l.session.ScrollBy(first - l.session.FirstShown());
-            l.session.PointerMove(l.column(5), y);
+            l.core.ScrollBy(first - l.core.FirstShown());
+            l.core.PointerMove(l.column(5), y);
             const BarRecord* bar = l.model().series.At(first + 5);
             ASSERT_NE(bar, nullptr);
-            EXPECT_EQ(l.session.Announcement(), AnnounceBar(*bar, *type != 0)) << first;
-            EXPECT_EQ(l.session.TipText(), *l.model().TipText(5)) << first;
+            EXPECT_EQ(l.core.Announcement(), AnnounceBar(*bar, *type != 0)) << first;
+            EXPECT_EQ(l.core.TipText(), *l.model().TipText(5)) << first;
         }
         // Arrow left from the first slot scrolls one record older under the crosshair.
-        l.session.PressScrollKey(ScrollKey::Home);
-        l.session.ScrollBy(3);
-        l.session.PointerMove(l.column(0), y);
-        l.session.PressKey(ArrowKey::Left);
-        EXPECT_EQ(l.session.FirstShown(), 2);
-        EXPECT_EQ(l.session.Announcement(), AnnounceBar(*l.model().series.At(2), *type != 0));
+        l.core.PressScrollKey(ScrollKey::Home);
+        l.core.ScrollBy(3);
+        l.core.PointerMove(l.column(0), y);
+        l.core.PressKey(ArrowKey::Left);
+        EXPECT_EQ(l.core.FirstShown(), 2);
+        EXPECT_EQ(l.core.Announcement(), AnnounceBar(*l.model().series.At(2), *type != 0));
     }
     struct Case {
         int32_t time;
@@ -251,33 +251,33 @@ TEST(ChartScrollTest, CrosshairTipAndAnnouncementNameTheRecordAtEveryPosition) {
 
 TEST(ChartScrollTest, AScrolledViewSurvivesRedrawAndReloadAFollowingOneTakesNewRecords) {
     Loaded l;
-    l.session.ScrollBy(-50);
-    const int32_t first = l.session.FirstShown();
-    l.session.Settings().crBoxLine = 255;
-    l.session.Redraw();
-    EXPECT_EQ(l.session.FirstShown(), first);
+    l.core.ScrollBy(-50);
+    const int32_t first = l.core.FirstShown();
+    l.core.Settings().crBoxLine = 255;
+    l.core.Redraw();
+    EXPECT_EQ(l.core.FirstShown(), first);
     l.Reload();
-    EXPECT_EQ(l.session.FirstShown(), first);
-    EXPECT_FALSE(l.session.Following());
+    EXPECT_EQ(l.core.FirstShown(), first);
+    EXPECT_FALSE(l.core.Following());
     // Another code starts at its newest records again.
-    l.session.Settings().strCode = "000660";
+    l.core.Settings().strCode = "000660";
     const DayFiles other = MakeSampleDay({"000660", "", 20240105, 7, 0, false});
     l.info = InfoBytes(other.info);
     l.data = TickBytes(other.ticks);
     l.Reload();
-    EXPECT_TRUE(l.session.Following());
-    EXPECT_EQ(l.session.FirstShown(), l.newest());
+    EXPECT_TRUE(l.core.Following());
+    EXPECT_EQ(l.core.FirstShown(), l.newest());
     // A following view of a grown day shows the new newest record.
     Loaded f;
     const DayFiles day = MakeSampleDay({"005930", "", 20240105, 7, 0, false});
     std::vector<TickRecord> fewer(day.ticks.begin(), day.ticks.end() - 30);
     f.data = TickBytes(fewer);
     f.Reload();
-    const int32_t before = f.session.FirstShown();
+    const int32_t before = f.core.FirstShown();
     f.data = TickBytes(day.ticks);
     f.Reload();
-    EXPECT_GT(f.session.FirstShown(), before);
-    EXPECT_EQ(f.session.FirstShown(), f.newest());
+    EXPECT_GT(f.core.FirstShown(), before);
+    EXPECT_EQ(f.core.FirstShown(), f.newest());
 }
 
 }   // namespace

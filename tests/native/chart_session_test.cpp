@@ -45,10 +45,10 @@ TEST(ChartSessionTest, RequestUrlsFollowCodeHostAndScheme) {
         {"005930", "x.example.com y", false, "", "blanks or control"},
     };
     for (const Case& c : cases) {
-        ChartSession session;
-        session.Settings().strCode = c.code;
-        session.Settings().strChartUrl = c.host;
-        const DayRequest request = session.Request(c.https);
+        ChartSession core;
+        core.Settings().strCode = c.code;
+        core.Settings().strChartUrl = c.host;
+        const DayRequest request = core.Request(c.https);
         EXPECT_EQ(request.infoUrl, c.info) << c.code << " " << c.host;
         if (c.info.empty()) {
             EXPECT_FALSE(request.Made());
@@ -91,62 +91,61 @@ TEST(ChartSessionTest, LoadVerdictsSayWhyAndOnlyFailuresShowTheFailureText) {
         {"data download failed", &info, nullptr, false, true, "HTTP 404"},
     };
     for (const Case& c : cases) {
-        ChartSession session;
-        session.SetSize(228, 190);
+        ChartSession core;
+        core.SetSize(228, 190);
         const auto file = [](const std::vector<unsigned char>* bytes) {
             return bytes ? FetchedFile{bytes->data(), bytes->size(), true, {}}
                          : FetchedFile{nullptr, 0, false, "HTTP 404"};
         };
-        const LoadVerdict& verdict = session.Load(file(c.info), file(c.data));
+        const LoadVerdict& verdict = core.Load(file(c.info), file(c.data));
         EXPECT_EQ(verdict.Accepted(), c.accepted) << c.name;
         EXPECT_EQ(verdict.Failed(), c.failed) << c.name;
         EXPECT_EQ(verdict.Reason().substr(0, c.reason.size()), c.reason) << c.name << ": " << verdict.Reason();
-        EXPECT_EQ(SceneHasText(session.ChartScene(), kLoadFailedText), c.failed) << c.name;
+        EXPECT_EQ(SceneHasText(core.ChartScene(), kLoadFailedText), c.failed) << c.name;
         // The info fields come only from an accepted info file.
-        EXPECT_EQ(session.InfoCode(), c.info == &info ? "005930" : "") << c.name;
-        EXPECT_EQ(session.Model().series.Count() > 0, c.accepted) << c.name;
+        EXPECT_EQ(core.InfoCode(), c.info == &info ? "005930" : "") << c.name;
+        EXPECT_EQ(core.Model().series.Count() > 0, c.accepted) << c.name;
     }
 }
 
 TEST(ChartSessionTest, BadCodeFailsWithoutReadingAnything) {
     const DayFiles day = Day("005930");
     const std::vector<unsigned char> info = InfoBytes(day.info), data = TickBytes(day.ticks);
-    ChartSession session;
-    session.SetSize(228, 190);
-    session.Settings().strCode = "../005930";
-    const LoadVerdict& verdict =
-        session.Load({info.data(), info.size(), true, {}}, {data.data(), data.size(), true, {}});
+    ChartSession core;
+    core.SetSize(228, 190);
+    core.Settings().strCode = "../005930";
+    const LoadVerdict& verdict = core.Load({info.data(), info.size(), true, {}}, {data.data(), data.size(), true, {}});
     EXPECT_TRUE(verdict.Failed());
     EXPECT_NE(verdict.Reason().find("not 1 to 32"), std::string::npos);
-    EXPECT_EQ(session.InfoCode(), "");
-    EXPECT_EQ(session.Model().series.Count(), 0);
+    EXPECT_EQ(core.InfoCode(), "");
+    EXPECT_EQ(core.Model().series.Count(), 0);
 }
 
 TEST(ChartSessionTest, CrosshairFollowsPointerThenKeys) {
     const DayFiles day = Day("005930");
     const std::vector<unsigned char> info = InfoBytes(day.info), data = TickBytes(day.ticks);
-    ChartSession session(Pitch);
-    session.SetSize(228, 190);
-    session.Load({info.data(), info.size(), true, {}}, {data.data(), data.size(), true, {}});
-    const Rect box = session.Model().rcBox;
-    const std::string firstTip = session.TipText();
+    ChartSession core(Pitch);
+    core.SetSize(228, 190);
+    core.Load({info.data(), info.size(), true, {}}, {data.data(), data.size(), true, {}});
+    const Rect box = core.Model().rcBox;
+    const std::string firstTip = core.TipText();
 
     // Nothing before the pointer has been over the frame: not the keys, not a retrack.
-    EXPECT_EQ(session.PressKey(ArrowKey::Right), 0);
-    EXPECT_EQ(session.Retrack(), 0);
-    EXPECT_EQ(session.PointerMove(box.left - 2, box.top + 5), 0);
-    EXPECT_FALSE(session.HasTracked());
+    EXPECT_EQ(core.PressKey(ArrowKey::Right), 0);
+    EXPECT_EQ(core.Retrack(), 0);
+    EXPECT_EQ(core.PointerMove(box.left - 2, box.top + 5), 0);
+    EXPECT_FALSE(core.HasTracked());
 
     const int32_t x = box.left + 31, y = box.top + 20;
-    EXPECT_EQ(session.PointerMove(x, y), ChartSession::kCrosshairMoved | ChartSession::kTipChanged);
-    EXPECT_TRUE(session.HasTracked());
-    EXPECT_NE(session.TipText(), firstTip);
-    EXPECT_EQ(session.CrosshairScene().Prims().size(), 2u);
-    const Point at = session.Crosshair();
+    EXPECT_EQ(core.PointerMove(x, y), ChartSession::kCrosshairMoved | ChartSession::kTipChanged);
+    EXPECT_TRUE(core.HasTracked());
+    EXPECT_NE(core.TipText(), firstTip);
+    EXPECT_EQ(core.CrosshairScene().Prims().size(), 2u);
+    const Point at = core.Crosshair();
     EXPECT_EQ((at.x - box.left) % 3, 0) << "on a slot line";
     EXPECT_EQ(at.y, y);
     // The same point again draws nothing.
-    EXPECT_EQ(session.PointerMove(at.x, y), 0);
+    EXPECT_EQ(core.PointerMove(at.x, y), 0);
 
     struct Step {
         ArrowKey key;
@@ -154,22 +153,22 @@ TEST(ChartSessionTest, CrosshairFollowsPointerThenKeys) {
     };
     for (const Step& s : {Step{ArrowKey::Right, 3, 0}, Step{ArrowKey::Left, -3, 0}, Step{ArrowKey::Up, 0, -1},
                           Step{ArrowKey::Down, 0, 1}}) {
-        const Point before = session.Crosshair();
-        EXPECT_NE(session.PressKey(s.key) & ChartSession::kCrosshairMoved, 0);
-        EXPECT_EQ(session.Crosshair(), (Point{before.x + s.dx, before.y + s.dy}));
-        EXPECT_EQ(session.PreviousCrosshair(), before);
+        const Point before = core.Crosshair();
+        EXPECT_NE(core.PressKey(s.key) & ChartSession::kCrosshairMoved, 0);
+        EXPECT_EQ(core.Crosshair(), (Point{before.x + s.dx, before.y + s.dy}));
+        EXPECT_EQ(core.PreviousCrosshair(), before);
     }
     // After a redraw the crosshair comes back once at its point.
-    session.Redraw();
-    EXPECT_NE(session.Retrack() & ChartSession::kCrosshairMoved, 0);
-    EXPECT_EQ(session.Retrack(), 0);
+    core.Redraw();
+    EXPECT_NE(core.Retrack() & ChartSession::kCrosshairMoved, 0);
+    EXPECT_EQ(core.Retrack(), 0);
 
     // Outside the frame the crosshair stays and no tooltip shows.
-    EXPECT_EQ(session.PointerMove(box.right + 5, y), 0);
-    EXPECT_FALSE(session.ShowsTip(box.right + 5, y));
-    EXPECT_TRUE(session.ShowsTip(x, y));
-    session.Settings().nIsToolTip = 2;
-    EXPECT_FALSE(session.ShowsTip(x, y));
+    EXPECT_EQ(core.PointerMove(box.right + 5, y), 0);
+    EXPECT_FALSE(core.ShowsTip(box.right + 5, y));
+    EXPECT_TRUE(core.ShowsTip(x, y));
+    core.Settings().nIsToolTip = 2;
+    EXPECT_FALSE(core.ShowsTip(x, y));
 }
 
 TEST(ChartSessionTest, ClickPageOnlyWhenSwitchedOnAndHttp) {
@@ -181,10 +180,10 @@ TEST(ChartSessionTest, ClickPageOnlyWhenSwitchedOnAndHttp) {
     for (const Case& c :
          {Case{"Y", "https://www.example.com/a", true}, Case{"N", "https://www.example.com/", false},
           Case{"n", "http://www.example.com/", true}, Case{"Y", "file:///etc/passwd", false}, Case{"", "", true}}) {
-        ChartSession session;
-        session.Settings().strClickAction = c.action;
-        session.Settings().strURL = c.url;
-        const auto page = session.ClickPage();
+        ChartSession core;
+        core.Settings().strClickAction = c.action;
+        core.Settings().strURL = c.url;
+        const auto page = core.ClickPage();
         EXPECT_EQ(page.has_value(), c.opens) << c.action << " " << c.url;
         if (page && !*c.url) EXPECT_EQ(*page, DefaultPage());
     }
@@ -225,16 +224,16 @@ TEST(ChartSessionTest, StepwiseLoadKeepsThePreviousInfoForAnInfoFileOfAnotherLen
     const DayFiles day = Day("005930");
     const std::vector<unsigned char> data = TickBytes(day.ticks);
     const unsigned char shortInfo[100] = {};
-    ChartSession session;
-    session.SetSize(228, 190);
-    session.ResetSeries();
-    session.BeginLoad("005930", day.info);
-    EXPECT_EQ(session.AcceptInfo(shortInfo, sizeof shortInfo).kind, FileVerdict::Kind::WrongLength);
-    EXPECT_EQ(session.InfoCode(), "005930");   // the record the file could not replace
-    EXPECT_TRUE(session.AcceptData(data.data(), data.size()).Accepted());
-    session.FinishLoad();
-    EXPECT_GT(session.Model().series.Count(), 0);
-    EXPECT_TRUE(session.TrackForced());
+    ChartSession core;
+    core.SetSize(228, 190);
+    core.ResetSeries();
+    core.BeginLoad("005930", day.info);
+    EXPECT_EQ(core.AcceptInfo(shortInfo, sizeof shortInfo).kind, FileVerdict::Kind::WrongLength);
+    EXPECT_EQ(core.InfoCode(), "005930");   // the record the file could not replace
+    EXPECT_TRUE(core.AcceptData(data.data(), data.size()).Accepted());
+    core.FinishLoad();
+    EXPECT_GT(core.Model().series.Count(), 0);
+    EXPECT_TRUE(core.TrackForced());
 }
 
 }   // namespace

@@ -46,7 +46,7 @@ TEST(ChartWindow, RefreshHandsScrollRangeToTheBar) {
     ChartFixture f;
     ASSERT_TRUE(f.Create(228, 190));
     f.Load(MinuteBars(100));
-    EXPECT_TRUE(f.chart.session.TrackForced());
+    EXPECT_TRUE(f.chart.core.TrackForced());
     SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS};
     ASSERT_TRUE(GetScrollInfo(GetDlgItem(f.chart, ChartWnd::kScrollBarId), SB_CTL, &info));
     EXPECT_EQ(info.nMin, 0);

@@ -24,7 +24,7 @@ TEST(Cp949, AnsiCodePageIs949AndReadsTheLiteralBack) {
     EXPECT_EQ(std::wstring(all), L"\uC0BC\uC131\uC804\uC790");
 }
 
-// The automation methods read the name through the portable session, whose
+// The automation methods read the name through the portable core, whose
 // lead-byte test must be the one of the code page the control runs under:
 // a lead byte keeps the blank that trails it as its second byte.
 TEST(Cp949, SessionNameKeepsATrailBlankExactlyAfterTheSystemsLeadBytes) {
@@ -33,10 +33,10 @@ TEST(Cp949, SessionNameKeepsATrailBlankExactlyAfterTheSystemsLeadBytes) {
         std::memcpy(info.code, "005930", 6);
         const char name[] = {'A', static_cast<char>(byte), ' '};
         std::memcpy(info.name, name, sizeof name);
-        ChartSession session;
-        session.BeginLoad("005930");
-        session.AcceptInfo(reinterpret_cast<const unsigned char*>(&info), sizeof info);
-        const bool keptBlank = session.InfoName().size() == 3;
+        ChartSession core;
+        core.BeginLoad("005930");
+        core.AcceptInfo(reinterpret_cast<const unsigned char*>(&info), sizeof info);
+        const bool keptBlank = core.InfoName().size() == 3;
         EXPECT_EQ(keptBlank, IsDBCSLeadByteEx(949, static_cast<BYTE>(byte)) != FALSE) << "byte " << byte;
     }
 }

@@ -77,8 +77,8 @@ TEST_F(CrosshairTest, MouseMoveMarksTheRecordUnderTheCursor) {
     EXPECT_EQ(Column(Line(4)), Height());
     EXPECT_EQ(Row(midY), Width());
     EXPECT_EQ(Column(Line(4) + 1), 1);   // only where the row crosses it
-    EXPECT_EQ(f.chart.session.Crosshair().x, Line(4));
-    EXPECT_EQ(f.chart.session.Crosshair().y, midY);
+    EXPECT_EQ(f.chart.core.Crosshair().x, Line(4));
+    EXPECT_EQ(f.chart.core.Crosshair().y, midY);
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);
     // On the screen only: the off-screen surface holds no crosshair.
     EXPECT_EQ(f.CountInMem(ToRECT(f.chart.Model().rcClient), kCross), 0);
@@ -135,15 +135,15 @@ TEST_F(CrosshairTest, MoveToAnotherSlotRemovesTheOldColumnOnRepaint) {
 
 TEST_F(CrosshairTest, FrameEdgesAndLeavingTheFrame) {
     f.MoveMouse(box.left, box.top);   // left and top edges are inside: slot -1
-    EXPECT_EQ(f.chart.session.Crosshair().x, box.left);
-    EXPECT_EQ(f.chart.session.Crosshair().y, box.top);
+    EXPECT_EQ(f.chart.core.Crosshair().x, box.left);
+    EXPECT_EQ(f.chart.core.Crosshair().y, box.top);
     f.MoveMouse(Line(6), midY);
     f.MoveMouse(box.right, midY);   // right and bottom edges are outside
     f.MoveMouse(Line(8), box.bottom);
     f.MoveMouse(1, 1);
     f.Pump(100);
-    EXPECT_EQ(f.chart.session.Crosshair().x, Line(6));
-    EXPECT_EQ(f.chart.session.Crosshair().y, midY);
+    EXPECT_EQ(f.chart.core.Crosshair().x, Line(6));
+    EXPECT_EQ(f.chart.core.Crosshair().y, midY);
     // Left where it was, but for the pixel on the first move's repainted row.
     EXPECT_EQ(Column(Line(6)), Height() - 1);
     EXPECT_NE(f.WindowPixel(Line(6), box.top), kCross);
@@ -168,7 +168,7 @@ TEST_F(CrosshairTest, SlotsWithoutARecordKeepTheText) {
 TEST_F(CrosshairTest, ArrowKeysMoveBySlotsAndPixels) {
     f.MoveMouse(Line(4), midY);
     EXPECT_FALSE(f.PressKey(VK_RIGHT));   // never consumed
-    EXPECT_EQ(f.chart.session.Crosshair().x, Line(5));
+    EXPECT_EQ(f.chart.core.Crosshair().x, Line(5));
     EXPECT_EQ(TipLine(f.chart), "05/00 \xbd\xc3"
                                 "52,050 \xb0\xed"
                                 "52,550 \xc0\xfa"
@@ -176,16 +176,16 @@ TEST_F(CrosshairTest, ArrowKeysMoveBySlotsAndPixels) {
                                 "52,350 \xb0\xc5"
                                 "1,500");
     EXPECT_FALSE(f.PressKey(VK_LEFT));
-    EXPECT_EQ(f.chart.session.Crosshair().x, Line(4));   // one slot back, mirror of the right key
+    EXPECT_EQ(f.chart.core.Crosshair().x, Line(4));   // one slot back, mirror of the right key
     f.PressKey(VK_LEFT);
-    EXPECT_EQ(f.chart.session.Crosshair().x, Line(3));
+    EXPECT_EQ(f.chart.core.Crosshair().x, Line(3));
     f.PressKey(VK_DOWN);
-    EXPECT_EQ(f.chart.session.Crosshair().y, midY + 1);
+    EXPECT_EQ(f.chart.core.Crosshair().y, midY + 1);
     f.PressKey(VK_UP);
     f.PressKey(VK_UP);
-    EXPECT_EQ(f.chart.session.Crosshair().y, midY - 1);
+    EXPECT_EQ(f.chart.core.Crosshair().y, midY - 1);
     EXPECT_FALSE(f.PressKey('A'));
-    EXPECT_EQ(f.chart.session.Crosshair().x, Line(3));
+    EXPECT_EQ(f.chart.core.Crosshair().x, Line(3));
     f.Pump(100);
     // The old strips come back from dcMem, taking the crossing pixels with them.
     EXPECT_EQ(Column(Line(3)), Height() - 2);
@@ -198,11 +198,11 @@ TEST_F(CrosshairTest, ArrowKeysMoveBySlotsAndPixels) {
     // Keys that would leave the frame do nothing.
     f.MoveMouse(box.left + 1, box.top);
     f.PressKey(VK_UP);
-    EXPECT_EQ(f.chart.session.Crosshair().y, box.top);
+    EXPECT_EQ(f.chart.core.Crosshair().y, box.top);
     f.PressKey(VK_LEFT);
-    EXPECT_EQ(f.chart.session.Crosshair().x, box.left);   // slot -1 on the frame's edge is inside
+    EXPECT_EQ(f.chart.core.Crosshair().x, box.left);   // slot -1 on the frame's edge is inside
     f.PressKey(VK_LEFT);
-    EXPECT_EQ(f.chart.session.Crosshair().x, box.left);
+    EXPECT_EQ(f.chart.core.Crosshair().x, box.left);
 }
 
 TEST_F(CrosshairTest, RedrawBringsTheCrosshairBackAtItsLastPlace) {
@@ -213,7 +213,7 @@ TEST_F(CrosshairTest, RedrawBringsTheCrosshairBackAtItsLastPlace) {
     EXPECT_EQ(Column(Line(4)), Height());
     EXPECT_EQ(Row(midY), Width());
     EXPECT_EQ(TipLine(f.chart), kBar4Korean);   // rebuilt for the record now in that slot
-    EXPECT_FALSE(f.chart.session.TrackForced());
+    EXPECT_FALSE(f.chart.core.TrackForced());
 }
 
 class EnglishCrosshairTest : public CrosshairTest {

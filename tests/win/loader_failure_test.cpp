@@ -68,7 +68,7 @@ TEST_F(LoaderTest, EveryFaultOfTheInfoDownloadStopsBeforeTheDataFile) {
         EXPECT_EQ(server.Requests().back(), info);
         EXPECT_TRUE(DirEntries(tempDir).empty());
         StockInfo zero{};
-        EXPECT_EQ(std::memcmp(&loader->Session().Info(), &zero, sizeof zero), 0);
+        EXPECT_EQ(std::memcmp(&loader->Core().Info(), &zero, sizeof zero), 0);
     }
     EXPECT_EQ(FailureBoxes(), 5u);
     for (const std::string& path : server.Requests()) EXPECT_EQ(path, info);
@@ -93,7 +93,7 @@ TEST_F(LoaderTest, FaultsOfTheDataDownloadShowOneMessageAndLeaveNoFile) {
     }
     EXPECT_EQ(FailureBoxes(), 1u);
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{InfoPath("005930"), DataPath("005930")}));
-    EXPECT_EQ(loader->Session().Info().date, kDate);
+    EXPECT_EQ(loader->Core().Info().date, kDate);
     EXPECT_TRUE(DirEntries(tempDir).empty());
 
     server.Fail(DataPath("005930"), Fault::NotFound);
@@ -118,7 +118,7 @@ TEST_F(LoaderTest, StaleFileInTheTemporaryFolderIsNeverReadNorTouched) {
     server.Fail(InfoPath("005930"), Fault::NotFound);
     EXPECT_FALSE(Load("005930"));
     EXPECT_EQ(FailureBoxes(), 1u);
-    EXPECT_EQ(loader->Session().Info().date, 0);
+    EXPECT_EQ(loader->Core().Info().date, 0);
     EXPECT_EQ(DirEntries(tempDir), std::vector<std::string>{"005930.dat"});
 }
 

@@ -35,7 +35,7 @@ TEST_F(LoaderTest, TypicalLoadFetchesBothFilesInOrderFillsTheSeriesDrawsAndClean
 
     ASSERT_TRUE(Load("005930"));
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{InfoPath("005930"), DataPath("005930")}));
-    EXPECT_EQ(std::memcmp(&loader->Session().Info(), &info, sizeof info), 0);
+    EXPECT_EQ(std::memcmp(&loader->Core().Info(), &info, sizeof info), 0);
     EXPECT_EQ(BoxCount(), 0u);
 
     ChartWnd& chart = loader->chart;
@@ -79,8 +79,8 @@ TEST_F(LoaderTest, FiveCharacterCodeInTheInfoFileGainsItsLeadingZero) {
     StockInfo info = MakeInfo("05930", kDate);
     ServeDay("005930", info, MakeTicks(kDate, 10));
     ASSERT_TRUE(Load("005930"));
-    EXPECT_EQ(std::string(loader->Session().Info().code, 6), "005930");
-    EXPECT_EQ(loader->Session().Info().date, kDate);
+    EXPECT_EQ(std::string(loader->Core().Info().code, 6), "005930");
+    EXPECT_EQ(loader->Core().Info().date, kDate);
     EXPECT_EQ(loader->chart.Model().series.Count(), 11);
 }
 
@@ -90,14 +90,14 @@ TEST_F(LoaderTest, InfoOfAnotherCodeOrDateOutsideTheWindowGivesAnEmptyChartWitho
     ServeDay("005930", MakeInfo("000660", kDate), MakeTicks(kDate, 10));
     ASSERT_TRUE(Load("005930"));
     StockInfo zero{};
-    EXPECT_EQ(std::memcmp(&loader->Session().Info(), &zero, sizeof zero), 0);
+    EXPECT_EQ(std::memcmp(&loader->Core().Info(), &zero, sizeof zero), 0);
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(loader->chart.Model().series.Count(), 0);
 
     // Data six days after the info's date.
     ServeDay("005930", MakeInfo("005930", kDate), MakeTicks(kDate + 6, 10));
     ASSERT_TRUE(Load("005930"));
-    EXPECT_EQ(loader->Session().Info().date, kDate);
+    EXPECT_EQ(loader->Core().Info().date, kDate);
     EXPECT_EQ(loader->chart.Model().series.Count(), 0);
 
     EXPECT_EQ(BoxCount(), 0u);
@@ -116,7 +116,7 @@ TEST_F(LoaderTest, RecreatedWindowLoadsAgainKeepingTheInfoWhenTheNewOneIsUnusabl
     server.Serve(DataPath("005930"), DataFile(MakeTicks(kDate, 20)));
     ASSERT_TRUE(loader->Create(nullptr, "", WS_CHILD | WS_VISIBLE, RECT{0, 0, kWidth, kHeight}, parent, 0));
     EXPECT_EQ(server.Requests().size(), 4u);
-    EXPECT_EQ(std::memcmp(&loader->Session().Info(), &info, sizeof info), 0);
+    EXPECT_EQ(std::memcmp(&loader->Core().Info(), &info, sizeof info), 0);
     EXPECT_EQ(loader->chart.Model().series.Count(), 21);
 }
 
@@ -145,7 +145,7 @@ int LoadRepeatedly(const std::string& host, int32_t date, int bars, int rounds) 
         loader.strCode = "005930";
         loader.strChartUrl = host;
         bool created = loader.Create(nullptr, "", WS_CHILD, RECT{0, 0, 280, 180}, parent, 0);
-        if (!created || loader.Session().Info().date != date || loader.chart.Model().series.Count() != bars) ++wrong;
+        if (!created || loader.Core().Info().date != date || loader.chart.Model().series.Count() != bars) ++wrong;
     }
     DestroyWindow(parent);
     return wrong + static_cast<int>(watcher.Boxes().size());

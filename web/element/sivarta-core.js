@@ -30,7 +30,7 @@ function sharedInstance(wasmModule) {
     const kind = shared.x.sv_prop_kind(i);
     shared.properties.push({ index: i, name: text(shared.x.sv_prop_name(i)), type: kind & 0xff, use: kind >> 8 });
   }
-  // A chart nothing refers to any more gives its session back.
+  // A chart nothing refers to any more gives its slot in the core back.
   shared.charts = new FinalizationRegistry((handle) => shared.x.sv_chart_free(handle));
   instanceOf.set(wasmModule, shared);
   return shared;
@@ -56,7 +56,7 @@ export class Core {
     this.#shared = sharedInstance(wasmModule);
     this.#measure = measure;
     this.#xs = this.#shared.x;
-    this.#shared.measure = measure;   // the new session may measure as it is made
+    this.#shared.measure = measure;   // the new chart may measure as it is made
     this.#handle = this.#xs.sv_chart_new();
     this.#shared.charts.register(this, this.#handle);
     this.c = this.#shared.c;

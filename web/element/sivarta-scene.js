@@ -2,8 +2,9 @@
 // the core's scene header). The backing store is in device pixels and may be
 // any multiple of the scene's size: every rectangle edge is mapped and rounded
 // on its own, so edges land on device pixels at any ratio and neighbours
-// neither overlap nor leave gaps. Shapes of one colour are one path and one
-// fill where nothing drawn between them overlaps them: the picture stays
+// neither overlap nor leave gaps. A scene is painted in its own order; one
+// drawn again is replayed from a plan where shapes of one colour are one fill
+// wherever nothing drawn between them overlaps them: the picture stays
 // exactly the painter's order's.
 import { decodeCp949 } from './sivarta-core.js';
 
@@ -107,8 +108,8 @@ function sameShape(last, scene, [sx, sy], font, colours) {
   return matchShape(scene, colours, last.shape);
 }
 
-// A new typed array costs far more than a copy into one: an overlay, drawn
-// anew at every pointer move, reuses the last shape's.
+// An overlay, drawn anew at every pointer move, copies into the last shape's
+// arrays rather than making new ones.
 const reuse = (old, from) => (old?.length === from.length ? (old.set(from), old) : from.slice());
 
 function recordShape(scene, scale, font, colours, last) {

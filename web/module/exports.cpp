@@ -26,7 +26,7 @@ namespace {
 
 // What one chart keeps between calls.
 struct Chart {
-    ChartSession session{
+    ChartSession core{
         [](std::string_view text) { return TextWidthImport(text.data(), static_cast<int32_t>(text.size())); }};
     std::vector<unsigned char> files[2];
     FetchedFile fetched[2];
@@ -67,16 +67,16 @@ int32_t ToScratch(std::string text) {
 }
 
 const Scene& SceneOf(int32_t layer) {
-    const ChartSession& session = Current().session;
+    const ChartSession& core = Current().core;
     switch (static_cast<SceneLayer>(layer)) {
     case SceneLayer::Crosshair:
-        return session.CrosshairScene();
+        return core.CrosshairScene();
     case SceneLayer::Tip:
-        return session.TipScene();
+        return core.TipScene();
     case SceneLayer::Chart:
         break;
     }
-    return session.ChartScene();
+    return core.ChartScene();
 }
 
 // The table entry of an index from the page, or nullptr.
@@ -157,18 +157,18 @@ SV_EXPORT(sv_prop_set) int32_t SvPropSet(int32_t index, uint32_t length) {
     const PropertyInfo* p = Prop(index);
     if (!p) return 1;
     const std::string_view text = std::string_view(State().scratch).substr(0, length);
-    return SetPropertyText(Current().session.Settings(), *p, text) ? 1 : 0;
+    return SetPropertyText(Current().core.Settings(), *p, text) ? 1 : 0;
 }
 SV_EXPORT(sv_prop_string) int32_t SvPropString(int32_t index) {
     const PropertyInfo* p = Prop(index);
-    return p && p->string ? ToScratch(Current().session.Settings().*(p->string)) : 0;
+    return p && p->string ? ToScratch(Current().core.Settings().*(p->string)) : 0;
 }
 SV_EXPORT(sv_prop_number) int32_t SvPropNumber(int32_t index) {
     const PropertyInfo* p = Prop(index);
-    return p && p->number ? Current().session.Settings().*(p->number) : 0;
+    return p && p->number ? Current().core.Settings().*(p->number) : 0;
 }
 SV_EXPORT(sv_size) void SvSize(int32_t width, int32_t height) {
-    Current().session.SetSize(width, height);
+    Current().core.SetSize(width, height);
 }
 
 // --- Load and draw -----------------------------------------------------------
@@ -176,7 +176,7 @@ SV_EXPORT(sv_size) void SvSize(int32_t width, int32_t height) {
 // says which. The page's host is the first hostLength bytes of scratch.
 SV_EXPORT(sv_request) int32_t SvRequest(int32_t pageIsHttps, int32_t hostLength) {
     const std::string pageHost = State().scratch.substr(0, static_cast<size_t>(std::max(hostLength, 0)));
-    const DayRequest request = Current().session.Request(pageIsHttps != 0, pageHost);
+    const DayRequest request = Current().core.Request(pageIsHttps != 0, pageHost);
     Current().requestMade = request.Made();
     return ToScratch(request.Made() ? request.infoUrl + "\n" + request.dataUrl : request.refusal);
 }
@@ -186,7 +186,7 @@ SV_EXPORT(sv_request_made) int32_t SvRequestMade() {
 // LoadOutcome bits; sv_load_reason says why a load was not accepted.
 SV_EXPORT(sv_load) int32_t SvLoad() {
     Chart& s = Current();
-    const LoadVerdict& verdict = s.session.Load(s.fetched[0], s.fetched[1]);
+    const LoadVerdict& verdict = s.core.Load(s.fetched[0], s.fetched[1]);
     for (auto& f : s.files) std::vector<unsigned char>().swap(f);   // a day's bytes are not kept
     for (auto& f : s.fetched) f = {};
     return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
@@ -196,7 +196,7 @@ SV_EXPORT(sv_load) int32_t SvLoad() {
 // bits; sv_refresh_reason says why a refresh left the day as it was.
 SV_EXPORT(sv_refresh) int32_t SvRefresh() {
     Chart& s = Current();
-    const RefreshVerdict verdict = s.session.Refresh(s.fetched[0], s.fetched[1]);
+    const RefreshVerdict verdict = s.core.Refresh(s.fetched[0], s.fetched[1]);
     for (auto& f : s.files) std::vector<unsigned char>().swap(f);
     for (auto& f : s.fetched) f = {};
     s.refreshReason = verdict.reason;
@@ -207,10 +207,10 @@ SV_EXPORT(sv_refresh_reason) int32_t SvRefreshReason() {
     return ToScratch(Current().refreshReason);
 }
 SV_EXPORT(sv_load_reason) int32_t SvLoadReason() {
-    return ToScratch(Current().session.LastLoad().Reason());
+    return ToScratch(Current().core.LastLoad().Reason());
 }
 SV_EXPORT(sv_redraw) void SvRedraw() {
-    Current().session.Redraw();
+    Current().core.Redraw();
 }
 
 // A layer's scene (SceneLayer): its primitive count; sv_flat and sv_flat_text
@@ -239,65 +239,65 @@ SV_EXPORT(sv_scene_height) int32_t SvSceneHeight(int32_t layer) {
 // --- Pointer, keys, tooltip, click ---------------------------------------------
 // Each returns ChartSession's kCrosshairMoved and kTipChanged bits.
 SV_EXPORT(sv_pointer_move) int32_t SvPointerMove(int32_t x, int32_t y) {
-    return Current().session.PointerMove(x, y);
+    return Current().core.PointerMove(x, y);
 }
 SV_EXPORT(sv_retrack) int32_t SvRetrack() {
-    return Current().session.Retrack();
+    return Current().core.Retrack();
 }
 SV_EXPORT(sv_key) int32_t SvKey(int32_t key) {
     if (key < 0 || key > static_cast<int32_t>(ArrowKey::Right)) return 0;
-    return Current().session.PressKey(static_cast<ArrowKey>(key));
+    return Current().core.PressKey(static_cast<ArrowKey>(key));
 }
 // 0 x, 1 y of the crosshair's point, 2 whether the pointer has been over the frame.
 SV_EXPORT(sv_crosshair) int32_t SvCrosshair(int32_t field) {
-    const ChartSession& session = Current().session;
-    return field == 0 ? session.Crosshair().x : field == 1 ? session.Crosshair().y : session.HasTracked() ? 1 : 0;
+    const ChartSession& core = Current().core;
+    return field == 0 ? core.Crosshair().x : field == 1 ? core.Crosshair().y : core.HasTracked() ? 1 : 0;
 }
 // --- Scrolling, zoom and presses ------------------------------------------------
 // Each returns ChartSession's flags; kScrolled means the chart's scene changed.
 SV_EXPORT(sv_scroll_key) int32_t SvScrollKey(int32_t key) {
     if (key < 0 || key > static_cast<int32_t>(ScrollKey::PageDown)) return 0;
-    return Current().session.PressScrollKey(static_cast<ScrollKey>(key));
+    return Current().core.PressScrollKey(static_cast<ScrollKey>(key));
 }
 SV_EXPORT(sv_scroll_pixels) int32_t SvScrollPixels(int32_t dx) {
-    return Current().session.ScrollPixels(dx);
+    return Current().core.ScrollPixels(dx);
 }
 SV_EXPORT(sv_zoom) int32_t SvZoom(int32_t steps, int32_t anchorX) {
-    return Current().session.Zoom(steps, anchorX);
+    return Current().core.Zoom(steps, anchorX);
 }
 // distance < 0 begins a pinch at -distance; otherwise the pinch goes on.
 SV_EXPORT(sv_pinch) int32_t SvPinch(int32_t distance, int32_t anchorX) {
-    if (distance >= 0) return Current().session.PinchTo(distance, anchorX);
-    Current().session.PinchBegin(-distance);
+    if (distance >= 0) return Current().core.PinchTo(distance, anchorX);
+    Current().core.PinchBegin(-distance);
     return 0;
 }
 SV_EXPORT(sv_press) void SvPress(int32_t x, int32_t y, int32_t touch) {
-    Current().session.Press(x, y, touch != 0);
+    Current().core.Press(x, y, touch != 0);
 }
 SV_EXPORT(sv_drag) int32_t SvDrag(int32_t x, int32_t y) {
-    return Current().session.Drag(x, y);
+    return Current().core.Drag(x, y);
 }
 // ReleaseAction.
 SV_EXPORT(sv_release) int32_t SvRelease(int32_t x, int32_t y) {
-    return static_cast<int32_t>(Current().session.Release(x, y));
+    return static_cast<int32_t>(Current().core.Release(x, y));
 }
 SV_EXPORT(sv_cancel_press) void SvCancelPress() {
-    Current().session.CancelPress();
+    Current().core.CancelPress();
 }
 // 0 slot width, 1 first record shown, 2 whether the view follows the newest record.
 SV_EXPORT(sv_view) int32_t SvView(int32_t field) {
-    const ChartSession& session = Current().session;
-    return field == 0 ? session.SlotWidth() : field == 1 ? session.FirstShown() : session.Following() ? 1 : 0;
+    const ChartSession& core = Current().core;
+    return field == 0 ? core.SlotWidth() : field == 1 ? core.FirstShown() : core.Following() ? 1 : 0;
 }
 // The record under the crosshair in words (UTF-8) into scratch.
 SV_EXPORT(sv_announcement) int32_t SvAnnouncement() {
-    return ToScratch(Current().session.Announcement());
+    return ToScratch(Current().core.Announcement());
 }
 // A field (TrackedField) of the record under the crosshair; the index is -1 when there is none.
 SV_EXPORT(sv_tracked) int32_t SvTracked(int32_t field) {
-    const ChartSession& session = Current().session;
-    const int64_t index = session.TrackedIndex();
-    const BarRecord* bar = index >= 0 ? session.Model().series.At(index) : nullptr;
+    const ChartSession& core = Current().core;
+    const int64_t index = core.TrackedIndex();
+    const BarRecord* bar = index >= 0 ? core.Model().series.At(index) : nullptr;
     if (!bar) return field == static_cast<int32_t>(TrackedField::Index) ? -1 : 0;
     switch (static_cast<TrackedField>(field)) {
     case TrackedField::Index:
@@ -318,24 +318,24 @@ SV_EXPORT(sv_tracked) int32_t SvTracked(int32_t field) {
     return 0;
 }
 SV_EXPORT(sv_shows_tip) int32_t SvShowsTip(int32_t x, int32_t y) {
-    return Current().session.ShowsTip(x, y) ? 1 : 0;
+    return Current().core.ShowsTip(x, y) ? 1 : 0;
 }
 // The tooltip's left and top beside a cursor at (x, y) in a viewport that wide.
 SV_EXPORT(sv_tip_place) const int32_t* SvTipPlace(int32_t x, int32_t y, int32_t viewportWidth) {
     Boundary& s = State();
-    const TipPlace place = Current().session.TipPlacement(x, y, viewportWidth);
+    const TipPlace place = Current().core.TipPlacement(x, y, viewportWidth);
     s.place[0] = place.left;
     s.place[1] = place.top;
     return s.place;
 }
 SV_EXPORT(sv_click_page) int32_t SvClickPage() {
-    const auto url = Current().session.ClickPage();
+    const auto url = Current().core.ClickPage();
     return url ? ToScratch(*url) : 0;
 }
 
 // --- The info record of the last load ---------------------------------------
 SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
-    const StockInfo& info = Current().session.Info();
+    const StockInfo& info = Current().core.Info();
     switch (static_cast<InfoNumber>(field)) {
     case InfoNumber::Date:
         return info.date;
@@ -350,7 +350,6 @@ SV_EXPORT(sv_info_number) int32_t SvInfoNumber(int32_t field) {
 }
 // The field (InfoTextField) in code page 949 into scratch.
 SV_EXPORT(sv_info_text) int32_t SvInfoText(int32_t field) {
-    const ChartSession& session = Current().session;
-    return ToScratch(static_cast<InfoTextField>(field) == InfoTextField::Name ? session.InfoName()
-                                                                              : session.InfoCode());
+    const ChartSession& core = Current().core;
+    return ToScratch(static_cast<InfoTextField>(field) == InfoTextField::Name ? core.InfoName() : core.InfoCode());
 }
