@@ -99,12 +99,12 @@ function slotOf(colours, value) {
 // The scene's ints with each colour as its slot, compared with `shape` or,
 // when `write`, written into it: whether they agree.
 function matchShape(scene, colours, shape, write = false) {
-  const { prim: f, kind } = scene.c;
+  const { ints: n, head, colour, fill } = scene.c.prim, frameKind = scene.c.kind.Frame;
   const ints = scene.ints;
-  for (let o = 0; o < ints.length; o += f.ints) {
-    const frame = (ints[o + f.head] & 0xff) === kind.Frame;
-    for (let k = 0; k < f.ints; ++k) {
-      const v = k === f.colour || (frame && k === f.fill) ? slotOf(colours, ints[o + k]) : ints[o + k];
+  for (let o = 0; o < ints.length; o += n) {
+    const frame = (ints[o + head] & 0xff) === frameKind;
+    for (let k = 0; k < n; ++k) {
+      const v = k === colour || (frame && k === fill) ? slotOf(colours, ints[o + k]) : ints[o + k];
       if (write) shape[o + k] = v;
       else if (shape[o + k] !== v) return false;
     }
@@ -114,7 +114,9 @@ function matchShape(scene, colours, shape, write = false) {
 
 function sameShape(last, scene, [sx, sy], font, colours) {
   if (last.sx !== sx || last.sy !== sy || last.font !== font || last.shape.length !== scene.ints.length) return false;
-  if (last.text.length !== scene.text.length || last.text.some((v, i) => v !== scene.text[i])) return false;
+  const text = scene.text;
+  if (last.text.length !== text.length) return false;
+  for (let i = 0; i < text.length; ++i) if (last.text[i] !== text[i]) return false;
   return matchShape(scene, colours, last.shape);
 }
 
