@@ -147,7 +147,9 @@ export class SivartaChart extends HTMLElement {
     this.#boxStyle = root.querySelector('style');
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
-    this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#face));
+    // The tooltip's texts are measured on the tooltip's own context, whose
+    // font then has them shaped when they are drawn.
+    this.#core = new Core(coreModule, (bytes) => textWidth(this.#tipContext ??= this.#tip.getContext('2d'), bytes, this.#face));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
