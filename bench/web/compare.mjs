@@ -197,7 +197,8 @@ async function redrawTime(page, kind, n) {
 
 // One pointer move from slot to slot over the price pane, clear of both
 // charts' price scales (the peer's takes 74 of 228 px): the crosshair and the
-// tooltip follow.
+// tooltip follow. The element's tooltip shows once the pointer rests for a
+// hover tick, so it is shown first, as a user hovering sees it.
 async function moveTime(page, kind, n) {
   return page.evaluate(({ kind, n }) => {
     window.__captureFrames();
@@ -225,6 +226,13 @@ async function moveTime(page, kind, n) {
   }, { kind, n });
 }
 
+async function showTooltip(page) {
+  const box = await page.$eval('#c', (chart) => chart.getBoundingClientRect().toJSON());
+  await page.mouse.move(box.left + 10, box.top + 40);
+  await page.waitForFunction(() => document.getElementById('c').shadowRoot.querySelector('canvas[part=tooltip]').style.display === 'block',
+                             null, { polling: 20 });
+}
+
 async function interaction(tabs, urls) {
   const result = {};
   for (const day of DAYS) {
@@ -232,6 +240,7 @@ async function interaction(tabs, urls) {
     for (const kind of ['peer', 'element']) {
       await loadOnce(tab, urls[kind][day.code]);
       const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
+      if (kind === 'element') await showTooltip(tab.page);
       const move = await moveTime(tab.page, kind, MOVES);
       if (kind === 'peer' && move.crosshair < MOVES) throw new Error(`the peer saw ${move.crosshair} of ${MOVES} pointer moves`);
       result[`${kind} ${day.code}`] = { redraw, move: move.perMove };
