@@ -207,6 +207,7 @@ public:
 
     // --- Scenes, one per layer ----------------------------------------------
     const Scene& ChartScene() const { return model.scene; }
+    void ShrinkChartScene() { model.scene.ShrinkToFit(); }
     const Scene& CrosshairScene() const { return crosshair; }
     const Scene& TipScene() const { return tip; }
 

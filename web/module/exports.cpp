@@ -189,6 +189,7 @@ SV_EXPORT(sv_load) int32_t SvLoad() {
     Boundary& s = State();
     const LoadVerdict& verdict = Current().core.Load(s.fetched[0], s.fetched[1]);
     for (auto& f : s.fetched) f = {};   // a day's bytes are not kept
+    Current().core.ShrinkChartScene();
     return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
            (verdict.Failed() ? static_cast<int32_t>(LoadOutcome::Failed) : 0);
 }
@@ -198,6 +199,7 @@ SV_EXPORT(sv_refresh) int32_t SvRefresh() {
     Boundary& s = State();
     const RefreshVerdict verdict = Current().core.Refresh(s.fetched[0], s.fetched[1]);
     for (auto& f : s.fetched) f = {};
+    Current().core.ShrinkChartScene();
     Current().refreshReason = verdict.reason;
     return (verdict.Kept() ? 0 : static_cast<int32_t>(LoadOutcome::Accepted)) |
            (verdict.changed ? static_cast<int32_t>(LoadOutcome::Changed) : 0);
@@ -210,6 +212,7 @@ SV_EXPORT(sv_load_reason) int32_t SvLoadReason() {
 }
 SV_EXPORT(sv_redraw) void SvRedraw() {
     Current().core.Redraw();
+    Current().core.ShrinkChartScene();
 }
 
 // A layer's scene (SceneLayer): its primitive count; sv_flat and sv_flat_text
