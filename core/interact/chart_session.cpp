@@ -138,7 +138,7 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     // The day drawn as far as it was read; the failure text over it.
     forceTrack = true;
     if (!DrawChart(false)) AddFailureText();
-    SetTipText(tipText);   // in the colours of the settings it was loaded with
+    SetTipText(tipText);   // built again, in the loaded settings' colours
     dayPrint = verdict.Accepted() ? DayPrint(infoFile, dataFile) : 0;
     return verdict;
 }
@@ -210,6 +210,16 @@ void ChartSession::AddFailureText() {
 
 void ChartSession::SetTipText(std::string text) {
     tipText = std::move(text);
+    tipStale = true;
+}
+
+const Scene& ChartSession::TipScene() const {
+    if (tipStale) BuildTip();
+    return tip;
+}
+
+void ChartSession::BuildTip() const {
+    tipStale = false;
     if (!measure) return;
     const TipColours colours{static_cast<Colour>(model.settings.crToolTipBackGround),
                              static_cast<Colour>(model.settings.crToolTipOutLine)};
@@ -391,7 +401,7 @@ bool ChartSession::ShowsTip(int32_t x, int32_t y) const {
 }
 
 TipPlace ChartSession::TipPlacement(int32_t cursorX, int32_t cursorY, int32_t screenWidth) const {
-    return PlaceTip(cursorX, cursorY, tip.Width(), screenWidth);
+    return PlaceTip(cursorX, cursorY, TipScene().Width(), screenWidth);
 }
 
 std::optional<std::string> ChartSession::ClickPage() const {

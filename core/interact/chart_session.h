@@ -209,7 +209,9 @@ public:
     const Scene& ChartScene() const { return model.scene; }
     void ShrinkChartScene() { model.scene.ShrinkToFit(); }
     const Scene& CrosshairScene() const { return crosshair; }
-    const Scene& TipScene() const { return tip; }
+    // Built when asked for: a pointer moves the tooltip's text far more often
+    // than the tooltip is drawn.
+    const Scene& TipScene() const;
 
     // Mutable access for the control, whose window feeds bars and reads the
     // layout as before.
@@ -229,6 +231,7 @@ private:
     };
     void AddFailureText();
     void SetTipText(std::string text);
+    void BuildTip() const;
 
     ChartModel model;
     StockInfo info{};
@@ -236,7 +239,8 @@ private:
     uint64_t dayPrint = 0;   // the accepted day's files, hashed; 0 after a load not accepted
     std::string loadingCode;
     Scene crosshair;
-    Scene tip;
+    mutable Scene tip;
+    mutable bool tipStale = false;   // tipText or the colours changed since tip was built
     std::string tipText;
     TextWidthFn measure;
     Point last{}, previous{};

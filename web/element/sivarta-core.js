@@ -211,9 +211,8 @@ export class Core {
     const f = this.c.tracked;
     const index = this.x.sv_tracked(f.index);
     if (index < 0) return null;
-    const record = { index };
-    for (const name of ['time', 'open', 'high', 'low', 'close', 'volume']) record[name] = this.x.sv_tracked(f[name]);
-    return record;
+    const field = (name) => this.x.sv_tracked(f[name]);
+    return { index, time: field('time'), open: field('open'), high: field('high'), low: field('low'), close: field('close'), volume: field('volume') };
   }
   showsTip(x, y) {
     return this.x.sv_shows_tip(x, y) === 1;

@@ -70,6 +70,7 @@ const drawn = new WeakMap();
 export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   const colours = [];
   const last = drawn.get(ctx);
+  if (opensWithBackground(scene)) ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
   if (last && sameShape(last, scene, scale, font, colours)) {
     last.batches ??= planBatches(ctx, scene, scale, font, colours);
     replay(ctx, last, colours, font);
@@ -78,6 +79,15 @@ export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   colours.length = 0;
   drawn.set(ctx, recordShape(scene, scale, font, colours, last));
   paint(ctx, scene, scale, font);
+}
+
+// Whether the scene's first primitive fills all of it. Such a scene is drawn
+// on a cleared store: a clear of the whole store lets the browser drop what
+// it recorded before, which a fill of it does not.
+function opensWithBackground(scene) {
+  const { prim: f, kind } = scene.c, ints = scene.ints;
+  return ints.length > 0 && (ints[f.head] & 0xff) === kind.Fill && ints[f.left] <= 0 && ints[f.top] <= 0 &&
+         ints[f.right] >= scene.width && ints[f.bottom] >= scene.height;
 }
 
 // A colour's slot: its place among the scene's colours in order of first use.
@@ -89,12 +99,12 @@ function slotOf(colours, value) {
 // The scene's ints with each colour as its slot, compared with `shape` or,
 // when `write`, written into it: whether they agree.
 function matchShape(scene, colours, shape, write = false) {
-  const { prim: f, kind } = scene.c;
+  const { ints: n, head, colour, fill } = scene.c.prim, frameKind = scene.c.kind.Frame;
   const ints = scene.ints;
-  for (let o = 0; o < ints.length; o += f.ints) {
-    const frame = (ints[o + f.head] & 0xff) === kind.Frame;
-    for (let k = 0; k < f.ints; ++k) {
-      const v = k === f.colour || (frame && k === f.fill) ? slotOf(colours, ints[o + k]) : ints[o + k];
+  for (let o = 0; o < ints.length; o += n) {
+    const frame = (ints[o + head] & 0xff) === frameKind;
+    for (let k = 0; k < n; ++k) {
+      const v = k === colour || (frame && k === fill) ? slotOf(colours, ints[o + k]) : ints[o + k];
       if (write) shape[o + k] = v;
       else if (shape[o + k] !== v) return false;
     }
@@ -104,7 +114,9 @@ function matchShape(scene, colours, shape, write = false) {
 
 function sameShape(last, scene, [sx, sy], font, colours) {
   if (last.sx !== sx || last.sy !== sy || last.font !== font || last.shape.length !== scene.ints.length) return false;
-  if (last.text.length !== scene.text.length || last.text.some((v, i) => v !== scene.text[i])) return false;
+  const text = scene.text;
+  if (last.text.length !== text.length) return false;
+  for (let i = 0; i < text.length; ++i) if (last.text[i] !== text[i]) return false;
   return matchShape(scene, colours, last.shape);
 }
 
@@ -156,15 +168,15 @@ function walk(ctx, scene, scale, font, fill, text) {
 
 // The scene painted primitive by primitive, in its own order.
 function paint(ctx, scene, scale, font) {
-  startTexts(ctx, font);
   const inScene = scaler(ctx, scale);
-  let style;
+  let style, texts = false;
   const use = (colour) => colour !== style && (ctx.fillStyle = css(style = colour));
   walk(ctx, scene, scale, font, (colour, l, t, r, b) => {
     use(colour);
     const [L, T, R, B] = device(scale, l, t, r, b);
     ctx.fillRect(L, T, R - L, B - T);
   }, (colour, item) => {
+    texts ||= startTexts(ctx, font);
     use(colour);
     inScene(true);
     drawText(ctx, item);
@@ -212,10 +224,13 @@ function pathOf(rects) {
   return path;
 }
 
+// The text state, set before a scene's first text (a scene of shapes alone,
+// such as the crosshair at most moves, needs none).
 function startTexts(ctx, font) {
   ctx.font = font;
   ctx.letterSpacing = LETTER_SPACING;
   ctx.textBaseline = 'alphabetic';
+  return true;
 }
 
 // Texts are set in scene pixels, rectangles in device pixels: `inScene(on)`
@@ -231,19 +246,19 @@ function scaler(ctx, [sx, sy]) {
 }
 
 function replay(ctx, plan, colours, font) {
-  startTexts(ctx, font);
   const inScene = scaler(ctx, [plan.sx, plan.sy]);
+  let texts = false;
   for (const batch of plan.batches) {
     ctx.fillStyle = css(colours[batch.slot]);
     inScene(!!batch.texts);
     if (batch.texts) {
+      texts ||= startTexts(ctx, font);
       batch.texts.forEach((item) => drawText(ctx, item));
       continue;
     }
     // A few rectangles as rectangles: a path costs more to make than they
-    // cost to fill, and one over the whole store lets the browser drop what
-    // was drawn before it instead of painting it too. Many as one path, made
-    // once for as long as the plan is kept.
+    // cost to fill. Many as one path, made once for as long as the plan is
+    // kept.
     const r = batch.rects;
     if (r.length <= 4 * FEW_RECTS) for (let i = 0; i < r.length; i += 4) ctx.fillRect(r[i], r[i + 1], r[i + 2], r[i + 3]);
     else ctx.fill(batch.path ??= pathOf(r));
@@ -312,13 +327,13 @@ export function sceneText(scene) {
 }
 
 // Clears what the last scene drawn on the context drew (its primitives'
-// rectangles, at least a pixel each).
+// rectangles, at least a pixel each). A drawn scene leaves the context in
+// device pixels.
 export function clearDrawn(ctx) {
   const plan = drawn.get(ctx);
   if (!plan) return;
   const { prim: f } = plan.c;
   const ints = plan.shape;
-  ctx.setTransform(1, 0, 0, 1, 0, 0);
   for (let o = 0; o < ints.length; o += f.ints) {
     const l = ints[o + f.left], t = ints[o + f.top];
     const [L, T, R, B] = device([plan.sx, plan.sy], l, t, Math.max(ints[o + f.right], l + 1), Math.max(ints[o + f.bottom], t + 1));

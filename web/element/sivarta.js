@@ -639,7 +639,12 @@ export class SivartaChart extends HTMLElement {
   // crosshairmove: the record under the crosshair, null when there is none
   // or the pointer left; only when that changes.
   #reportTracked(record) {
-    const same = (a, b) => a === b || (a && b && Object.keys(a).every((k) => a[k] === b[k]));
+    const same = (a, b) => {
+      if (a === b) return true;
+      if (!a || !b) return false;
+      for (const k in a) if (a[k] !== b[k]) return false;
+      return true;
+    };
     if (this.#tracked !== undefined && same(record, this.#tracked)) return;
     this.#tracked = record;
     this.dispatchEvent(new CustomEvent('crosshairmove', { detail: record }));
