@@ -59,8 +59,8 @@ const INK = 12;
 // plan: one Path2D per batch of one colour's shapes and lists of one colour's
 // texts, in an order that keeps the scene's wherever things overlap (GDI's
 // painter's order) and merges them where they do not. A shape seen once is
-// painted as it stands: a plan costs more to make than one painting, and an
-// overlay's shape changes at every move. A kept plan serves every scene that
+// painted as it stands: a plan costs more to make than one painting, and a
+// tooltip's shape changes at every move. A kept plan serves every scene that
 // differs at most in which colour each colour slot holds: a colour change
 // refills the kept paths.
 const drawn = new WeakMap();
@@ -120,8 +120,8 @@ function sameShape(last, scene, [sx, sy], font, colours) {
   return matchShape(scene, colours, last.shape);
 }
 
-// An overlay, drawn anew at every pointer move, copies into the last shape's
-// arrays rather than making new ones.
+// The tooltip, drawn anew at every pointer move while shown, copies into the
+// last shape's arrays rather than making new ones.
 const reuse = (old, from) => (old?.length === from.length ? (old.set(from), old) : from.slice());
 
 function recordShape(scene, scale, font, colours, last) {
@@ -326,17 +326,39 @@ export function sceneText(scene) {
   return texts.join(' ');
 }
 
-// Clears what the last scene drawn on the context drew (its primitives'
-// rectangles, at least a pixel each). A drawn scene leaves the context in
-// device pixels.
-export function clearDrawn(ctx) {
-  const plan = drawn.get(ctx);
-  if (!plan) return;
-  const { prim: f } = plan.c;
-  const ints = plan.shape;
-  for (let o = 0; o < ints.length; o += f.ints) {
-    const l = ints[o + f.left], t = ints[o + f.top];
-    const [L, T, R, B] = device([plan.sx, plan.sy], l, t, Math.max(ints[o + f.right], l + 1), Math.max(ints[o + f.bottom], t + 1));
-    ctx.clearRect(L, T, R - L, B - T);
+// An overlay drawn anew at every pointer move (the crosshair): what its last
+// scene drew is cleared, and the new one painted as it stands, without the
+// shape comparison and plan a chart's scene goes through. Lines alone, as
+// the crosshair's, clear just their own pixels next time; any other scene
+// the whole store.
+const overlays = new WeakMap();   // context -> the device rectangles [l, t, w, h, ...] its last scene drew
+export function drawOverlay(ctx, scene, font) {
+  const marks = overlays.get(ctx) ?? [];
+  for (let i = 0; i < marks.length; i += 4) ctx.clearRect(marks[i], marks[i + 1], marks[i + 2], marks[i + 3]);
+  marks.length = 0;
+  const scale = scaleOf(ctx, scene);
+  if (!paintLines(ctx, scene, scale, marks)) {
+    paint(ctx, scene, scale, font);
+    marks.push(0, 0, ctx.canvas.width, ctx.canvas.height);
   }
+  overlays.set(ctx, marks);
+}
+
+// A scene of lines alone, such as the crosshair, painted in one loop; false
+// (and nothing painted) for any other scene.
+function paintLines(ctx, scene, [sx, sy], marks) {
+  const { ints: n, head, left, top, right, bottom, colour } = scene.c.prim, line = scene.c.kind.Line;
+  const ints = scene.ints;
+  for (let o = 0; o < ints.length; o += n) if ((ints[o + head] & 0xff) !== line) return false;
+  for (let o = 0; o < ints.length; o += n) {
+    const l = ints[o + left], t = ints[o + top], across = t === ints[o + bottom];
+    // Stored forwards and end-exclusive: a one-pixel-wide rectangle.
+    const r = across ? ints[o + right] : l + 1, b = across ? t + 1 : ints[o + bottom];
+    if (r <= l || b <= t) continue;
+    const L = Math.round(l * sx), T = Math.round(t * sy), W = Math.round(r * sx) - L, H = Math.round(b * sy) - T;
+    ctx.fillStyle = css(ints[o + colour]);
+    ctx.fillRect(L, T, W, H);
+    marks.push(L, T, W, H);
+  }
+  return true;
 }

@@ -6,7 +6,7 @@
 // and forwards events.
 import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
 import { Core, describe } from './sivarta-core.js';
-import { FONT_STACK, clearDrawn, drawScene, sceneText, textWidth } from './sivarta-scene.js';
+import { FONT_STACK, drawOverlay, drawScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
@@ -631,9 +631,7 @@ export class SivartaChart extends HTMLElement {
       this.#reportTracked(this.#core.tracked());
       const scene = this.#scene(C.layer.crosshair, true);
       if (scene.count || this.#crossShown) {
-        const ctx = (this.#crossContext ??= this.#cross.getContext('2d'));
-        if (this.#crossShown) clearDrawn(ctx);
-        drawScene(ctx, scene, this.#face);
+        drawOverlay(this.#crossContext ??= this.#cross.getContext('2d'), scene, this.#face);
       }
       this.#crossShown = scene.count > 0;
     }
