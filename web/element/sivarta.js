@@ -77,28 +77,17 @@ const forcedColours = matchMedia('(forced-colors: active)');
 const systemRole = (name) => (name.endsWith('BackGround') ? 'Canvas' : name === 'crHighCandle' ? 'Highlight'
   : name === 'crLowCandle' ? 'LinkText' : name.includes('HorizonalLine') ? 'GrayText' : 'CanvasText');
 
-const styleSheet = (text) => {
-  const parsed = new CSSStyleSheet();
-  parsed.replaceSync(text);
-  return parsed;
-};
-// One parsed style sheet for every chart's shadow root.
-const sheet = styleSheet(`
+// One parsed style sheet for every chart's shadow root; each root's own
+// <style> holds its box.
+const sheet = new CSSStyleSheet();
+sheet.replaceSync(`
   :host { display: inline-block; position: relative; overflow: hidden; contain: size; cursor: pointer; outline-offset: -1px;
           touch-action: pan-y; user-select: none; --sivarta-font: ${FONT_STACK}; }
   canvas { position: absolute; left: 0; top: 0; }
   .tip { position: fixed; display: none; pointer-events: none; z-index: 2147483647; }
   .said { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }`);
-// The element's box, one sheet for every chart of the same box: a sheet of
-// its own cost each chart some 5 KB. A few are kept; a chart keeps its own.
-const boxSheets = new Map();
-function boxSheet(rule) {
-  if (boxSheets.size > 31 && !boxSheets.has(rule)) boxSheets.clear();
-  if (!boxSheets.has(rule)) boxSheets.set(rule, styleSheet(rule));
-  return boxSheets.get(rule);
-}
 const template = document.createElement('template');
-template.innerHTML = `<canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
+template.innerHTML = `<style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
 // All above runs while the wasm compiles; the element needs the core.
@@ -131,6 +120,7 @@ export class SivartaChart extends HTMLElement {
   #crossContext = null;   // the overlays' contexts, made on their first picture
   #tipContext = null;
   #ratioWatch = null;
+  #boxStyle;   // the element's box when the page's CSS does not size it
   #boxSize = null;   // [width, height] of the element's content box, once laid out
   #sizes = null;   // the ResizeObserver of the element's box and the chart canvas's device pixels
   #chartSize = [0, 0];   // the chart's size in CSS pixels
@@ -157,6 +147,7 @@ export class SivartaChart extends HTMLElement {
     root.adoptedStyleSheets = [sheet];
     root.appendChild(template.content.cloneNode(true));
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
+    this.#boxStyle = root.querySelector('style');
     this.#announce = root.querySelector('[aria-live]');
     this.#probe = root.querySelector('i');
     this.#core = new Core(coreModule, (bytes) => textWidth(measuringContext(), bytes, this.#face));
@@ -358,8 +349,8 @@ export class SivartaChart extends HTMLElement {
       const value = this.getAttribute(attribute);
       return value === null ? '' : `${property}:${/^\d+$/.test(value) ? `${value}px` : value};`;
     };
-    this.shadowRoot.adoptedStyleSheets = [sheet, boxSheet(`:host{contain-intrinsic-size:${Math.max(size[0], 0)}px ` +
-      `${Math.max(size[1], 0)}px;${box('width', 'width')}${box('height', 'height')}}`)];
+    this.#boxStyle.textContent = `:host{contain-intrinsic-size:${Math.max(size[0], 0)}px ${Math.max(size[1], 0)}px;` +
+      `${box('width', 'width')}${box('height', 'height')}}`;
     this.#layOut();
   }
 
