@@ -9,6 +9,10 @@ void Scene::Reset(int32_t w, int32_t h) {
     height = std::max(h, 0);
 }
 
+void Scene::ShrinkToFit() {
+    prims.shrink_to_fit();
+}
+
 void Scene::AddFill(const Rect& rect, Colour colour) {
     if (!rect.Intersects(Client())) return;
     ScenePrim& p = prims.emplace_back();

@@ -56,6 +56,8 @@ class Scene {
 public:
     // Starts a new scene for a client area; keeps the storage for the next pass.
     void Reset(int32_t width, int32_t height);
+    // Gives back the primitives' room the last pass left unused: a page keeps many charts.
+    void ShrinkToFit();
 
     void AddFill(const Rect& rect, Colour colour);
     void AddFrame(const Rect& rect, Colour outline, Colour fill);

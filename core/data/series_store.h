@@ -18,6 +18,8 @@ public:
     // The store's part of the chart's reset: counters back to their start values,
     // bars gone and their storage released.
     void Reset();
+    // Room for that many bars at once: a day's records are counted before they are added.
+    void Reserve(size_t count) { bars.reserve(count); }
 
     int32_t Count() const;
     // The bar at a zero-based index, or nullptr for an index outside 0 .. Count() - 1.

@@ -95,6 +95,8 @@ const FileVerdict& ChartSession::AcceptInfo(const unsigned char* bytes, size_t l
 }
 
 const FileVerdict& ChartSession::AcceptData(const unsigned char* bytes, size_t length) {
+    // Each record a bar, and the info's bar after them: no doubling's spare room stays.
+    if (bytes && length <= kMaxDataFileBytes) model.series.Reserve(length / sizeof(TickRecord) + 1);
     verdict.data = ReadDataFile(bytes, length, info,
                                 [this](int32_t time, int32_t open, int32_t high, int32_t low, int32_t close,
                                        int32_t volume) { model.AddBar(time, open, high, low, close, volume); });

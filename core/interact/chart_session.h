@@ -207,6 +207,7 @@ public:
 
     // --- Scenes, one per layer ----------------------------------------------
     const Scene& ChartScene() const { return model.scene; }
+    void ShrinkChartScene() { model.scene.ShrinkToFit(); }
     const Scene& CrosshairScene() const { return crosshair; }
     // Built when asked for: a pointer moves the tooltip's text far more often
     // than the tooltip is drawn.

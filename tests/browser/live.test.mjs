@@ -35,6 +35,8 @@ const chartBytes = async (page) => Buffer.from((await canvasPixels(page, '#c')).
 const pollCases = [
   ['unchanged: two 304s a poll, no update', async () => {}, { updates: 0, errors: 0, same: true, only304: true }],
   ['a rewritten data file reaches the picture', (s) => s.grow(500), { updates: 1, errors: 0, same: false }],
+  ['a rewritten info file beside an unchanged data file reaches the picture', (s) => s.reprice(-300),
+    { updates: 1, errors: 0, same: false }],
   ['a failed refresh keeps the chart and says why', (s) => { s.grow(-500); s.fail(true); }, { updates: 0, errors: 1, same: true }],
 ];
 

@@ -13,13 +13,13 @@ export async function startLiveServer({ events = true } = {}) {
   const pages = new Map();
   const log = [];   // {kind, status, bytes}
   const feeds = new Set();
-  let version = 1;
+  const versions = { info: 1, Date: 1 };
   let failing = false;
   const server = createServer((req, res) => {
     const url = new URL(req.url, 'http://x');
     const day = /^\/sisefile\/(info|Date)\/005930\.dat$/.exec(url.pathname);
     if (day) {
-      const tag = `"${day[1]}-${version}"`;
+      const tag = `"${day[1]}-${versions[day[1]]}"`;
       const answer = (status, body = '') => {
         res.writeHead(status, status === 500 ? {} : { ETag: tag, 'Content-Type': 'application/octet-stream' });
         res.end(body);
@@ -67,7 +67,14 @@ export async function startLiveServer({ events = true } = {}) {
       const info = Buffer.from(files.get('info'));
       info.writeInt32LE(last.readInt32LE(20), 68);
       files.set('info', info);
-      if (!keepTag) ++version;
+      if (!keepTag) for (const kind in versions) ++versions[kind];
+    },
+    // Rewrites the info file alone: its current price moved, the data file as it was.
+    reprice(delta) {
+      const info = Buffer.from(files.get('info'));
+      info.writeInt32LE(info.readInt32LE(68) + delta, 68);
+      files.set('info', info);
+      ++versions.info;
     },
     current: () => files.get('info').readInt32LE(68),
     fail(on) { failing = on; },

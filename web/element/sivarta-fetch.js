@@ -15,18 +15,26 @@ export function dayUrls(layout, code, host, https) {
 
 // Both files of a day at once, each as fetchDayFile gives it or {failure}. A
 // failed info file ends the load as the control's does: the data file is
-// dropped unread.
+// dropped unread. `shown` holds only the validators of the day shown, not
+// its bytes: when the host changed one file of it, the other is fetched
+// again whole, so a refresh gets both files or two 304s.
 export async function fetchDay(urls, signal, limits, shown = null, fresh = false) {
   const abort = new AbortController();
   signal.addEventListener('abort', () => abort.abort(signal.reason), { once: true });
-  const arrivals = urls.map((url, i) => fetchDayFile(url, abort.signal, limits, shown?.[i], fresh).catch(
-    (error) => ({ failure: `${url}: ${error?.message ?? error}` })));
-  const info = await arrivals[0];
-  if (info.failure) {
+  const get = (i, again) => fetchDayFile(urls[i], abort.signal, limits, again ? null : shown?.[i], fresh || again).catch(
+    (error) => ({ failure: `${urls[i]}: ${error?.message ?? error}` }));
+  const arrivals = urls.map((url, i) => get(i, false));
+  const day = [await arrivals[0], null];
+  if (day[0].failure) {
     abort.abort(new Error('the info file failed'));
-    return [info, null];
+    return day;
   }
-  return [info, await arrivals[1]];
+  day[1] = await arrivals[1];
+  // Beside a failed file a kept one fails too: the refresh says the failure.
+  const kept = day.findIndex((f) => f.notModified);
+  const other = day[1 - kept];
+  if (kept >= 0 && !other.notModified) day[kept] = other.failure ? other : await get(kept, true);
+  return day;
 }
 
 // Custom request headers make a cross-origin request need a preflight that a

@@ -64,6 +64,9 @@ const deviceSize = (width, height) => [width, height].map((v) => Math.round(Math
 // A CSS length that starts and ends on a device pixel (from a whole-pixel origin).
 const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (window.devicePixelRatio || 1);
 
+// What a refresh asks the host with: the day's bytes are not kept.
+const validatorsOf = (files) => files.map(({ etag, lastModified }) => ({ etag, lastModified }));
+
 // One formatter for every label (toLocaleString would make one per number).
 const numberFormat = new Intl.NumberFormat('en-US');
 
@@ -125,7 +128,7 @@ export class SivartaChart extends HTMLElement {
   #hoverTimer = 0;
   #connected = false;
   #failed = false;   // the last load failed: the chart shows the core's failure text
-  #day = null;   // the files of the day shown, [{bytes, etag, lastModified}] x 2, for refreshes
+  #day = null;   // the validators of the day shown, [{etag, lastModified}] x 2, for refreshes
   #refreshing = null;   // the refresh under way (a promise)
   #live = { timer: 0, feed: null, feedOpen: false, hidden: false, offScreen: false, stale: false, changed: false };
   #tracked;   // the record crosshairmove last reported (undefined before any)
@@ -449,7 +452,7 @@ export class SivartaChart extends HTMLElement {
 
     const outcome = this.#core.load(files);
     this.#failed = outcome.failed;
-    if (outcome.accepted) this.#day = files;
+    if (outcome.accepted) this.#day = validatorsOf(files);
     this.#paint();
     this.#updateLabel();
     // A failed load and a refused day both say why.
@@ -458,8 +461,8 @@ export class SivartaChart extends HTMLElement {
     this.#updateLive();
   }
 
-  // The day's two files, each {bytes, etag, lastModified}, {notModified} (with
-  // `shown`, the day shown, for conditional requests) or {failure}.
+  // The day's two files, each {bytes, etag, lastModified} or {failure}; both
+  // {notModified} when `shown` (the day shown's validators) still holds.
   async #fetchDay(signal, shown, fresh = false) {
     const request = this.#core.request(location.protocol === 'https:', location.host);
     const early = takeEarlyDay(this, request.urls, signal);
@@ -483,13 +486,12 @@ export class SivartaChart extends HTMLElement {
     if (id !== this.#loadId || this.#day !== shown) return;   // a load replaced the day meanwhile
     this.#loadAbort = null;
     if (fetched.every((f) => f?.notModified)) return;
-    const files = fetched.map((f, i) => (f?.notModified ? shown[i] : f));
-    const outcome = this.#core.refresh(files);
+    const outcome = this.#core.refresh(fetched);
     if (!outcome.accepted) {
       this.dispatchEvent(new CustomEvent('error', { detail: { reason: outcome.reason } }));
       return;
     }
-    this.#day = files;
+    this.#day = validatorsOf(fetched);
     if (!outcome.changed) return;
     this.#paint();
     this.#updateLabel();

@@ -28,19 +28,20 @@ namespace {
 struct Chart {
     ChartSession core{
         [](std::string_view text) { return TextWidthImport(text.data(), static_cast<int32_t>(text.size())); }};
-    std::vector<unsigned char> files[2];
-    FetchedFile fetched[2];
     bool requestMade = false;
     std::string refreshReason;
 };
 
 // The charts by handle (a freed handle's slot is empty until reused), the one
 // in use, and the buffers every call shares: a call's results are read before
-// the next call.
+// the next call, and a load's files before the next load. The file buffers
+// keep their room, so loads leave no holes in the module's memory.
 struct Boundary {
     std::vector<std::unique_ptr<Chart>> charts;
     Chart* current = nullptr;
     std::string scratch;
+    std::vector<unsigned char> files[2];
+    FetchedFile fetched[2];
     int32_t shownLayer = 0;   // the layer sv_scene chose last
     int32_t place[2] = {0, 0};
 };
@@ -128,15 +129,15 @@ SV_EXPORT(sv_constants) int32_t SvConstants() {
 // The buffer a file's bytes are copied into (DayFile: 0 info, 1 data);
 // arrived 0 marks a failed download, whose text follows through sv_file_failure.
 SV_EXPORT(sv_file) unsigned char* SvFile(int32_t which, uint32_t size, int32_t arrived) {
-    Chart& s = Current();
+    Boundary& s = State();
     const int i = which == 1 ? 1 : 0;
-    s.files[i].assign(size, 0);
+    s.files[i].resize(size);
     s.fetched[i] = {s.files[i].data(), s.files[i].size(), arrived != 0, {}};
     return s.files[i].data();
 }
 // Why a file did not arrive: the text in scratch.
 SV_EXPORT(sv_file_failure) void SvFileFailure(int32_t which, uint32_t length) {
-    Current().fetched[which == 1 ? 1 : 0].failure = std::string_view(State().scratch).substr(0, length);
+    State().fetched[which == 1 ? 1 : 0].failure = std::string_view(State().scratch).substr(0, length);
 }
 
 // --- Settings ----------------------------------------------------------------
@@ -185,21 +186,21 @@ SV_EXPORT(sv_request_made) int32_t SvRequestMade() {
 }
 // LoadOutcome bits; sv_load_reason says why a load was not accepted.
 SV_EXPORT(sv_load) int32_t SvLoad() {
-    Chart& s = Current();
-    const LoadVerdict& verdict = s.core.Load(s.fetched[0], s.fetched[1]);
-    for (auto& f : s.files) std::vector<unsigned char>().swap(f);   // a day's bytes are not kept
-    for (auto& f : s.fetched) f = {};
+    Boundary& s = State();
+    const LoadVerdict& verdict = Current().core.Load(s.fetched[0], s.fetched[1]);
+    for (auto& f : s.fetched) f = {};   // a day's bytes are not kept
+    Current().core.ShrinkChartScene();
     return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
            (verdict.Failed() ? static_cast<int32_t>(LoadOutcome::Failed) : 0);
 }
 // A reload of the day shown (ChartSession::Refresh): Accepted and Changed
 // bits; sv_refresh_reason says why a refresh left the day as it was.
 SV_EXPORT(sv_refresh) int32_t SvRefresh() {
-    Chart& s = Current();
-    const RefreshVerdict verdict = s.core.Refresh(s.fetched[0], s.fetched[1]);
-    for (auto& f : s.files) std::vector<unsigned char>().swap(f);
+    Boundary& s = State();
+    const RefreshVerdict verdict = Current().core.Refresh(s.fetched[0], s.fetched[1]);
     for (auto& f : s.fetched) f = {};
-    s.refreshReason = verdict.reason;
+    Current().core.ShrinkChartScene();
+    Current().refreshReason = verdict.reason;
     return (verdict.Kept() ? 0 : static_cast<int32_t>(LoadOutcome::Accepted)) |
            (verdict.changed ? static_cast<int32_t>(LoadOutcome::Changed) : 0);
 }
@@ -211,6 +212,7 @@ SV_EXPORT(sv_load_reason) int32_t SvLoadReason() {
 }
 SV_EXPORT(sv_redraw) void SvRedraw() {
     Current().core.Redraw();
+    Current().core.ShrinkChartScene();
 }
 
 // A layer's scene (SceneLayer): its primitive count; sv_flat and sv_flat_text
