@@ -59,10 +59,9 @@ const INK = 12;
 // plan: one Path2D per batch of one colour's shapes and lists of one colour's
 // texts, in an order that keeps the scene's wherever things overlap (GDI's
 // painter's order) and merges them where they do not. A shape seen once is
-// painted as it stands: a plan costs more to make than one painting, and a
-// tooltip's shape changes at every move. A kept plan serves every scene that
-// differs at most in which colour each colour slot holds: a colour change
-// refills the kept paths.
+// painted as it stands: a plan costs more to make than one painting. A kept
+// plan serves every scene that differs at most in which colour each colour
+// slot holds: a colour change refills the kept paths.
 const drawn = new WeakMap();
 
 // `scale` defaults to the whole backing store's; a store larger than the
@@ -78,6 +77,13 @@ export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   }
   colours.length = 0;
   drawn.set(ctx, recordShape(scene, scale, font, colours, last));
+  paint(ctx, scene, scale, font);
+}
+
+// A scene painted as it stands, with no shape kept for a plan: the tooltip,
+// whose text changes at every pointer move.
+export function paintScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
+  if (opensWithBackground(scene)) ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
   paint(ctx, scene, scale, font);
 }
 
@@ -120,8 +126,8 @@ function sameShape(last, scene, [sx, sy], font, colours) {
   return matchShape(scene, colours, last.shape);
 }
 
-// The tooltip, drawn anew at every pointer move while shown, copies into the
-// last shape's arrays rather than making new ones.
+// A chart drawn anew as it scrolls or updates copies into the last shape's
+// arrays rather than making new ones.
 const reuse = (old, from) => (old?.length === from.length ? (old.set(from), old) : from.slice());
 
 function recordShape(scene, scale, font, colours, last) {

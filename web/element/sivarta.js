@@ -6,7 +6,7 @@
 // and forwards events.
 import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
 import { Core, describe } from './sivarta-core.js';
-import { FONT_STACK, drawOverlay, drawScene, sceneText, textWidth } from './sivarta-scene.js';
+import { FONT_STACK, drawOverlay, drawScene, paintScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
@@ -665,7 +665,7 @@ export class SivartaChart extends HTMLElement {
       sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
     const ctx = (this.#tipContext ??= tip.getContext('2d'));
-    drawScene(ctx, scene, this.#face, [width / scene.width || 1, height / scene.height || 1]);
+    paintScene(ctx, scene, this.#face, [width / scene.width || 1, height / scene.height || 1]);
     if (width < shownWidth || height < shownHeight) {
       ctx.clearRect(width, 0, tip.width, tip.height);
       ctx.clearRect(0, height, tip.width, tip.height);
