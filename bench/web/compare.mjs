@@ -22,6 +22,7 @@ const ONLY = process.argv.includes('--only') ? process.argv[process.argv.indexOf
 const WEB_ONLY = process.argv.includes('--web-only') || ONLY !== null;
 const REDRAWS = 100;
 const MOVES = 500;
+const INTERACTIONS = 5;
 const LATENCIES = [0, 50];
 const KINDS = ONLY === 'first' ? ['floor', 'element', 'preloaded'] : ['peer', 'floor', 'element', 'preloaded'];
 // Many charts on one page: one code each, 228x190.
@@ -233,20 +234,25 @@ async function showTooltip(page) {
                              null, { polling: 20 });
 }
 
+// Each figure is the median of INTERACTIONS fresh loads, the two pages
+// alternating: one load's figure swings by half its size.
 async function interaction(tabs, urls) {
-  const result = {};
-  for (const day of DAYS) {
-    const tab = tabs[day.code];
-    for (const kind of ['peer', 'element']) {
-      await loadOnce(tab, urls[kind][day.code]);
-      const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
-      if (kind === 'element') await showTooltip(tab.page);
-      const move = await moveTime(tab.page, kind, MOVES);
-      if (kind === 'peer' && move.crosshair < MOVES) throw new Error(`the peer saw ${move.crosshair} of ${MOVES} pointer moves`);
-      result[`${kind} ${day.code}`] = { redraw, move: move.perMove };
+  const samples = {};
+  for (let round = 0; round < INTERACTIONS; ++round) {
+    for (const day of DAYS) {
+      const tab = tabs[day.code];
+      for (const kind of round % 2 ? ['element', 'peer'] : ['peer', 'element']) {
+        await loadOnce(tab, urls[kind][day.code]);
+        const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
+        if (kind === 'element') await showTooltip(tab.page);
+        const move = await moveTime(tab.page, kind, MOVES);
+        if (kind === 'peer' && move.crosshair < MOVES) throw new Error(`the peer saw ${move.crosshair} of ${MOVES} pointer moves`);
+        (samples[`${kind} ${day.code}`] ??= []).push({ redraw, move: move.perMove });
+      }
     }
   }
-  return result;
+  return Object.fromEntries(Object.entries(samples).map(([key, list]) =>
+    [key, { redraw: median(list.map((s) => s.redraw)), move: median(list.map((s) => s.move)) }]));
 }
 
 // A page's memory after a full garbage collection: the JavaScript heap, the
@@ -348,7 +354,7 @@ function printWeb(first, inter) {
     }
   }
   if (!inter) return;
-  console.log('one full redraw and one pointer move (crosshair + tooltip), ms:');
+  console.log(`one full redraw and one pointer move (crosshair + tooltip), ms, median of ${INTERACTIONS} loads:`);
   for (const day of DAYS) {
     const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`];
     console.log(`  ${`${day.width}x${day.height}`.padEnd(10)} redraw peer ${fmt(peer.redraw)} element ${fmt(element.redraw)} ` +
