@@ -5,7 +5,7 @@
 
 // "%s월%s일 현재가%s 거래량%s": the current-price strip.
 inline constexpr char kStripFormat[] = "%s\xBF\xF9%s\xC0\xCF \xC7\xF6\xC0\xE7\xB0\xA1%s \xB0\xC5\xB7\xA1\xB7\xAE%s";
-// "%.0f만": volume labels counted in ten thousands.
+// "만": the unit of volume labels counted in ten thousands.
 inline constexpr char kTenThousandsUnit[] = "\xB8\xB8";
 // "%s/%s 시%s 고%s 저%s 종%s 거%s": the tooltip's line.
 inline constexpr char kTipFormatKorean[] = "%s/%s \xBD\xC3%s \xB0\xED%s \xC0\xFA%s \xC1\xBE%s \xB0\xC5%s";

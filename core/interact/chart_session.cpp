@@ -138,7 +138,7 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     // The day drawn as far as it was read; the failure text over it.
     forceTrack = true;
     if (!DrawChart(false)) AddFailureText();
-    SetTipText(tipText);   // built again, in the loaded settings' colours
+    tipStale = true;   // built again, in the loaded settings' colours
     dayPrint = verdict.Accepted() ? DayPrint(infoFile, dataFile) : 0;
     return verdict;
 }
@@ -197,7 +197,7 @@ void ChartSession::Redraw() {
         model.LayoutPanes(true);
     }
     AddFailureText();
-    SetTipText(tipText);   // the tooltip's colours may have changed
+    tipStale = true;   // the tooltip's colours may have changed
 }
 
 void ChartSession::AddFailureText() {

@@ -80,13 +80,13 @@ std::optional<std::string> SplitTarget(std::string_view target, std::string& pat
 RangeChoice ChooseRange(std::string_view range, uint64_t size) {
     range = Trim(range);
     if (range.substr(0, 6) != "bytes=") return {};
-    const std::string_view spec = Trim(range.substr(6));
+    const std::string_view ranges = Trim(range.substr(6));
     // Several ranges would need a multipart body; the whole file is the
     // answer RFC 9110 allows, and it is never larger than the file.
-    if (spec.find(',') != std::string_view::npos) return {};
-    const size_t dash = spec.find('-');
+    if (ranges.find(',') != std::string_view::npos) return {};
+    const size_t dash = ranges.find('-');
     if (dash == std::string_view::npos) return {};
-    const std::string_view firstText = Trim(spec.substr(0, dash)), lastText = Trim(spec.substr(dash + 1));
+    const std::string_view firstText = Trim(ranges.substr(0, dash)), lastText = Trim(ranges.substr(dash + 1));
     RangeChoice choice{RangeChoice::Part, 0, 0};
     if (firstText.empty()) {   // the last N bytes
         const auto suffix = ParseDecimal(lastText);

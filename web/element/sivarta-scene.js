@@ -69,7 +69,7 @@ const drawn = new WeakMap();
 export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   const colours = [];
   const last = drawn.get(ctx);
-  if (opensWithBackground(scene)) ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
+  clearUnderBackground(ctx, scene);
   if (last && sameShape(last, scene, scale, font, colours)) {
     last.batches ??= planBatches(ctx, scene, scale, font, colours);
     replay(ctx, last, colours, font);
@@ -83,17 +83,17 @@ export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
 // A scene painted as it stands, with no shape kept for a plan: the tooltip,
 // whose text changes at every pointer move.
 export function paintScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
-  if (opensWithBackground(scene)) ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
+  clearUnderBackground(ctx, scene);
   paint(ctx, scene, scale, font);
 }
 
-// Whether the scene's first primitive fills all of it. Such a scene is drawn
-// on a cleared store: a clear of the whole store lets the browser drop what
-// it recorded before, which a fill of it does not.
-function opensWithBackground(scene) {
+// A scene whose first primitive fills all of it is drawn on a cleared store:
+// a clear of the whole store lets the browser drop what it recorded before,
+// which a fill of it does not.
+function clearUnderBackground(ctx, scene) {
   const { prim: f, kind } = scene.c, ints = scene.ints;
-  return ints.length > 0 && (ints[f.head] & 0xff) === kind.Fill && ints[f.left] <= 0 && ints[f.top] <= 0 &&
-         ints[f.right] >= scene.width && ints[f.bottom] >= scene.height;
+  if (ints.length > 0 && (ints[f.head] & 0xff) === kind.Fill && ints[f.left] <= 0 && ints[f.top] <= 0 &&
+      ints[f.right] >= scene.width && ints[f.bottom] >= scene.height) ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
 }
 
 // A colour's slot: its place among the scene's colours in order of first use.

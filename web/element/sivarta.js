@@ -44,12 +44,9 @@ function takeEarlyDay(chart, urls, signal) {
   return early.files;
 }
 
-// One context measures text for every chart of the page, each in its own
-// font. Warmed while the wasm compiles: a context, its font and a first
-// measure are what every chart's first paint needs.
-let measuring = null;
-const measuringContext = () => (measuring ??= document.createElement('canvas').getContext('2d'));
-textWidth(measuringContext(), new Uint8Array([48]), `${startup.fontPx}px ${FONT_STACK}`);
+// A first measure while the wasm compiles: the charts' font is looked up
+// and loaded before any chart's first paint needs it.
+textWidth(document.createElement('canvas').getContext('2d'), new Uint8Array([48]), `${startup.fontPx}px ${FONT_STACK}`);
 
 // A canvas of width x height CSS pixels whose backing store has the given
 // device pixels: what the browser reports for its box, else the ratio's
@@ -152,7 +149,7 @@ export class SivartaChart extends HTMLElement {
     this.#probe = root.querySelector('i');
     // The tooltip's texts are measured on the tooltip's own context, whose
     // font then has them shaped when they are drawn.
-    this.#core = new Core(coreModule, (bytes) => textWidth(this.#tipContext ??= this.#tip.getContext('2d'), bytes, this.#face));
+    this.#core = new Core(coreModule, (bytes) => textWidth(this.#tipContext2d(), bytes, this.#face));
     this.#core.size(this.#core.get(propertyByName.get('nsizemainx')), this.#core.get(propertyByName.get('nsizemainy')));
     new MutationObserver((records) => this.#paramsChanged(records)).observe(this, {
       childList: true, subtree: true, attributes: true, attributeFilter: ['name', 'value'],
@@ -639,15 +636,15 @@ export class SivartaChart extends HTMLElement {
   // crosshairmove: the record under the crosshair, null when there is none
   // or the pointer left; only when that changes.
   #reportTracked(record) {
-    const same = (a, b) => {
-      if (a === b) return true;
-      if (!a || !b) return false;
-      for (const k in a) if (a[k] !== b[k]) return false;
-      return true;
-    };
+    const same = (a, b) => a === b || (a && b && Object.keys(a).every((k) => a[k] === b[k]));
     if (this.#tracked !== undefined && same(record, this.#tracked)) return;
     this.#tracked = record;
     this.dispatchEvent(new CustomEvent('crosshairmove', { detail: record }));
+  }
+
+  // The tooltip's 2D context, made when the tooltip is first measured or drawn.
+  #tipContext2d() {
+    return (this.#tipContext ??= this.#tip.getContext('2d'));
   }
 
   // The tooltip's backing store only grows: a new size would reset the canvas
@@ -664,7 +661,7 @@ export class SivartaChart extends HTMLElement {
       const grown = shownRatio === ratio ? [Math.max(width, tip.width), Math.max(height, tip.height)] : [width, height];
       sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
-    const ctx = (this.#tipContext ??= tip.getContext('2d'));
+    const ctx = this.#tipContext2d();
     paintScene(ctx, scene, this.#face, [width / scene.width || 1, height / scene.height || 1]);
     if (width < shownWidth || height < shownHeight) {
       ctx.clearRect(width, 0, tip.width, tip.height);

@@ -188,7 +188,7 @@ SV_EXPORT(sv_request_made) int32_t SvRequestMade() {
 SV_EXPORT(sv_load) int32_t SvLoad() {
     Boundary& s = State();
     const LoadVerdict& verdict = Current().core.Load(s.fetched[0], s.fetched[1]);
-    for (auto& f : s.fetched) f = {};   // a day's bytes are not kept
+    for (auto& f : s.fetched) f = {};   // the chart keeps no view of the shared buffers
     Current().core.ShrinkChartScene();
     return (verdict.Accepted() ? static_cast<int32_t>(LoadOutcome::Accepted) : 0) |
            (verdict.Failed() ? static_cast<int32_t>(LoadOutcome::Failed) : 0);
