@@ -81,10 +81,31 @@ export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
 }
 
 // A scene painted as it stands, with no shape kept for a plan: the tooltip,
-// whose text changes at every pointer move.
+// whose text changes at every pointer move. False when the store shows it
+// already.
 export function paintScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
+  if (showsAlready(ctx.canvas, scene, font, scale)) return false;
   clearUnderBackground(ctx, scene);
   paint(ctx, scene, scale, font);
+  remember(ctx.canvas, scene, font, scale);
+  return true;
+}
+
+// What an overlay's or the tooltip's store shows: the scene it was last
+// painted with, its font and scale. The same scene again paints nothing, so
+// a redraw of the chart leaves an unmoved crosshair and an unchanged tooltip
+// alone. A store that was reset (sized) must be forgotten.
+const shown = new WeakMap();   // canvas -> { ints, text, font, sx, sy }
+function showsAlready(canvas, scene, font, [sx, sy]) {
+  const s = shown.get(canvas);
+  return !!s && s.font === font && s.sx === sx && s.sy === sy && sameArray(s.ints, scene.ints) && sameArray(s.text, scene.text);
+}
+function remember(canvas, scene, font, [sx, sy]) {
+  const s = shown.get(canvas);
+  shown.set(canvas, { font, sx, sy, ints: reuse(s?.ints, scene.ints), text: reuse(s?.text, scene.text) });
+}
+export function forgetShown(canvas) {
+  shown.delete(canvas);
 }
 
 // A scene whose first primitive fills all of it is drawn on a cleared store:
@@ -118,12 +139,15 @@ function matchShape(scene, colours, shape, write = false) {
   return true;
 }
 
+const sameArray = (a, b) => {
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
+  return true;
+};
+
 function sameShape(last, scene, [sx, sy], font, colours) {
   if (last.sx !== sx || last.sy !== sy || last.font !== font || last.shape.length !== scene.ints.length) return false;
-  const text = scene.text;
-  if (last.text.length !== text.length) return false;
-  for (let i = 0; i < text.length; ++i) if (last.text[i] !== text[i]) return false;
-  return matchShape(scene, colours, last.shape);
+  return sameArray(last.text, scene.text) && matchShape(scene, colours, last.shape);
 }
 
 // A chart drawn anew as it scrolls or updates copies into the last shape's
@@ -339,15 +363,17 @@ export function sceneText(scene) {
 // the whole store.
 const overlays = new WeakMap();   // context -> the device rectangles [l, t, w, h, ...] its last scene drew
 export function drawOverlay(ctx, scene, font) {
+  const scale = scaleOf(ctx, scene);
+  if (showsAlready(ctx.canvas, scene, font, scale)) return;
   const marks = overlays.get(ctx) ?? [];
   for (let i = 0; i < marks.length; i += 4) ctx.clearRect(marks[i], marks[i + 1], marks[i + 2], marks[i + 3]);
   marks.length = 0;
-  const scale = scaleOf(ctx, scene);
   if (!paintLines(ctx, scene, scale, marks)) {
     paint(ctx, scene, scale, font);
     marks.push(0, 0, ctx.canvas.width, ctx.canvas.height);
   }
   overlays.set(ctx, marks);
+  remember(ctx.canvas, scene, font, scale);
 }
 
 // A scene of lines alone, such as the crosshair, painted in one loop; false

@@ -6,7 +6,7 @@
 // and forwards events.
 import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
 import { Core, describe } from './sivarta-core.js';
-import { FONT_STACK, drawOverlay, drawScene, paintScene, sceneText, textWidth } from './sivarta-scene.js';
+import { FONT_STACK, drawOverlay, drawScene, forgetShown, paintScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
 import startup from 'sivarta-startup';   // the core's URL layout and limits, written by the build
 
@@ -52,8 +52,10 @@ textWidth(document.createElement('canvas').getContext('2d'), new Uint8Array([48]
 // device pixels: what the browser reports for its box, else the ratio's
 // estimate. Its context is left alone, so a canvas nothing was drawn on yet
 // has neither context nor pixels.
+// Sizing a canvas clears its store, even to the size it had.
 function sizeCanvas(canvas, width, height, device = deviceSize(width, height)) {
   [canvas.width, canvas.height] = device;
+  forgetShown(canvas);
   canvas.style.width = `${Math.max(0, width)}px`;
   canvas.style.height = `${Math.max(0, height)}px`;
 }
@@ -662,13 +664,15 @@ export class SivartaChart extends HTMLElement {
       sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
     const ctx = this.#tipContext2d();
-    paintScene(ctx, scene, this.#face, [width / scene.width || 1, height / scene.height || 1]);
+    this.#tipStale = false;
+    // The same picture again (a redraw of the chart, a move within a record)
+    // leaves the store and its words as they are.
+    if (!paintScene(ctx, scene, this.#face, [width / scene.width || 1, height / scene.height || 1])) return;
     if (width < shownWidth || height < shownHeight) {
       ctx.clearRect(width, 0, tip.width, tip.height);
       ctx.clearRect(0, height, tip.width, tip.height);
     }
     this.#tipDrawn = [ratio, width, height];
-    this.#tipStale = false;
     this.#tipUnsaid = scene;
   }
 
