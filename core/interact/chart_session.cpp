@@ -223,7 +223,14 @@ void ChartSession::BuildTip() const {
     if (!measure) return;
     const TipColours colours{static_cast<Colour>(model.settings.crToolTipBackGround),
                              static_cast<Colour>(model.settings.crToolTipOutLine)};
+    // The same text in the same colours is the same scene: no new measure.
+    if (tipBuilt && tipBuiltText == tipText && tipBuiltColours.back == colours.back &&
+        tipBuiltColours.outline == colours.outline)
+        return;
     BuildTipScene(tip, MakeTipSegment(tipText, 0), kTipHeight, colours, measure);
+    tipBuilt = true;
+    tipBuiltText = tipText;
+    tipBuiltColours = colours;
 }
 
 int32_t ChartSession::Track(int32_t x, int32_t y, bool fromPointer) {
