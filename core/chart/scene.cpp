@@ -77,3 +77,36 @@ std::string_view Scene::TextOf(const ScenePrim& prim) const {
     if (prim.kind != PrimKind::Text || prim.textOffset > text.size()) return {};
     return std::string_view(text).substr(prim.textOffset, prim.textLength);
 }
+
+uint64_t ShapePrint(const Scene& scene, std::vector<Colour>& colours) {
+    colours.clear();
+    uint64_t print = 0x9E3779B97F4A7C15ull;
+    const auto mix = [&print](uint64_t v) {
+        print = (print ^ v) * 0xBF58476D1CE4E5B9ull;
+        print ^= print >> 31;
+    };
+    const auto slot = [&colours](Colour colour) -> uint64_t {
+        const auto at = std::find(colours.begin(), colours.end(), colour);
+        if (at != colours.end()) return static_cast<uint64_t>(at - colours.begin());
+        colours.push_back(colour);
+        return colours.size() - 1;
+    };
+    mix(static_cast<uint32_t>(scene.Width()) | uint64_t{static_cast<uint32_t>(scene.Height())} << 32);
+    for (const ScenePrim& p : scene.Prims()) {
+        mix(static_cast<uint32_t>(p.rect.left) | uint64_t{static_cast<uint32_t>(p.rect.top)} << 32);
+        mix(static_cast<uint32_t>(p.rect.right) | uint64_t{static_cast<uint32_t>(p.rect.bottom)} << 32);
+        mix(slot(p.colour));
+        mix(p.kind == PrimKind::Frame ? slot(p.fill) : p.fill);
+        mix(p.textOffset | uint64_t{p.textLength} << 32);
+        mix(static_cast<uint64_t>(p.kind) | static_cast<uint64_t>(p.align) << 8 | static_cast<uint64_t>(p.font) << 16);
+    }
+    const std::string_view text = scene.Text();
+    for (size_t i = 0; i < text.size(); i += 8) {
+        uint64_t word = 0;
+        for (size_t k = 0; k < 8 && i + k < text.size(); ++k) word |= uint64_t{static_cast<unsigned char>(text[i + k])} << 8 * k;
+        mix(word);
+    }
+    mix(text.size());
+    return print;
+}
+

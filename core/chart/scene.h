@@ -79,3 +79,12 @@ private:
     int32_t width = 0;
     int32_t height = 0;
 };
+
+// A scene's shape: everything but which colour each colour slot holds. The
+// slots are the outline, line and text colours and a frame's inside, in order
+// of first use; `colours` receives them. Two scenes with one print differ at
+// most in those colours (a 64-bit print: equal shapes give equal prints, and
+// different ones practically never do), so a replay planned for one serves
+// the other.
+uint64_t ShapePrint(const Scene& scene, std::vector<Colour>& colours);
+

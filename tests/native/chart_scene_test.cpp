@@ -227,3 +227,38 @@ TEST(ChartScene, CrosshairSnapsToTheSlotAndTooltipSitsInItsOutline) {
     EXPECT_EQ(prims[5].rect, (Rect{1, 19, 50, 19}));
     EXPECT_EQ(prims[6].rect, (Rect{0, 1, 0, 20}));
 }
+
+// A replay planned for one scene serves another only when their shapes agree:
+// the same primitives and texts, each colour slot holding any colour.
+TEST(ChartScene, ShapePrintIgnoresWhichColourEachSlotHoldsAndNothingElse) {
+    const auto build = [](Colour a, Colour b, Colour inside, int32_t right, std::string_view text) {
+        Scene s;
+        s.Reset(100, 50);
+        s.AddFill({0, 0, 100, 50}, a);
+        s.AddFrame({10, 10, right, 40}, b, inside);
+        s.AddLine(0, 45, 100, 45, a);
+        s.AddText({10, 10, 90, 30}, text, TextAlign::Center, b);
+        return s;
+    };
+    std::vector<Colour> baseColours;
+    const uint64_t base = ShapePrint(build(1, 2, 3, 90, "52,300"), baseColours);
+    EXPECT_EQ(baseColours, (std::vector<Colour>{1, 2, 3}));
+    struct Case {
+        const char* what;
+        Scene scene;
+        bool same;
+    };
+    const Case cases[] = {
+        {"the same scene", build(1, 2, 3, 90, "52,300"), true},
+        {"every slot recoloured", build(7, 8, 9, 90, "52,300"), true},
+        {"two slots swapped", build(2, 1, 3, 90, "52,300"), true},
+        {"two slots become one colour", build(1, 1, 3, 90, "52,300"), false},
+        {"a frame one pixel narrower", build(1, 2, 3, 89, "52,300"), false},
+        {"one text byte changed", build(1, 2, 3, 90, "52,400"), false},
+        {"a longer text", build(1, 2, 3, 90, "52,3000"), false},
+    };
+    for (const Case& c : cases) {
+        std::vector<Colour> colours;
+        EXPECT_EQ(ShapePrint(c.scene, colours) == base, c.same) << c.what;
+    }
+}

@@ -145,12 +145,20 @@ export class Core {
   // A layer's scene (this.c.layer) as {count, ints, text, width, height, c};
   // the arrays are copies (memory may grow), or with `view` the core's own,
   // valid until the chart changes: a new typed array costs a redraw dearly.
+  // The chart's scene carries its shape too, by which it is replayed: `print`
+  // (two halves) and `colours`, its colour slots.
   scene(layer, view = false) {
     const count = this.x.sv_scene(layer);
     const ints = new Int32Array(this.x.memory.buffer, this.x.sv_flat(), count * this.c.prim.ints);
     const text = this.#bytes(this.x.sv_flat_text(), this.x.sv_flat_text_size());
-    return { count, ints: view ? ints : ints.slice(), text: view ? text : text.slice(),
+    const scene = { count, ints: view ? ints : ints.slice(), text: view ? text : text.slice(),
       width: this.x.sv_scene_width(layer), height: this.x.sv_scene_height(layer), c: this.c };
+    if (layer === this.c.layer.chart) {
+      const at = this.x.sv_shape() >> 2, shape = new Int32Array(this.x.memory.buffer);
+      scene.print = [shape[at], shape[at + 1]];
+      scene.colours = Array.from(shape.subarray(at + 3, at + 3 + shape[at + 2]));
+    }
+    return scene;
   }
 
   // --- Pointer, keys, tooltip, click -----------------------------------------

@@ -54,29 +54,29 @@ const device = ([sx, sy], l, t, r, b) => [Math.round(l * sx), Math.round(t * sy)
 const BAND = 8;
 const INK = 12;
 
-// What each context last drew: the scene's shape (its ints with each colour as
-// its slot, and its texts) and, once the same shape came a second time, its
-// plan: one Path2D per batch of one colour's shapes and lists of one colour's
-// texts, in an order that keeps the scene's wherever things overlap (GDI's
-// painter's order) and merges them where they do not. A shape seen once is
-// painted as it stands: a plan costs more to make than one painting. A kept
-// plan serves every scene that differs at most in which colour each colour
+// What each context last drew: the scene's shape (its print, from the core)
+// and, once the same shape came a second time, its plan: one Path2D per batch
+// of one colour's shapes and lists of one colour's texts, in an order that
+// keeps the scene's wherever things overlap (GDI's painter's order) and
+// merges them where they do not. A shape seen once is painted as it stands:
+// a plan costs more to make than one painting. A kept plan serves every
+// scene of the same shape, which differs at most in which colour each colour
 // slot holds: a colour change refills the kept paths.
 const drawn = new WeakMap();
 
 // `scale` defaults to the whole backing store's; a store larger than the
-// scene passes the one a store of the scene's own size would have.
+// scene passes the one a store of the scene's own size would have. The scene
+// carries its shape (`print`, `colours`).
 export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
-  const colours = [];
   const last = drawn.get(ctx);
   clearUnderBackground(ctx, scene);
-  if (last && sameShape(last, scene, scale, font, colours)) {
-    last.batches ??= planBatches(ctx, scene, scale, font, colours);
-    replay(ctx, last, colours, font);
+  const [sx, sy] = scale, [lo, hi] = scene.print;
+  if (last && last.sx === sx && last.sy === sy && last.font === font && last.lo === lo && last.hi === hi) {
+    last.batches ??= planBatches(ctx, scene, scale, font, scene.colours);
+    replay(ctx, last, scene.colours, font);
     return;
   }
-  colours.length = 0;
-  drawn.set(ctx, recordShape(scene, scale, font, colours, last));
+  drawn.set(ctx, { sx, sy, font, lo, hi, batches: null });
   paint(ctx, scene, scale, font);
 }
 
@@ -123,42 +123,14 @@ function slotOf(colours, value) {
   return at < 0 ? colours.push(value) - 1 : at;
 }
 
-// The scene's ints with each colour as its slot, compared with `shape` or,
-// when `write`, written into it: whether they agree.
-function matchShape(scene, colours, shape, write = false) {
-  const { ints: n, head, colour, fill } = scene.c.prim, frameKind = scene.c.kind.Frame;
-  const ints = scene.ints;
-  for (let o = 0; o < ints.length; o += n) {
-    const frame = (ints[o + head] & 0xff) === frameKind;
-    for (let k = 0; k < n; ++k) {
-      const v = k === colour || (frame && k === fill) ? slotOf(colours, ints[o + k]) : ints[o + k];
-      if (write) shape[o + k] = v;
-      else if (shape[o + k] !== v) return false;
-    }
-  }
-  return true;
-}
-
 const sameArray = (a, b) => {
   if (a.length !== b.length) return false;
   for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
   return true;
 };
 
-function sameShape(last, scene, [sx, sy], font, colours) {
-  if (last.sx !== sx || last.sy !== sy || last.font !== font || last.shape.length !== scene.ints.length) return false;
-  return sameArray(last.text, scene.text) && matchShape(scene, colours, last.shape);
-}
-
-// A chart drawn anew as it scrolls or updates copies into the last shape's
-// arrays rather than making new ones.
+// A store painted anew copies into the arrays it kept rather than making new ones.
 const reuse = (old, from) => (old?.length === from.length ? (old.set(from), old) : from.slice());
-
-function recordShape(scene, scale, font, colours, last) {
-  const shape = { sx: scale[0], sy: scale[1], font, c: scene.c, shape: reuse(last?.shape, scene.ints), text: reuse(last?.text, scene.text), batches: null };
-  matchShape(scene, colours, shape.shape, true);
-  return shape;
-}
 
 // The scene's primitives in order as filled rectangles, `fill(colour, l, t,
 // r, b)` in scene pixels, and placed texts, `text(colour, item, l, t, r, b)`

@@ -608,9 +608,11 @@ export class SivartaChart extends HTMLElement {
     }
     const scene = this.#core.scene(layer);   // a copy: its colours change here
     const f = C.prim;
+    const mapped = (colour) => palette.get(colour) ?? system('CanvasText');
     for (let o = 0; o < scene.count * f.ints; o += f.ints) {
-      for (const field of [f.colour, f.fill]) scene.ints[o + field] = palette.get(scene.ints[o + field]) ?? system('CanvasText');
+      for (const field of [f.colour, f.fill]) scene.ints[o + field] = mapped(scene.ints[o + field]);
     }
+    if (scene.colours) scene.colours = scene.colours.map(mapped);
     return scene;
   }
 

@@ -43,6 +43,7 @@ struct Boundary {
     std::vector<unsigned char> files[2];
     FetchedFile fetched[2];
     int32_t shownLayer = 0;   // the layer sv_scene chose last
+    std::vector<Colour> shape;   // sv_shape's answer: 3 words, then the slots' colours
     int32_t place[2] = {0, 0};
 };
 
@@ -230,6 +231,19 @@ SV_EXPORT(sv_flat_text) const char* SvFlatText() {
 }
 SV_EXPORT(sv_flat_text_size) int32_t SvFlatTextSize() {
     return static_cast<int32_t>(SceneOf(State().shownLayer).Text().size());
+}
+// The shape of the layer sv_scene chose (ShapePrint): the print's low and
+// high halves, the number of colour slots and their colours.
+SV_EXPORT(sv_shape) const Colour* SvShape() {
+    std::vector<Colour>& shape = State().shape;
+    const uint64_t print = ShapePrint(SceneOf(State().shownLayer), shape);
+    const size_t slots = shape.size();
+    shape.resize(slots + 3);
+    std::copy_backward(shape.begin(), shape.begin() + static_cast<std::ptrdiff_t>(slots), shape.end());
+    shape[0] = static_cast<Colour>(print);
+    shape[1] = static_cast<Colour>(print >> 32);
+    shape[2] = static_cast<Colour>(slots);
+    return shape.data();
 }
 SV_EXPORT(sv_scene_width) int32_t SvSceneWidth(int32_t layer) {
     return SceneOf(layer).Width();
