@@ -103,10 +103,10 @@ uint64_t ShapePrint(const Scene& scene, std::vector<Colour>& colours) {
     const std::string_view text = scene.Text();
     for (size_t i = 0; i < text.size(); i += 8) {
         uint64_t word = 0;
-        for (size_t k = 0; k < 8 && i + k < text.size(); ++k) word |= uint64_t{static_cast<unsigned char>(text[i + k])} << 8 * k;
+        for (size_t k = 0; k < 8 && i + k < text.size(); ++k)
+            word |= uint64_t{static_cast<unsigned char>(text[i + k])} << 8 * k;
         mix(word);
     }
     mix(text.size());
     return print;
 }
-

@@ -87,4 +87,3 @@ private:
 // different ones practically never do), so a replay planned for one serves
 // the other.
 uint64_t ShapePrint(const Scene& scene, std::vector<Colour>& colours);
-

@@ -42,7 +42,7 @@ struct Boundary {
     std::string scratch;
     std::vector<unsigned char> files[2];
     FetchedFile fetched[2];
-    int32_t shownLayer = 0;   // the layer sv_scene chose last
+    int32_t shownLayer = 0;      // the layer sv_scene chose last
     std::vector<Colour> shape;   // sv_shape's answer: 3 words, then the slots' colours
     int32_t place[2] = {0, 0};
 };
