@@ -37,7 +37,8 @@ export function floorPage({ code, width, height }) {
 export function elementPage({ code, width, height, host, preload = false }) {
   const lines = !preload ? '' : `<link rel="preload" href="/sivarta.wasm" as="fetch" crossorigin>
 <link rel="preload" href="//${host}/sisefile/info/${code}.dat" as="fetch" crossorigin>
-<link rel="preload" href="//${host}/sisefile/Date/${code}.dat" as="fetch" crossorigin>`;
+<link rel="preload" href="//${host}/sisefile/Date/${code}.dat" as="fetch" crossorigin>
+<script>self.sivartaWasm = WebAssembly.compileStreaming(fetch("/sivarta.wasm"))</script>`;
   return `${head}<script type="module" src="/sivarta.js"></script>${lines}</head><body>
 <sivarta-chart id="c" width="${width}" height="${height}"><param name="strCode" value="${code}">
 <param name="strChartUrl" value="${host}"><param name="nsizeMainX" value="${width}"><param name="nsizeMainY" value="${height}"></sivarta-chart>

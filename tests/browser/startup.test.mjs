@@ -87,19 +87,30 @@ after(async () => {
 
 const preloadLines = (host) => `<link rel="preload" href="/sivarta.wasm" as="fetch" crossorigin>
 <link rel="preload" href="//${host}/sisefile/info/000660.dat" as="fetch" crossorigin>
-<link rel="preload" href="//${host}/sisefile/Date/000660.dat" as="fetch" crossorigin>`;
+<link rel="preload" href="//${host}/sisefile/Date/000660.dat" as="fetch" crossorigin>
+<script>self.sivartaWasm = WebAssembly.compileStreaming(fetch("/sivarta.wasm"))</script>`;
 
-for (const [name, preload] of [['markup only', false], ['README\'s preload lines', true]]) {
+// The page's own compile may fail (here a file that is no wasm): the module's serves.
+const failedCompile = (host) => preloadLines(host).replace('fetch("/sivarta.wasm")', 'fetch("/no.wasm")');
+// compiles: how many compiles the page and the module start between them.
+for (const [name, lines, compiles] of [['markup only', () => '', 1], ['README\'s preload lines', preloadLines, 1],
+  ['a failed early compile', failedCompile, 2]]) {
   test(`start (${name}): the wasm and both day files are asked for together, each once`, async () => {
-    const url = gate.page(`/${preload ? 'preloaded' : 'plain'}.html`, `<!doctype html><html><head>
-      <script type="module" src="/sivarta.js"></script>${preload ? preloadLines(gate.host) : ''}</head><body>
+    const url = gate.page(`/${name.replace(/\W+/g, '-')}.html`, `<!doctype html><html><head>
+      <script type="module" src="/sivarta.js"></script>${lines(gate.host)}</head><body>
       <sivarta-chart id="c"><param name="strCode" value="000660"><param name="strChartUrl" value="${gate.host}"></sivarta-chart>
       <script>window.__ready = new Promise((r) => document.getElementById('c').addEventListener('readyinfo', r));</script>
       </body></html>`);
     const page = await browser.newPage();
+    await page.addInitScript(() => {
+      window.__compiles = 0;
+      const real = WebAssembly.compileStreaming.bind(WebAssembly);
+      WebAssembly.compileStreaming = (source) => (++window.__compiles, real(source));
+    });
     await page.goto(url);
     await page.evaluate(() => window.__ready);
     assert.equal(await page.$eval('#c', (c) => c.GetStockCode()), '000660');
+    assert.equal(await page.evaluate(() => window.__compiles), compiles, 'compiles started');
     assert.equal(gate.gaveUp(), false, `asked one after another: ${gate.log.join(' ')}`);
     const counts = {};
     for (const path of gate.log) counts[path] = (counts[path] ?? 0) + 1;

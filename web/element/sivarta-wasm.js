@@ -13,4 +13,8 @@ async function compileCore() {
   }
 }
 
-export const coreCompiled = compileCore();
+// A page may start the compile itself while it is still parsing, before this
+// module runs: `self.sivartaWasm = WebAssembly.compileStreaming(fetch(...))`
+// in its head. Should that fail, the module's own compile serves.
+export const coreCompiled = Promise.resolve(globalThis.sivartaWasm).then(
+  (early) => (early instanceof WebAssembly.Module ? early : compileCore()), () => compileCore());
