@@ -74,3 +74,30 @@ test('the chart is laid out at its own size where the page\'s CSS sizes it', asy
   }
   await context.close();
 });
+
+// A new device pixel ratio (zoom, another screen) gives every chart on the
+// page backing stores of the new device pixels, each time it changes.
+test('every chart follows the device pixel ratio as it changes', async () => {
+  const context = await browser.newContext({ viewport: { width: 800, height: 600 } });
+  const host = new URL(server.base).host;
+  const chart = (id) => `<sivarta-chart id="${id}"><param name="strCode" value="005930"><param name="strChartUrl" value="${host}"></sivarta-chart>`;
+  const page = await openChartPage(context, server, `${chart('a')}${chart('b')}<script type="module" src="/sivarta.js"></script>`, { name: 'ratio' });
+  await waitReady(page, 2);
+  const cdp = await context.newCDPSession(page);
+  for (const [i, ratio] of [2, 1, 1.5].entries()) {
+    await cdp.send('Emulation.setDeviceMetricsOverride', { width: 800, height: 600, deviceScaleFactor: ratio, mobile: false });
+    // Media queries are evaluated again only when the emulated media changes too.
+    await cdp.send('Emulation.setEmulatedMedia', { media: i % 2 ? '' : 'screen' });
+    const want = [Math.round(228 * ratio), Math.round(190 * ratio)];
+    const stores = () => page.evaluate(() => ['a', 'b'].map((id) => {
+      const canvas = document.getElementById(id).shadowRoot.querySelector('canvas');
+      return [canvas.width, canvas.height];
+    }));
+    await page.waitForFunction((w) => ['a', 'b'].every((id) => {
+      const canvas = document.getElementById(id).shadowRoot.querySelector('canvas');
+      return canvas.width === w[0] && canvas.height === w[1];
+    }), want, { timeout: 5000 }).catch(() => {});
+    assert.deepEqual(await stores(), [want, want], `at ${ratio} device pixels per CSS pixel`);
+  }
+  await context.close();
+});

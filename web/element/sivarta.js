@@ -66,6 +66,21 @@ const onDevicePixel = (v) => Math.round(v * (window.devicePixelRatio || 1)) / (w
 // What a refresh asks the host with: the day's bytes are not kept.
 const validatorsOf = (files) => files.map(({ etag, lastModified }) => ({ etag, lastModified }));
 
+// One watch of the device pixel ratio for every chart on the page, each
+// chart's callback in ratioWatchers: a media query each would cost every
+// chart its own.
+const ratioWatchers = new Set();
+let ratioQuery = null;
+function watchPixelRatio() {
+  if (ratioQuery) return;
+  ratioQuery = matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`);
+  ratioQuery.addEventListener('change', () => {
+    ratioQuery = null;
+    for (const changed of [...ratioWatchers]) changed();
+    if (ratioWatchers.size) watchPixelRatio();
+  }, { once: true });
+}
+
 // One formatter for every label (toLocaleString would make one per number).
 const numberFormat = new Intl.NumberFormat('en-US');
 
@@ -118,7 +133,6 @@ export class SivartaChart extends HTMLElement {
   #crossShown = false;   // the crosshair canvas shows a scene
   #crossContext = null;   // the overlays' contexts, made on their first picture
   #tipContext = null;
-  #ratioWatch = null;
   #boxStyle;   // the element's box when the page's CSS does not size it
   #boxSize = null;   // [width, height] of the element's content box, once laid out
   #sizes = null;   // the ResizeObserver of the element's box and the chart canvas's device pixels
@@ -187,7 +201,8 @@ export class SivartaChart extends HTMLElement {
     for (const param of this.querySelectorAll(':scope > param')) this.#applyParam(param);
     for (const attr of this.attributes) this.#applySetting(attr.name, attr.value, 'attribute');
     this.#connected = true;
-    this.#watchPixelRatio();
+    ratioWatchers.add(this.#ratioChanged);
+    watchPixelRatio();
     this.#watches = new AbortController();
     forcedColours.addEventListener('change', () => {
       this.#system = null;
@@ -208,7 +223,7 @@ export class SivartaChart extends HTMLElement {
     SivartaChart.#onScreen.unobserve(this);
     document.removeEventListener('visibilitychange', this.#visibilityChanged);
     this.#stopLive();
-    this.#ratioWatch?.abort();
+    ratioWatchers.delete(this.#ratioChanged);
     this.#sizes?.disconnect();
     this.#watches?.abort();
     this.#touches.clear();
@@ -423,15 +438,12 @@ export class SivartaChart extends HTMLElement {
   }
 
   // Zoom or a move to another screen changes the ratio: new backing stores.
-  #watchPixelRatio() {
-    this.#ratioWatch?.abort();
-    this.#ratioWatch = new AbortController();
-    matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
-      this.#device = null;
-      this.#resize();
-      this.#watchPixelRatio();
-    }, { once: true, signal: this.#ratioWatch.signal });
-  }
+  // A new device pixel ratio (the page zoomed, the window moved to another
+  // screen): new device pixels for the canvases.
+  #ratioChanged = () => {
+    this.#device = null;
+    this.#resize();
+  };
 
   // --- Loading -----------------------------------------------------------------
   async #load() {
