@@ -15,11 +15,13 @@ int32_t BuildTipScene(Scene& out, std::string_view segments, int32_t height, con
 
     const int32_t yOff = height / 2 - kTipTextHeight / 2;
     int64_t x = kTipLeftMargin;
-    for (const TipSegment& segment : parts) {
+    for (size_t i = 0; i < parts.size(); ++i) {
         if (x >= width) break;
+        const TipSegment& segment = parts[i];
         out.AddText({static_cast<int32_t>(x), yOff, width, height}, segment.text, TextAlign::LeftSingleLine,
                     static_cast<Colour>(segment.colour), FontRole::Tip);
-        x += measure(segment.text);
+        // The last segment's advance places nothing: it is not measured.
+        if (i + 1 < parts.size()) x += measure(segment.text);
     }
     AddTipOutline(out, width, height, colours.outline);
     return width;
