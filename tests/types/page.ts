@@ -111,4 +111,9 @@ chart.addEventListener('keydown', (e) => console.log(e.key));
 // @ts-expect-error readyinfo carries no detail
 chart.addEventListener('readyinfo', (e) => console.log(e.detail));
 
+// README's line that starts the wasm's compile early.
+self.sivartaWasm = WebAssembly.compileStreaming(fetch('sivarta.wasm'));
+// @ts-expect-error the compile is a promise of a module
+self.sivartaWasm = 'sivarta.wasm';
+
 export { isChart, settings, more, textValues, wrongRead, info, seconds, watched, save };

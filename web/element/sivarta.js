@@ -51,8 +51,8 @@ textWidth(document.createElement('canvas').getContext('2d'), new Uint8Array([48]
 // A canvas of width x height CSS pixels whose backing store has the given
 // device pixels: what the browser reports for its box, else the ratio's
 // estimate. Its context is left alone, so a canvas nothing was drawn on yet
-// has neither context nor pixels.
-// Sizing a canvas clears its store, even to the size it had.
+// has neither context nor pixels. Sizing clears the store, even to the size
+// it had, so what it showed is forgotten.
 function sizeCanvas(canvas, width, height, device = deviceSize(width, height)) {
   [canvas.width, canvas.height] = device;
   forgetShown(canvas);
@@ -437,7 +437,6 @@ export class SivartaChart extends HTMLElement {
     }
   }
 
-  // Zoom or a move to another screen changes the ratio: new backing stores.
   // A new device pixel ratio (the page zoomed, the window moved to another
   // screen): new device pixels for the canvases.
   #ratioChanged = () => {

@@ -191,6 +191,8 @@ export type SivartaChartAttributes = { [K in SivartaStringSetting]?: string } & 
 };
 
 declare global {
+  /** The wasm's compile, started by the page before the module runs (README's preload lines). */
+  var sivartaWasm: Promise<WebAssembly.Module> | undefined;
   interface HTMLElementTagNameMap {
     'sivarta-chart': SivartaChart;
   }
