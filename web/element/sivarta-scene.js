@@ -66,17 +66,22 @@ const drawn = new WeakMap();
 
 // `scale` defaults to the whole backing store's; a store larger than the
 // scene passes the one a store of the scene's own size would have. The scene
-// carries its shape (`print`, `colours`).
+// carries its shape (`print`, `colours`). Forced colours may give several
+// slots one colour, and a plan merges what one colour fills: it serves only
+// scenes whose slots share colours alike (`merged`, each slot's first slot of
+// its colour).
 export function drawScene(ctx, scene, font, scale = scaleOf(ctx, scene)) {
   const last = drawn.get(ctx);
   clearUnderBackground(ctx, scene);
   const [sx, sy] = scale, [lo, hi] = scene.print;
-  if (last && last.sx === sx && last.sy === sy && last.font === font && last.lo === lo && last.hi === hi) {
+  const merged = scene.colours.map((colour, slot, all) => all.indexOf(colour));
+  if (last && last.sx === sx && last.sy === sy && last.font === font && last.lo === lo && last.hi === hi &&
+      sameArray(last.merged, merged)) {
     last.batches ??= planBatches(ctx, scene, scale, font, scene.colours);
     replay(ctx, last, scene.colours, font);
     return;
   }
-  drawn.set(ctx, { sx, sy, font, lo, hi, batches: null });
+  drawn.set(ctx, { sx, sy, font, lo, hi, merged, batches: null });
   paint(ctx, scene, scale, font);
 }
 
