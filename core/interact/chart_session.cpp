@@ -138,7 +138,6 @@ const LoadVerdict& ChartSession::Load(const FetchedFile& infoFile, const Fetched
     // The day drawn as far as it was read; the failure text over it.
     forceTrack = true;
     if (!DrawChart(false)) AddFailureText();
-    tipStale = true;   // built again, in the loaded settings' colours
     dayPrint = verdict.Accepted() ? DayPrint(infoFile, dataFile) : 0;
     return verdict;
 }
@@ -197,7 +196,6 @@ void ChartSession::Redraw() {
         model.LayoutPanes(true);
     }
     AddFailureText();
-    tipStale = true;   // the tooltip's colours may have changed
 }
 
 void ChartSession::AddFailureText() {
@@ -210,20 +208,19 @@ void ChartSession::AddFailureText() {
 
 void ChartSession::SetTipText(std::string text) {
     tipText = std::move(text);
-    tipStale = true;
 }
 
 const Scene& ChartSession::TipScene() const {
-    if (tipStale) BuildTip();
+    BuildTip();
     return tip;
 }
 
+// Built again only for a new text or new colours (a load or a redraw may
+// bring either): the same ones give the same scene, with no new measure.
 void ChartSession::BuildTip() const {
-    tipStale = false;
     if (!measure) return;
     const TipColours colours{static_cast<Colour>(model.settings.crToolTipBackGround),
                              static_cast<Colour>(model.settings.crToolTipOutLine)};
-    // The same text in the same colours is the same scene: no new measure.
     if (tipBuilt && tipBuiltText == tipText && tipBuiltColours.back == colours.back &&
         tipBuiltColours.outline == colours.outline)
         return;

@@ -20,7 +20,6 @@
 #include "data/stock_records.h"
 #include "interact/tip_place.h"
 #include "interact/tip_scene.h"
-#include "interact/tip_scene.h"
 
 // The two URLs of a load, or why none is requested.
 struct DayRequest {
@@ -241,9 +240,8 @@ private:
     std::string loadingCode;
     Scene crosshair;
     mutable Scene tip;
-    mutable bool tipStale = false;   // tipText or the colours may have changed since tip was built
     mutable bool tipBuilt = false;
-    mutable std::string tipBuiltText;   // what tip was built from
+    mutable std::string tipBuiltText;   // the text and colours tip was built from
     mutable TipColours tipBuiltColours;
     std::string tipText;
     TextWidthFn measure;

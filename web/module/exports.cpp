@@ -237,12 +237,9 @@ SV_EXPORT(sv_flat_text_size) int32_t SvFlatTextSize() {
 SV_EXPORT(sv_shape) const Colour* SvShape() {
     std::vector<Colour>& shape = State().shape;
     const uint64_t print = ShapePrint(SceneOf(State().shownLayer), shape);
-    const size_t slots = shape.size();
-    shape.resize(slots + 3);
-    std::copy_backward(shape.begin(), shape.begin() + static_cast<std::ptrdiff_t>(slots), shape.end());
-    shape[0] = static_cast<Colour>(print);
-    shape[1] = static_cast<Colour>(print >> 32);
-    shape[2] = static_cast<Colour>(slots);
+    const Colour head[] = {static_cast<Colour>(print), static_cast<Colour>(print >> 32),
+                           static_cast<Colour>(shape.size())};
+    shape.insert(shape.begin(), std::begin(head), std::end(head));
     return shape.data();
 }
 SV_EXPORT(sv_scene_width) int32_t SvSceneWidth(int32_t layer) {
