@@ -135,11 +135,17 @@ async function tipPicture(page, border) {
   return { width, height, store: image.width };
 }
 
-test('crosshair, tooltip text and placement after a real mouse move, arrow keys', async () => {
+// Overlays drawn on offscreen canvases, and on the canvases themselves in a
+// browser without them.
+for (const offscreen of [true, false]) test(`crosshair, tooltip text and placement after a real mouse move, arrow keys${offscreen ? '' : ', no offscreen canvases'}`, async () => {
   const context = await browser.newContext({ viewport: { width: 800, height: 400 } });
+  if (!offscreen) await context.addInitScript(() => { delete HTMLCanvasElement.prototype.transferControlToOffscreen; });
   const page = await openChartPage(context, server, `<div style="position:absolute;left:400px;top:50px">
     <sivarta-chart id="c"><param name="strCode" value="005930"><param name="strChartUrl" value="${host}"></sivarta-chart></div>${script}`);
   await waitReady(page);
+  const handedOver = () => page.$eval('#c', (c) => {
+    try { return !c.shadowRoot.querySelector('canvas[part=crosshair]').getContext('2d'); } catch { return true; }
+  });
   const core = new NodeCore();
   core.set('strCode', '005930');
   core.size(228, 190);
@@ -175,6 +181,7 @@ test('crosshair, tooltip text and placement after a real mouse move, arrow keys'
     assertCrosshair(await canvasPixels(page, '#c', 'crosshair'), core.scene('crosshair'));
   }
   assert.ok(widths[2][0] < widths[2][1], `the narrower tooltip is drawn into the wider one's store (${widths})`);
+  assert.equal(await handedOver(), offscreen, 'the crosshair is drawn offscreen where the browser can');
 
   // Outside the frame (the label column) the tooltip goes at the next tick; the crosshair stays.
   await page.mouse.move(400 + 222, 50 + 100);

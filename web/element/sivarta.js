@@ -48,14 +48,28 @@ function takeEarlyDay(chart, urls, signal) {
 // and loaded before any chart's first paint needs it.
 textWidth(document.createElement('canvas').getContext('2d'), new Uint8Array([48]), `${startup.fontPx}px ${FONT_STACK}`);
 
+// The overlays (crosshair and tooltip) are drawn on an offscreen canvas the
+// element hands its pixels to, where the browser has one: a picture drawn
+// there reaches the screen with the next frame without marking the page for
+// paint, so the hit test of the next pointer move does not repaint the page
+// first. Handed over when first drawn on; `surfaceOf` is where a canvas's
+// pixels are.
+const surfaces = new WeakMap();   // canvas -> the OffscreenCanvas that draws for it
+const surfaceOf = (canvas) => surfaces.get(canvas) ?? canvas;
+function overlaySurface(canvas) {
+  if (!surfaces.has(canvas) && typeof canvas.transferControlToOffscreen === 'function') surfaces.set(canvas, canvas.transferControlToOffscreen());
+  return surfaceOf(canvas);
+}
+
 // A canvas of width x height CSS pixels whose backing store has the given
 // device pixels: what the browser reports for its box, else the ratio's
 // estimate. Its context is left alone, so a canvas nothing was drawn on yet
 // has neither context nor pixels. Sizing clears the store, even to the size
 // it had, so what it showed is forgotten.
 function sizeCanvas(canvas, width, height, device = deviceSize(width, height)) {
-  [canvas.width, canvas.height] = device;
-  forgetShown(canvas);
+  const store = surfaceOf(canvas);
+  [store.width, store.height] = device;
+  forgetShown(store);
   canvas.style.width = `${Math.max(0, width)}px`;
   canvas.style.height = `${Math.max(0, height)}px`;
 }
@@ -281,7 +295,7 @@ export class SivartaChart extends HTMLElement {
     out.height = this.#chart.height;
     const ctx = out.getContext('2d');
     ctx.drawImage(this.#chart, 0, 0);
-    ctx.drawImage(this.#cross, 0, 0);
+    ctx.drawImage(surfaceOf(this.#cross), 0, 0);
     return new Promise((resolve, reject) => out.toBlob((blob) => (blob ? resolve(blob) : reject(new Error('no picture'))), 'image/png'));
   }
 
@@ -636,7 +650,7 @@ export class SivartaChart extends HTMLElement {
       this.#reportTracked(this.#core.tracked());
       const scene = this.#scene(C.layer.crosshair, true);
       if (scene.count || this.#crossShown) {
-        drawOverlay(this.#crossContext ??= this.#cross.getContext('2d'), scene, this.#face);
+        drawOverlay(this.#crossContext ??= overlaySurface(this.#cross).getContext('2d'), scene, this.#face);
       }
       this.#crossShown = scene.count > 0;
     }
@@ -659,7 +673,7 @@ export class SivartaChart extends HTMLElement {
 
   // The tooltip's 2D context, made when the tooltip is first measured or drawn.
   #tipContext2d() {
-    return (this.#tipContext ??= this.#tip.getContext('2d'));
+    return (this.#tipContext ??= overlaySurface(this.#tip).getContext('2d'));
   }
 
   // The tooltip's backing store only grows: a new size would reset the canvas
@@ -670,11 +684,11 @@ export class SivartaChart extends HTMLElement {
     const scene = this.#scene(C.layer.tip);
     const ratio = window.devicePixelRatio || 1;
     const [width, height] = deviceSize(scene.width, scene.height);
-    const tip = this.#tip;
+    const tip = overlaySurface(this.#tip);
     const [shownRatio, shownWidth, shownHeight] = this.#tipDrawn ?? [];
     if (shownRatio !== ratio || width > tip.width || height > tip.height) {
       const grown = shownRatio === ratio ? [Math.max(width, tip.width), Math.max(height, tip.height)] : [width, height];
-      sizeCanvas(tip, grown[0] / ratio, grown[1] / ratio, grown);
+      sizeCanvas(this.#tip, grown[0] / ratio, grown[1] / ratio, grown);
     }
     const ctx = this.#tipContext2d();
     this.#tipStale = false;
