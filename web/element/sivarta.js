@@ -118,6 +118,24 @@ const template = document.createElement('template');
 template.innerHTML = `<style></style><canvas part="chart"></canvas><canvas part="crosshair"></canvas><canvas part="tooltip" class="tip" width="0" height="0"></canvas>
 <div class="said" aria-live="polite" aria-atomic="true"></div><i hidden style="forced-color-adjust:none"></i>`;
 
+// The charts already on the page get their chart canvas now, at the size
+// their settings give, with its store made: a canvas's first drawing makes
+// its store, which costs a large chart tens of milliseconds that would
+// otherwise come after its files arrived. A chart that turns out another
+// size sizes it again.
+const earlyCanvases = new WeakMap();
+for (const chart of document.querySelectorAll('sivarta-chart')) {
+  const setting = (name, fallback) => {
+    const value = parseInt(markupSetting(chart, name), 10);
+    return value > 0 ? value : fallback;
+  };
+  const canvas = document.createElement('canvas');
+  canvas.setAttribute('part', 'chart');
+  [canvas.width, canvas.height] = deviceSize(setting('nsizeMainX', startup.chartSize.width), setting('nsizeMainY', startup.chartSize.height));
+  canvas.getContext('2d').clearRect(0, 0, 1, 1);
+  earlyCanvases.set(chart, canvas);
+}
+
 // All above runs while the wasm compiles; the element needs the core.
 const coreModule = await coreCompiled;
 const { c: C, properties: propertyList } = describe(coreModule);
@@ -173,6 +191,9 @@ export class SivartaChart extends HTMLElement {
     const root = this.attachShadow({ mode: 'open' });
     root.adoptedStyleSheets = [sheet];
     root.appendChild(template.content.cloneNode(true));
+    const early = earlyCanvases.get(this);
+    earlyCanvases.delete(this);
+    if (early) root.querySelector('canvas').replaceWith(early);
     [this.#chart, this.#cross, this.#tip] = root.querySelectorAll('canvas');
     this.#boxStyle = root.querySelector('style');
     this.#announce = root.querySelector('[aria-live]');

@@ -156,6 +156,10 @@ std::string BoundaryConstantsJson() {
         else
             json += std::to_string(row.value);
     }
+    const ChartSettings defaults;
+    Append(json, "chartSize");
+    json += "{\"width\":" + std::to_string(defaults.nsizeMainX) + ",\"height\":" + std::to_string(defaults.nsizeMainY) +
+            '}';
     AppendText(json, "defaultCode", kDefaultCode);
     AppendText(json, "defaultHost", DefaultHost());
     AppendText(json, "failureText", kLoadFailedText);

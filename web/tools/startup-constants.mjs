@@ -8,7 +8,7 @@ import { describe } from '../element/sivarta-core.js';
 
 const [wasmPath, outPath] = process.argv.slice(2);
 const { c } = describe(new WebAssembly.Module(readFileSync(wasmPath)));
-const names = ['limits', 'infoFolder', 'dataFolder', 'dayFileSuffix', 'maxCodeLength', 'defaultCode', 'defaultHost', 'fontPx'];
+const names = ['limits', 'infoFolder', 'dataFolder', 'dayFileSuffix', 'maxCodeLength', 'defaultCode', 'defaultHost', 'fontPx', 'chartSize'];
 const startup = Object.fromEntries(names.map((name) => {
   if (c[name] === undefined) throw new Error(`${wasmPath} exports no ${name}`);
   return [name, c[name]];
