@@ -249,6 +249,12 @@ async function interaction(tabs, urls) {
         if (kind === 'peer' && move.crosshair < MOVES) throw new Error(`the peer saw ${move.crosshair} of ${MOVES} pointer moves`);
         (samples[`${kind} ${day.code}`] ??= []).push({ redraw, move: move.perMove });
       }
+      // The harness's own cost: the same events on the floor page's canvas,
+      // whose one listener only keeps the pointer's position.
+      await loadOnce(tab, urls.floor[day.code]);
+      await tab.page.evaluate(() => document.getElementById('c').addEventListener('pointermove', (e) => { window.__pointer = [e.clientX, e.clientY]; }));
+      const harness = await moveTime(tab.page, 'floor', MOVES);
+      (samples[`floor ${day.code}`] ??= []).push({ redraw: NaN, move: harness.perMove });
     }
   }
   return Object.fromEntries(Object.entries(samples).map(([key, list]) =>
@@ -354,12 +360,13 @@ function printWeb(first, inter) {
     }
   }
   if (!inter) return;
-  console.log(`one full redraw and one pointer move (crosshair + tooltip), ms, median of ${INTERACTIONS} loads:`);
+  console.log(`one full redraw and one pointer move (crosshair + tooltip), ms, median of ${INTERACTIONS} loads;`);
+  console.log('harness: the same pointer events on the floor page, whose canvas only keeps the position:');
   for (const day of DAYS) {
-    const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`];
+    const peer = inter[`peer ${day.code}`], element = inter[`element ${day.code}`], harness = inter[`floor ${day.code}`];
     console.log(`  ${`${day.width}x${day.height}`.padEnd(10)} redraw peer ${fmt(peer.redraw)} element ${fmt(element.redraw)} ` +
                 `(peer/element ${ratio(peer.redraw, element.redraw)});  move peer ${fmt(peer.move)} element ${fmt(element.move)} ` +
-                `(peer/element ${ratio(peer.move, element.move)})`);
+                `(peer/element ${ratio(peer.move, element.move)}) harness ${fmt(harness.move)}`);
   }
 }
 
