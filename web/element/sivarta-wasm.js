@@ -1,6 +1,7 @@
-// sivarta.wasm, fetched and compiled once per page. The element's bundle
-// evaluates this module first, so the compile starts before anything else
-// the element does.
+// sivarta.wasm, fetched and compiled once per page. Without the page's own
+// compile (below) it is asked for when the element's module first waits for
+// the core, after the charts' early files: a host serves a few requests at a
+// time, and on a page of thirty charts asking for it first drew them later.
 const wasmUrl = new URL('sivarta.wasm', import.meta.url);
 
 async function compileCore() {

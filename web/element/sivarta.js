@@ -4,7 +4,7 @@
 // driven through sivarta-core.js; this module only fetches the two day files
 // (sivarta-fetch.js), replays the core's scenes on canvases (sivarta-scene.js)
 // and forwards events.
-import { coreCompiled } from './sivarta-wasm.js';   // first: the compile starts before the rest runs
+import { coreCompiled } from './sivarta-wasm.js';   // the wasm's compile: see there for when it starts
 import { Core, describe } from './sivarta-core.js';
 import { FONT_STACK, drawOverlay, drawScene, forgetShown, paintScene, sceneText, textWidth } from './sivarta-scene.js';
 import { dayUrls, fetchDay, followChanges } from './sivarta-fetch.js';
