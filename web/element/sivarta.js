@@ -22,7 +22,8 @@ function markupSetting(chart, name) {
 // The charts already on the page ask for their first day's files now, while
 // the wasm travels and compiles: {urls, abort, files}.
 const earlyDays = new WeakMap();
-for (const chart of document.querySelectorAll('sivarta-chart')) {
+const markupCharts = document.querySelectorAll('sivarta-chart');
+for (const chart of markupCharts) {
   const host = markupSetting(chart, 'strChartUrl') || location.host || startup.defaultHost;
   const urls = dayUrls(startup, markupSetting(chart, 'strCode'), host, location.protocol === 'https:');
   const abort = new AbortController();
@@ -124,7 +125,7 @@ template.innerHTML = `<style></style><canvas part="chart"></canvas><canvas part=
 // otherwise come after its files arrived. A chart that turns out another
 // size sizes it again.
 const earlyCanvases = new WeakMap();
-for (const chart of document.querySelectorAll('sivarta-chart')) {
+for (const chart of markupCharts) {
   const setting = (name, fallback) => {
     const value = parseInt(markupSetting(chart, name), 10);
     return value > 0 ? value : fallback;
