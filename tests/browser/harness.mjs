@@ -123,7 +123,10 @@ export async function waitReady(page, count = 1) {
 }
 
 // The backing store of one of the element's canvases (chart, crosshair, tooltip).
+// An overlay the element draws offscreen shows its latest picture only from
+// the next frame on: its pixels are read two frames later.
 export async function canvasPixels(page, selector, part = 'chart') {
+  if (part !== 'chart') await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
   const url = await page.$eval(selector, (el, p) => el.shadowRoot.querySelector(`canvas[part=${p}]`).toDataURL('image/png'), part);
   return decodePng(Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
 }
