@@ -227,6 +227,16 @@ async function moveTime(page, kind, n) {
   }, { kind, n });
 }
 
+// The first moves after a load also pay for what the page has not run yet
+// (code not yet optimised, texts not yet shaped); the same moves again show
+// what a move costs once the page is warm. {move, again} per move, and the
+// fewer crosshair moves of the two runs.
+async function movesTwice(page, kind) {
+  const first = await moveTime(page, kind, MOVES);
+  const again = await moveTime(page, kind, MOVES);
+  return { move: first.perMove, again: again.perMove, crosshair: Math.min(first.crosshair, again.crosshair) };
+}
+
 async function showTooltip(page) {
   const box = await page.$eval('#c', (chart) => chart.getBoundingClientRect().toJSON());
   await page.mouse.move(box.left + 10, box.top + 40);
@@ -245,22 +255,16 @@ async function interaction(tabs, urls) {
         await loadOnce(tab, urls[kind][day.code]);
         const redraw = await redrawTime(tab.page, kind, day.width > 1000 ? REDRAWS / 2 : REDRAWS);
         if (kind === 'element') await showTooltip(tab.page);
-        // The first moves after a load also pay for what the page has not
-        // run yet (code not yet optimised, texts not yet shaped); the same
-        // moves again show what a move costs once the page is warm.
-        const move = await moveTime(tab.page, kind, MOVES);
-        const again = await moveTime(tab.page, kind, MOVES);
-        const seen = Math.min(move.crosshair, again.crosshair);
-        if (kind === 'peer' && seen < MOVES) throw new Error(`the peer saw ${seen} of ${MOVES} pointer moves`);
-        (samples[`${kind} ${day.code}`] ??= []).push({ redraw, move: move.perMove, again: again.perMove });
+        const { move, again, crosshair } = await movesTwice(tab.page, kind);
+        if (kind === 'peer' && crosshair < MOVES) throw new Error(`the peer saw ${crosshair} of ${MOVES} pointer moves`);
+        (samples[`${kind} ${day.code}`] ??= []).push({ redraw, move, again });
       }
       // The harness's own cost: the same events on the floor page's canvas,
       // whose one listener only keeps the pointer's position.
       await loadOnce(tab, urls.floor[day.code]);
       await tab.page.evaluate(() => document.getElementById('c').addEventListener('pointermove', (e) => { window.__pointer = [e.clientX, e.clientY]; }));
-      const harness = await moveTime(tab.page, 'floor', MOVES);
-      const again = await moveTime(tab.page, 'floor', MOVES);
-      (samples[`floor ${day.code}`] ??= []).push({ redraw: NaN, move: harness.perMove, again: again.perMove });
+      const { move, again } = await movesTwice(tab.page, 'floor');
+      (samples[`floor ${day.code}`] ??= []).push({ redraw: NaN, move, again });
     }
   }
   return Object.fromEntries(Object.entries(samples).map(([key, list]) =>
